@@ -1,0 +1,18 @@
+add_compile_options(-Wall -Wextra -Wpedantic -Wshadow=local -Wnon-virtual-dtor
+                    -Wcast-align -Woverloaded-virtual -Wimplicit-fallthrough)
+if(TUNELINK_WERROR)
+  add_compile_options(-Werror)
+endif()
+
+if(TUNELINK_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+if(TUNELINK_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+if(TUNELINK_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,65 @@
+#include "util/Resources.h"
+
+#include <QFile>
+#include <QString>
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace util {
+
+namespace {
+struct Store {
+    std::mutex mutex;
+    // Entries are never freed, so spans handed out stay valid; a replaced registration keeps
+    // its old bytes alive in `retired`.
+    std::map<std::pair<int, ResourceType>, std::shared_ptr<const std::vector<std::uint8_t>>> entries;
+    std::vector<std::shared_ptr<const std::vector<std::uint8_t>>> retired;
+};
+
+Store& TheStore() {
+    static Store store;
+    return store;
+}
+
+std::shared_ptr<const std::vector<std::uint8_t>> LoadCompiledIn(int id, ResourceType type) {
+    QFile file(QStringLiteral(":/res/%1/%2").arg(QString::fromLatin1(ResourceTypeFolder(type))).arg(id));
+    if (!file.open(QIODevice::ReadOnly)) return nullptr;
+    const QByteArray bytes = file.readAll();
+    return std::make_shared<const std::vector<std::uint8_t>>(bytes.begin(), bytes.end());
+}
+}  // namespace
+
+const char* ResourceTypeFolder(ResourceType type) {
+    switch (type) {
+        case ResourceType::RcData: return "rcdata";
+        case ResourceType::Bitmap: return "bitmap";
+        case ResourceType::Icon: return "icon";
+        case ResourceType::Region: return "region";
+        case ResourceType::Template: return "template";
+    }
+    return "rcdata";
+}
+
+std::optional<std::span<const std::uint8_t>> FindResourceData(int id, ResourceType type) {
+    Store& store = TheStore();
+    std::lock_guard lock(store.mutex);
+    auto key = std::make_pair(id, type);
+    auto it = store.entries.find(key);
+    if (it == store.entries.end()) {
+        auto loaded = LoadCompiledIn(id, type);
+        if (!loaded) return std::nullopt;
+        it = store.entries.emplace(key, std::move(loaded)).first;
+    }
+    return std::span<const std::uint8_t>(it->second->data(), it->second->size());
+}
+
+void RegisterResource(int id, ResourceType type, std::vector<std::uint8_t> bytes) {
+    Store& store = TheStore();
+    std::lock_guard lock(store.mutex);
+    auto& slot = store.entries[std::make_pair(id, type)];
+    if (slot) store.retired.push_back(slot);
+    slot = std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes));
+}
+
+}  // namespace util
