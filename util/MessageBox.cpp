@@ -17,7 +17,8 @@ MessageResult ShowMessage(const MessageRequest& request) {
         std::lock_guard lock(g_mutex);
         presenter = g_presenter;
     }
-    if (presenter) return presenter(request);
+    if (presenter)
+        return presenter(request);
     std::fprintf(stderr, "%s: %s\n", request.caption.c_str(), request.text.c_str());
     return request.buttons == MessageButtons::YesNo ? MessageResult::No : MessageResult::Ok;
 }

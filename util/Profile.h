@@ -9,7 +9,7 @@
 namespace util {
 
 class Profile {
-public:
+  public:
     virtual ~Profile() = default;
     virtual int GetInt(const std::string& section, const std::string& name, int def) = 0;
     virtual void WriteInt(const std::string& section, const std::string& name, int value) = 0;
@@ -21,7 +21,7 @@ public:
 
 // A store that lives only in memory; the default until start-up installs the real one.
 class MemoryProfile : public Profile {
-public:
+  public:
     int GetInt(const std::string& section, const std::string& name, int def) override;
     void WriteInt(const std::string& section, const std::string& name, int value) override;
     std::string GetText(const std::string& section, const std::string& name,
@@ -29,7 +29,7 @@ public:
     void WriteText(const std::string& section, const std::string& name,
                    const std::string& text) override;
 
-private:
+  private:
     std::mutex mutex_;
     std::map<std::string, std::string> values_;  // "section/name" -> text
 };

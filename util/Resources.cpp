@@ -13,7 +13,8 @@ struct Store {
     std::mutex mutex;
     // Entries are never freed, so spans handed out stay valid; a replaced registration keeps
     // its old bytes alive in `retired`.
-    std::map<std::pair<int, ResourceType>, std::shared_ptr<const std::vector<std::uint8_t>>> entries;
+    std::map<std::pair<int, ResourceType>, std::shared_ptr<const std::vector<std::uint8_t>>>
+        entries;
     std::vector<std::shared_ptr<const std::vector<std::uint8_t>>> retired;
 };
 
@@ -23,8 +24,10 @@ Store& TheStore() {
 }
 
 std::shared_ptr<const std::vector<std::uint8_t>> LoadCompiledIn(int id, ResourceType type) {
-    QFile file(QStringLiteral(":/res/%1/%2").arg(QString::fromLatin1(ResourceTypeFolder(type))).arg(id));
-    if (!file.open(QIODevice::ReadOnly)) return nullptr;
+    QFile file(
+        QStringLiteral(":/res/%1/%2").arg(QString::fromLatin1(ResourceTypeFolder(type))).arg(id));
+    if (!file.open(QIODevice::ReadOnly))
+        return nullptr;
     const QByteArray bytes = file.readAll();
     return std::make_shared<const std::vector<std::uint8_t>>(bytes.begin(), bytes.end());
 }
@@ -32,11 +35,16 @@ std::shared_ptr<const std::vector<std::uint8_t>> LoadCompiledIn(int id, Resource
 
 const char* ResourceTypeFolder(ResourceType type) {
     switch (type) {
-        case ResourceType::RcData: return "rcdata";
-        case ResourceType::Bitmap: return "bitmap";
-        case ResourceType::Icon: return "icon";
-        case ResourceType::Region: return "region";
-        case ResourceType::Template: return "template";
+        case ResourceType::RcData:
+            return "rcdata";
+        case ResourceType::Bitmap:
+            return "bitmap";
+        case ResourceType::Icon:
+            return "icon";
+        case ResourceType::Region:
+            return "region";
+        case ResourceType::Template:
+            return "template";
     }
     return "rcdata";
 }
@@ -48,7 +56,8 @@ std::optional<std::span<const std::uint8_t>> FindResourceData(int id, ResourceTy
     auto it = store.entries.find(key);
     if (it == store.entries.end()) {
         auto loaded = LoadCompiledIn(id, type);
-        if (!loaded) return std::nullopt;
+        if (!loaded)
+            return std::nullopt;
         it = store.entries.emplace(key, std::move(loaded)).first;
     }
     return std::span<const std::uint8_t>(it->second->data(), it->second->size());
@@ -58,7 +67,8 @@ void RegisterResource(int id, ResourceType type, std::vector<std::uint8_t> bytes
     Store& store = TheStore();
     std::lock_guard lock(store.mutex);
     auto& slot = store.entries[std::make_pair(id, type)];
-    if (slot) store.retired.push_back(slot);
+    if (slot)
+        store.retired.push_back(slot);
     slot = std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes));
 }
 

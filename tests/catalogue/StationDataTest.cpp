@@ -1,0 +1,84 @@
+#include "catalogue/StationData.h"
+#include "util/Profile.h"
+#include "util/xml/Xml2.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+class StationDataTest : public ::testing::Test {
+  protected:
+    void SetUp() override { util::InstallProfile(&profile_); }
+    void TearDown() override { util::InstallProfile(nullptr); }
+
+    void Fill(CStationData& table, const std::string& xml) {
+        auto root = util::XML2_Parser().ParseBuffer(xml.data(), xml.size());
+        FillStationTable(*root, table);
+    }
+
+    util::MemoryProfile profile_;
+};
+}  // namespace
+
+TEST_F(StationDataTest, BuiltInListAndUserSlots) {
+    CStationData table;
+    EXPECT_EQ(table.current, 0);
+    EXPECT_EQ(table.name[0],
+              "Mania 92.9 FM - Santo Domingo (Dominikanische Republik) - Genre: Merengue");
+    EXPECT_EQ(table.name[1], "Latino 96.3  FM - Los Angeles (USA) - Genre: Reggaeton");
+    EXPECT_EQ(table.name[28], "Ibiza Global Radio - Ibiza (Spanien) - Genre: Dance");
+    for (int i = 0; i < CStationData::kBuiltInCount; ++i) {
+        const std::string& a = table.address[i];
+        EXPECT_TRUE(a.rfind("http://", 0) == 0 || a.rfind("mms://", 0) == 0) << a;
+        EXPECT_EQ(a.back(), ' ') << "slot " << i;
+        EXPECT_EQ(a.find("& "), std::string::npos);
+        // every ampersand is written as an entity
+        for (std::size_t p = a.find('&'); p != std::string::npos; p = a.find('&', p + 1))
+            EXPECT_EQ(a.compare(p, 5, "&amp;"), 0) << a;
+    }
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(table.name[29 + k], "Benutzerdefiniert " + std::to_string(k + 1));
+        EXPECT_TRUE(table.address[29 + k].empty());
+    }
+}
+
+TEST_F(StationDataTest, FavouritesComeFromTheSettings) {
+    profile_.WriteText("CStationData", "2", "http://example.invalid/fav2 ");
+    CStationData table;
+    EXPECT_EQ(table.address[30], "http://example.invalid/fav2 ");
+    EXPECT_TRUE(table.address[29].empty());
+}
+
+TEST_F(StationDataTest, OnlyExactEntryNamesCount) {
+    CStationData reference, table;
+    Fill(table,
+         "<STATION><S_05 url='a' des='a'/><s_5 url='b' des='b'/><S_33 url='c' des='c'/>"
+         "<S_0 url='d' des='d'/><S_-1 url='e'/><X><S_6 url='nested' des='nested'/></X>"
+         "<S_7 des='name without address'/></STATION>");
+    EXPECT_EQ(table.address, reference.address);
+    EXPECT_EQ(table.name, reference.name);
+
+    Fill(table, "<ANY><S_5 url='http://five ' des='Five'/></ANY>");
+    EXPECT_EQ(table.address[4], "http://five ");
+    EXPECT_EQ(table.name[4], "Five");
+    for (int i = 0; i < 32; ++i) {
+        if (i != 4) {
+            EXPECT_EQ(table.address[i], reference.address[i]) << i;
+        }
+    }
+}
+
+TEST_F(StationDataTest, LaterEntriesWinAndNamesAreOptional) {
+    CStationData table;
+    const std::string oldName = table.name[6];
+    Fill(table,
+         "<R><S_2 url='first' des='First'/><S_2 url='second' des='Second'/>"
+         "<S_7 url='seven'/><S_31 url='doc fav' des='Doc'/><S_32 url='x'/></R>");
+    EXPECT_EQ(table.address[1], "second");
+    EXPECT_EQ(table.name[1], "Second");
+    EXPECT_EQ(table.address[6], "seven");
+    EXPECT_EQ(table.name[6], oldName);
+    EXPECT_EQ(table.address[30], "doc fav");
+    EXPECT_EQ(table.name[30], "Doc");
+    EXPECT_EQ(profile_.GetText("CStationData", "2", "unchanged"), "unchanged");
+    EXPECT_EQ(table.current, 0);
+}

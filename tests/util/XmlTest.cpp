@@ -1,0 +1,144 @@
+#include "util/io/Exception.h"
+#include "util/xml/Xml2.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+using util::XML2_Element;
+using util::XML2_Exception;
+using util::XML2_Parser;
+
+namespace {
+std::unique_ptr<XML2_Element> Parse(const std::string& text) {
+    return XML2_Parser().ParseBuffer(text.data(), text.size());
+}
+
+XML2_Exception ParseError(const std::string& text) {
+    try {
+        Parse(text);
+    } catch (const XML2_Exception& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no exception for: " << text;
+    return XML2_Exception("none");
+}
+
+class TempFile {
+  public:
+    explicit TempFile(const std::string& content) {
+        path_ =
+            (std::filesystem::temp_directory_path() /
+             ("tunelink-xml-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+              "-" + std::to_string(counter_++) + ".xml"))
+                .string();
+        std::ofstream(path_, std::ios::binary) << content;
+    }
+    ~TempFile() { std::remove(path_.c_str()); }
+    const std::string& path() const { return path_; }
+
+  private:
+    static inline int counter_ = 0;
+    std::string path_;
+};
+}  // namespace
+
+TEST(Xml2Tree, TextChildrenAndAttributes) {
+    auto root = Parse("<STATION a=\"1\">one<S_1 url=\"u\"/>two<S_2/></STATION>");
+    EXPECT_EQ(root->Name(), "STATION");
+    EXPECT_EQ(root->Text(), "onetwo");
+    ASSERT_EQ(root->GetChildCount(), 2);
+    EXPECT_EQ(root->GetChild(0)->Parent(), root.get());
+    EXPECT_EQ(root->GetChild(0)->GetPath(), "STATIONS_1");
+    ASSERT_NE(root->GetAttribute("a"), nullptr);
+    EXPECT_EQ(*root->GetAttribute("a"), "1");
+    EXPECT_EQ(root->GetAttribute("A"), nullptr);  // names are case-sensitive
+
+    auto empty = Parse("<R/>");
+    EXPECT_EQ(empty->GetChildCount(), 0);
+    EXPECT_EQ(empty->AttributeCount(), 0u);
+    EXPECT_TRUE(empty->Text().empty());
+}
+
+TEST(Xml2Tree, CharacterReferencesAndUtf8ReadAsTheSameLetter) {
+    auto root = Parse(
+        "<R a=\"M&#252;nchen\" b=\"M\xC3\xBC"
+        "nchen\">K&#xF6;ln</R>");
+    EXPECT_EQ(*root->GetAttribute("a"), "München");
+    EXPECT_EQ(*root->GetAttribute("b"), "München");
+    EXPECT_EQ(root->Text(), "Köln");
+    // A Latin-1 document is delivered as UTF-8 too.
+    auto latin = Parse("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><R a=\"M\xFCnchen\"/>");
+    EXPECT_EQ(*latin->GetAttribute("a"), "München");
+}
+
+TEST(Xml2Errors, ElementPathOfTheOpenElement) {
+    // Error in the content of S_3: the open element is S_3 below STATION.
+    auto inContent = ParseError("<STATION><S_3 url=\"x\">a & b</S_3></STATION>");
+    EXPECT_EQ(inContent.Element(), "STATIONS_3");
+    EXPECT_NE(inContent.Message().find(" - Buffer at Line: 1 Column: "), std::string::npos);
+    EXPECT_EQ(inContent.ToString(), inContent.Message() + " in element: STATIONS_3");
+
+    // Error inside the start tag of S_3: S_3 was never opened.
+    auto inTag = ParseError("<STATION>\n<S_3 url=x></S_3></STATION>");
+    EXPECT_EQ(inTag.Element(), "STATION");
+    EXPECT_NE(inTag.Message().find("Buffer at Line: 2 Column: "), std::string::npos);
+
+    // Before any element: no element, ToString ends after the marker.
+    auto none = ParseError("");
+    EXPECT_EQ(none.Element(), "");
+    EXPECT_EQ(none.ToString(), none.Message() + " in element: ");
+}
+
+TEST(Xml2Files, ReadFileReportsPathLineAndColumn) {
+    TempFile empty("");
+    try {
+        XML2_Parser().ReadFile(empty.path());
+        FAIL() << "an empty file must not parse";
+    } catch (const XML2_Exception& e) {
+        EXPECT_EQ(e.Message(), "no element found (" + empty.path() + " at 1:0)");
+    }
+
+    try {
+        XML2_Parser().ReadFile("/nonexistent/tunelink/cache.xml");
+        FAIL();
+    } catch (const util::IOException& e) {  // FileNotFoundException is an IOException
+        EXPECT_EQ(e.ToString(), "util.io.FileNotFoundException: /nonexistent/tunelink/cache.xml");
+    }
+}
+
+TEST(Xml2Files, SizesAroundTheReadPieceParse) {
+    for (std::size_t size : {XML2_Parser::kReadSize - 1, XML2_Parser::kReadSize,
+                             XML2_Parser::kReadSize + 1, 2 * XML2_Parser::kReadSize}) {
+        const std::string head = "<R>", tail = "</R>";
+        const std::string text = head + std::string(size - head.size() - tail.size(), 'x') + tail;
+        ASSERT_EQ(text.size(), size);
+        TempFile file(text);
+        auto root = XML2_Parser().ReadFile(file.path());
+        EXPECT_EQ(root->Text().size(), size - 7) << size;
+    }
+}
+
+TEST(Xml2Limits, DeepNestingNeitherOverflowsNorLeaks) {
+    constexpr int kDepth = 200000;
+    std::string text;
+    for (int i = 0; i < kDepth; ++i) text += "<a>";
+    for (int i = 0; i < kDepth; ++i) text += "</a>";
+    auto root = Parse(text);
+    const XML2_Element* e = root.get();
+    int depth = 1;
+    while (e->GetChildCount() == 1) {
+        e = e->GetChild(0);
+        ++depth;
+    }
+    EXPECT_EQ(depth, kDepth);
+    root.reset();  // frees the chain without recursion
+
+    // An unclosed deep document fails with the long path instead of crashing.
+    std::string open;
+    for (int i = 0; i < 50000; ++i) open += "<b>";
+    EXPECT_EQ(ParseError(open).Element().size(), 50000u);
+}

@@ -1,0 +1,13 @@
+#pragma once
+// Texts inside the program are UTF-8. Text arriving from outside is validated here:
+// every byte sequence that is not well-formed UTF-8 becomes U+FFFD.
+
+#include <string>
+#include <string_view>
+
+namespace util {
+
+std::string ValidUtf8(std::string_view bytes);
+bool IsValidUtf8(std::string_view bytes);
+
+}  // namespace util
