@@ -1,0 +1,82 @@
+#include "app/TunelinkApp.h"
+
+#include "app/SettingsStore.h"
+#include "platform/system/InstanceLock.h"
+#include "platform/system/MediaInit.h"
+#include "util/MessageBox.h"
+#include "util/Product.h"
+#include "util/io/Files.h"
+
+#include <QApplication>
+#include <QThread>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+TunelinkApp* g_instance = nullptr;
+}
+
+TunelinkApp::TunelinkApp() {
+    g_instance = this;
+}
+
+TunelinkApp::~TunelinkApp() {
+    util::InstallProfile(nullptr);
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+TunelinkApp* TunelinkApp::Instance() {
+    return g_instance;
+}
+
+std::string TunelinkApp::AlreadyRunningText() {
+    char text[128];
+    std::snprintf(text, sizeof text, "%s already running on this machine.", util::kProductTitle);
+    return text;
+}
+
+int TunelinkApp::Run(const MainWindowRunner& runMainWindow) {
+    SetWorkingFolderToProgramFolder();
+    SetUpSettingsRoot();
+    mediaInitialised_ = platform::InitMediaLibrary();
+    if (guardName_.empty())
+        guardName_ = util::GetAppName();
+    SetUpAppFont();
+    if (!PassInstanceCheck()) {
+        util::ShowMessage({AlreadyRunningText(), util::kProductTitle,
+                           util::MessageIcon::Information, util::MessageButtons::Ok});
+        return 0;
+    }
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    runMainWindow();
+    QThread::msleep(200);
+    return 0;
+}
+
+void TunelinkApp::SetWorkingFolderToProgramFolder() {
+    const std::string folder = util::GetProgramFolder();
+    if (!folder.empty() && chdir(folder.c_str()) != 0) {
+        std::perror("tunelink: cannot enter the program folder");
+    }
+}
+
+void TunelinkApp::SetUpSettingsRoot() {
+    settings_ = std::make_unique<SettingsStore>(util::GetAppName());
+    util::InstallProfile(settings_.get());
+}
+
+void TunelinkApp::SetUpAppFont() {
+    font_.SetFaceName("Verdana");
+    font_.SetHeight(-10);
+    QApplication::setFont(font_.Font());
+}
+
+bool TunelinkApp::PassInstanceCheck() {
+    instanceLock_ = std::make_unique<platform::InstanceLock>(guardName_);
+    return instanceLock_->Acquired();
+}

@@ -1,0 +1,50 @@
+#include "platform/system/InstanceLock.h"
+#include "platform/system/Locale.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+TEST(Locale, PosixNamesMapToLanguageIdentifiers) {
+    EXPECT_EQ(platform::LangIdFromLocaleName("de_DE.UTF-8"), 0x0407);
+    EXPECT_EQ(platform::LangIdFromLocaleName("de_AT@euro"), 0x0C07);
+    EXPECT_EQ(platform::LangIdFromLocaleName("de_LI.UTF-8"), 0x1407);
+    EXPECT_EQ(platform::LangIdFromLocaleName("de_BE.UTF-8"), 0x0407);  // other German: primary
+    EXPECT_EQ(platform::LangIdFromLocaleName("fr_FR"), 0x040C);
+    EXPECT_EQ(platform::LangIdFromLocaleName("nl_BE.UTF-8"), 0x0813);
+    EXPECT_EQ(platform::LangIdFromLocaleName("C.UTF-8"), 0x0409);
+    EXPECT_EQ(platform::LangIdFromLocaleName(""), 0x0409);
+}
+
+TEST(InstanceLock, SecondHolderIsRefusedUntilTheFirstEnds) {
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("tl-lock-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    {
+        platform::InstanceLock first("tunelink", dir.string());
+        ASSERT_TRUE(first.Acquired());
+        EXPECT_EQ(first.Path(), (dir / "tunelinkPrevent.lock").string());
+        // flock is per open file: a second open in another process is refused.
+        const pid_t child = fork();
+        if (child == 0) {
+            platform::InstanceLock second("tunelink", dir.string());
+            platform::InstanceLock renamed("tunelink2", dir.string());
+            _exit(!second.Acquired() && renamed.Acquired() ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        platform::InstanceLock again("tunelink", dir.string());
+        _exit(again.Acquired() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    std::filesystem::remove_all(dir);
+}

@@ -1,0 +1,106 @@
+#include "ui/Translator.h"
+#include "util/Profile.h"
+
+#include <gtest/gtest.h>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+// Runs a test body under a given LANG, with LC_ALL and LC_MESSAGES out of the way.
+class LocaleScope {
+  public:
+    explicit LocaleScope(const char* lang) {
+        for (const char* v : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+            const char* old = std::getenv(v);
+            saved_.emplace_back(v, old ? std::optional<std::string>(old) : std::nullopt);
+            unsetenv(v);
+        }
+        setenv("LANG", lang, 1);
+    }
+    ~LocaleScope() {
+        for (auto& [name, value] : saved_) {
+            if (value)
+                setenv(name, value->c_str(), 1);
+            else
+                unsetenv(name);
+        }
+    }
+
+  private:
+    std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
+};
+}  // namespace
+
+TEST(Translator, GermanTableAndPassThrough) {
+    CTranslator t;
+    EXPECT_EQ(t.size(), 38u);  // every listed pair, none lost to a duplicate key
+    EXPECT_EQ(t.Translate("E&xit", 1), "&Beenden");
+    EXPECT_EQ(t.Translate("Quality ", 1), "Qualität ");  // trailing blank kept
+    EXPECT_EQ(t.Translate("Quality", 1), "Quality");     // not in the table
+    EXPECT_EQ(t.Translate("About %s...", 1), "Info über %s...");
+    EXPECT_EQ(t.Translate("Programming:", 1), "Programmierung && Konzept::");
+    EXPECT_EQ(t.Translate("Start sending mail...", 1), "Beginne mit E-Mailversand…");
+    EXPECT_EQ(t.Translate(CTranslator::kRecipientsHint, 1),
+              "Mehrfachempfänger mit Semikolons trennen");
+    for (int language : {2, 3, 4, 5, 6, 7, 8, 9, 10, 11}) {
+        EXPECT_EQ(t.Translate("E&xit", language), "E&xit") << language;
+    }
+}
+
+TEST(Translator, StoredChoiceAndLocaleDetection) {
+    util::MemoryProfile profile;
+    util::InstallProfile(&profile);
+    CTranslator t;
+    {
+        LocaleScope scope("de_CH.UTF-8");
+        EXPECT_EQ(CTranslator::GetDefaultLanguageCode(), 1);
+        EXPECT_EQ(t.Translate("E&xit", -1), "&Beenden");
+        profile.WriteInt("CTranslator", "Language", 2);
+        EXPECT_EQ(t.Translate("E&xit", -1), "E&xit");
+        EXPECT_EQ(CTranslator::GetUiLanguage(), 1);  // the windows follow the locale
+    }
+    {
+        LocaleScope scope("fr_CA.UTF-8");
+        EXPECT_EQ(CTranslator::GetDefaultLanguageCode(), 3);
+        EXPECT_EQ(CTranslator::GetUiLanguage(), 2);
+    }
+    {
+        LocaleScope scope("es_AR");
+        EXPECT_EQ(CTranslator::GetDefaultLanguageCode(), 6);
+    }
+    {
+        LocaleScope scope("C");
+        EXPECT_EQ(CTranslator::GetDefaultLanguageCode(), 2);
+    }
+    util::InstallProfile(nullptr);
+}
+
+TEST(Translator, WindowTranslatesCaptionLabelsAndButtonsOnly) {
+    LocaleScope scope("de_DE.UTF-8");
+    CTranslator t;
+    QWidget window;
+    window.setWindowTitle("Send mail...");
+    auto* label = new QLabel("To:", &window);
+    auto* button = new QPushButton("&Cancel", &window);
+    auto* edit = new QLineEdit("Subject:", &window);
+    auto* inner = new QWidget(&window);
+    auto* grandchild = new QLabel("Text:", inner);
+
+    t.TranslateWindow(&window, 1);  // only -1 acts
+    EXPECT_EQ(window.windowTitle(), "Send mail...");
+
+    t.TranslateWindow(&window, -1);
+    EXPECT_EQ(window.windowTitle(), "Als Email versenden...");
+    EXPECT_EQ(label->text(), "Empfänger:");
+    EXPECT_EQ(button->text(), "&Abbrechen");
+    EXPECT_EQ(edit->text(), "Subject:");
+    EXPECT_EQ(grandchild->text(), "Text:");
+}

@@ -1,0 +1,152 @@
+#include "ui/Translator.h"
+
+#include "platform/system/Locale.h"
+#include "util/Profile.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdint>
+#include <initializer_list>
+#include <utility>
+
+namespace {
+// Values end with "@": what stands before it is the German text, so trailing blanks survive.
+const std::pair<const char*, const char*> kTable[] = {
+    {"E&xit", "&Beenden@"},
+    {"%s on the web", "%s im Netz@"},
+    {"&Send me to a friend...", "&Sende mich an einen Freund...@"},
+    {"&Always on top", "Immer im &Vordergrund@"},
+    {"&Run on system start up", "&Autostart@"},
+    {"&Configure...", "&Optionen...@"},
+    {"About %s...", "Info über %s...@"},
+    {"Favorite 1", "Benutzerdefiniert 1@"},
+    {"Favorite 2", "Benutzerdefiniert 2@"},
+    {"Favorite 3", "Benutzerdefiniert 3@"},
+    {"Programming:", "Programmierung && Konzept::@"},
+    {"Artwork:", "Grafiken:@"},
+    {"&Help", "&Hilfe@"},
+    {"Send mail...", "Als Email versenden...@"},
+    {"To:", "Empfänger:@"},
+    {"Subject:", "Betreff:@"},
+    {"Text:", "Nachricht:@"},
+    {CTranslator::kRecipientsHint, "Mehrfachempfänger mit Semikolons trennen@"},
+    {"&Send", "&Senden@"},
+    {"&Cancel", "&Abbrechen@"},
+    {"You do not have an e-mail client or the client is not configured properly. :(",
+     "Sie haben kein E-Mailprogramm oder ihr E-Mailprogramm ist nicht richtig konfiguriert :(@"},
+    {"Configure...", "Optionen...@"},
+    {"Quality ", "Qualität @"},
+    {"&High", "&Hoch@"},
+    {"Color ", "Farbe @"},
+    {"&Blue", "&Blau@"},
+    {"&Green", "&Grün@"},
+    {"&Violet", "&Violett@"},
+    {"&Pink", "&Rosa@"},
+    {"&Turquoise", "&Türkis@"},
+    {"&Random", "&Zufall@"},
+    {"Zoom ", "Vergrößerung @"},
+    {"Send Buddybox", "Verschicke Buddybox@"},
+    {"Start attaching program...", "Hänge Programm an...@"},
+    {"Start compressing program...", "Komprimiere zu verschickendes Programm...@"},
+    {"Prepare to send mail...", "Initialisiere E-Mail Versandt...@"},
+    {"Start sending mail...", "Beginne mit E-Mailversand…@"},
+    {"Done !", "Fertig !@"},
+};
+
+struct LanguageIds {
+    int code;
+    std::initializer_list<std::uint16_t> ids;
+};
+
+const LanguageIds kLanguageIds[] = {
+    {1, {0x0407, 0x0807, 0x0C07, 0x1007, 0x1407}},
+    {3, {0x040C, 0x080C, 0x0C0C, 0x100C, 0x140C, 0x180C}},
+    {4, {0x0410, 0x0810}},
+    {5, {0x0405}},
+    {6, {0x040A, 0x080A, 0x0C0A, 0x100A, 0x140A, 0x180A, 0x1C0A, 0x200A, 0x240A, 0x280A,
+         0x2C0A, 0x300A, 0x340A, 0x380A, 0x3C0A, 0x400A, 0x440A, 0x480A, 0x4C0A, 0x500A}},
+    {7, {0x0416, 0x0816}},
+    {8, {0x0415}},
+    {9, {0x040E}},
+    {10, {0x0413, 0x0813}},
+    {11, {0x0406}},
+};
+
+QString TranslateQ(const CTranslator& translator, const QString& text, int language) {
+    return QString::fromStdString(translator.Translate(text.toStdString(), language));
+}
+}  // namespace
+
+CTranslator::CTranslator() {
+    for (const auto& [english, german] : kTable) table_[english] = german;
+}
+
+CTranslator::~CTranslator() = default;
+
+std::string CTranslator::Translate(const std::string& text, int language) const {
+    if (language == kStored)
+        language = GetStoredLanguage();
+    if (language != kGerman)
+        return text;
+    auto it = table_.find(text);
+    if (it == table_.end())
+        return text;
+    return it->second.substr(0, it->second.find('@'));
+}
+
+void CTranslator::TranslateWindow(QWidget* window, int language) const {
+    if (!window || language != kStored)
+        return;
+    const int ui = GetUiLanguage();
+    window->setWindowTitle(TranslateQ(*this, window->windowTitle(), ui));
+    for (QObject* child : window->children()) {
+        if (auto* label = qobject_cast<QLabel*>(child)) {
+            label->setText(TranslateQ(*this, label->text(), ui));
+        } else if (auto* button = qobject_cast<QAbstractButton*>(child)) {
+            button->setText(TranslateQ(*this, button->text(), ui));
+        }
+    }
+    if (auto* bar = window->findChild<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly)) {
+        for (QAction* action : bar->actions()) {
+            if (QMenu* menu = action->menu())
+                TranslateMenu(menu, ui);
+            if (!action->text().isEmpty())
+                action->setText(TranslateQ(*this, action->text(), ui));
+        }
+    }
+}
+
+int CTranslator::TranslateMenu(QMenu* menu, int language) const {
+    if (!menu)
+        return 0;
+    const auto actions = menu->actions();
+    for (QAction* action : actions) {
+        if (!action->text().isEmpty())
+            action->setText(TranslateQ(*this, action->text(), language));
+        if (QMenu* sub = action->menu())
+            TranslateMenu(sub, language);
+    }
+    return static_cast<int>(actions.size());
+}
+
+int CTranslator::GetDefaultLanguageCode() {
+    const std::uint16_t id = platform::UserDefaultLangId();
+    for (const auto& entry : kLanguageIds) {
+        if (std::find(entry.ids.begin(), entry.ids.end(), id) != entry.ids.end())
+            return entry.code;
+    }
+    return kEnglish;
+}
+
+int CTranslator::GetStoredLanguage() {
+    return util::TheProfile().GetInt("CTranslator", "Language", GetDefaultLanguageCode());
+}
+
+int CTranslator::GetUiLanguage() {
+    return GetDefaultLanguageCode() == kGerman ? kGerman : kEnglish;
+}
