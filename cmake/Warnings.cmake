@@ -1,6 +1,7 @@
-add_compile_options(-Wall -Wextra -Wpedantic -Wshadow=local -Wnon-virtual-dtor
+add_compile_options(-Wall -Wextra -Wpedantic -Wnon-virtual-dtor
                     -Wcast-align -Woverloaded-virtual -Wimplicit-fallthrough)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  add_compile_options(-Wshadow=local)
   # GCC 12 reports impossible overlaps inside std::string at -O2 (GCC bug 105651).
   add_compile_options(-Wno-restrict)
 endif()

@@ -3,9 +3,12 @@
 #include "util/MessageBox.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QThread>
+
+Q_LOGGING_CATEGORY(lcMessage, "tunelink.message")
 
 namespace ui {
 
@@ -25,6 +28,8 @@ QMessageBox::Icon IconOf(util::MessageIcon icon) {
 }
 
 util::MessageResult ShowOnUiThread(const util::MessageRequest& request) {
+    // Every box is logged too, so a run can be checked from outside.
+    qCInfo(lcMessage, "%s: %s", request.caption.c_str(), request.text.c_str());
     const bool yesNo = request.buttons == util::MessageButtons::YesNo;
     QMessageBox box(IconOf(request.icon), QString::fromStdString(request.caption),
                     QString::fromStdString(request.text),

@@ -1,0 +1,64 @@
+// The real program, started twice: the second copy says that the first is running and
+// writes nothing.
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+QString ProgramPath() {
+    return QString::fromLocal8Bit(qgetenv("TUNELINK_BINARY_DIR")) + "/app/tunelink";
+}
+
+QProcessEnvironment IsolatedEnvironment(const QTemporaryDir& home) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home.path());
+    env.insert("XDG_CONFIG_HOME", home.path() + "/config");
+    env.insert("XDG_CACHE_HOME", home.path() + "/cache");
+    env.insert("XDG_RUNTIME_DIR", home.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("TUNELINK_AUDIO_SINK", "fakesink sync=true");
+    env.insert("TUNELINK_CATALOGUE_URL", "http://127.0.0.1:9/none.xml");
+    return env;
+}
+}  // namespace
+
+TEST(StartUp, SecondCopyIsRefusedWithTheProductTitle) {
+    if (!std::filesystem::exists(ProgramPath().toStdString())) GTEST_SKIP() << "program not built";
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+
+    QProcess first;
+    first.setProcessEnvironment(IsolatedEnvironment(home));
+    first.start(ProgramPath(), {});
+    ASSERT_TRUE(first.waitForStarted(5000));
+    // The lock file appears once the first copy has passed its check.
+    for (int i = 0; i < 100 && !QFile::exists(home.path() + "/tunelinkPrevent.lock"); ++i) {
+        QThread::msleep(50);
+    }
+    ASSERT_TRUE(QFile::exists(home.path() + "/tunelinkPrevent.lock"));
+    QThread::msleep(500);
+
+    const auto settingsBefore = QFile(home.path() + "/config/Torvane/tunelink.conf").size();
+    QProcess second;
+    second.setProcessEnvironment(IsolatedEnvironment(home));
+    second.setProcessChannelMode(QProcess::MergedChannels);
+    second.start(ProgramPath(), {});
+    ASSERT_TRUE(second.waitForStarted(5000));
+    QByteArray output;
+    for (int i = 0; i < 100 && !output.contains("already running"); ++i) {
+        second.waitForReadyRead(100);
+        output += second.readAll();
+    }
+    EXPECT_TRUE(output.contains("Orbifon 1.0 already running on this machine.")) << output.toStdString();
+    second.kill();
+    second.waitForFinished(5000);
+    EXPECT_EQ(QFile(home.path() + "/config/Torvane/tunelink.conf").size(), settingsBefore);
+
+    first.kill();
+    first.waitForFinished(5000);
+}
