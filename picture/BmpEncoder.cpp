@@ -4,6 +4,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "picture/PLBmp.h"
+
 namespace picture {
 
 namespace {
@@ -26,6 +28,37 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     }
 }
 
+void PutHeaders(std::vector<std::uint8_t>& out, int width, int height, int bitsPerPixel,
+                std::uint32_t imageSize) {
+    const std::uint32_t paletteSize = bitsPerPixel == 8 ? kPaletteSize : 0;
+    const std::uint32_t pixelOffset = kFileHeaderSize + kInfoHeaderSize + paletteSize;
+    out.push_back('B');
+    out.push_back('M');
+    Put32(out, pixelOffset + imageSize);
+    Put32(out, 0);  // reserved
+    Put32(out, pixelOffset);
+
+    Put32(out, kInfoHeaderSize);
+    Put32(out, static_cast<std::uint32_t>(width));
+    Put32(out, static_cast<std::uint32_t>(height));  // positive: bottom line first
+    Put16(out, 1);                                   // planes
+    Put16(out, static_cast<std::uint16_t>(bitsPerPixel));
+    Put32(out, 0);  // no compression
+    Put32(out, imageSize);
+    Put32(out, kPixelsPerMetre);
+    Put32(out, kPixelsPerMetre);
+    Put32(out, bitsPerPixel == 8 ? 256 : 0);  // colours used
+    Put32(out, 0);                            // colours important: all
+}
+
+std::uint32_t CheckedImageSize(std::size_t fileStride, std::size_t height) {
+    const std::size_t imageSize = fileStride * height;
+    if (imageSize > std::numeric_limits<std::uint32_t>::max() - kPixelOffset) {
+        throw std::invalid_argument("BMP encoder: picture too large");
+    }
+    return static_cast<std::uint32_t>(imageSize);
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> EncodeGreyBmp(int width, int height, std::span<const std::uint8_t> pixels,
@@ -40,31 +73,11 @@ std::vector<std::uint8_t> EncodeGreyBmp(int width, int height, std::span<const s
         throw std::invalid_argument("EncodeGreyBmp: too few pixels");
     }
     const std::size_t fileStride = (w + 3) / 4 * 4;
-    const std::size_t imageSize = fileStride * h;
-    if (imageSize > std::numeric_limits<std::uint32_t>::max() - kPixelOffset) {
-        throw std::invalid_argument("EncodeGreyBmp: picture too large");
-    }
-    const auto fileSize = static_cast<std::uint32_t>(kPixelOffset + imageSize);
+    const std::uint32_t imageSize = CheckedImageSize(fileStride, h);
 
     std::vector<std::uint8_t> out;
-    out.reserve(fileSize);
-    out.push_back('B');
-    out.push_back('M');
-    Put32(out, fileSize);
-    Put32(out, 0);  // reserved
-    Put32(out, kPixelOffset);
-
-    Put32(out, kInfoHeaderSize);
-    Put32(out, static_cast<std::uint32_t>(width));
-    Put32(out, static_cast<std::uint32_t>(height));  // positive: bottom line first
-    Put16(out, 1);                                   // planes
-    Put16(out, 8);                                   // bits per pixel
-    Put32(out, 0);                                   // no compression
-    Put32(out, static_cast<std::uint32_t>(imageSize));
-    Put32(out, kPixelsPerMetre);
-    Put32(out, kPixelsPerMetre);
-    Put32(out, 256);  // colours used
-    Put32(out, 0);    // colours important: all
+    out.reserve(kPixelOffset + imageSize);
+    PutHeaders(out, width, height, 8, imageSize);
 
     for (int i = 0; i < 256; ++i) {
         const auto v = static_cast<std::uint8_t>(i);
@@ -82,6 +95,30 @@ std::vector<std::uint8_t> EncodeGreyBmp(int width, int height, std::span<const s
 std::vector<std::uint8_t> EncodeGreyBmp(int width, int height,
                                         std::span<const std::uint8_t> pixels) {
     return EncodeGreyBmp(width, height, pixels, width > 0 ? static_cast<std::size_t>(width) : 0);
+}
+
+std::vector<std::uint8_t> EncodeBmp(const PLBmp& bmp) {
+    const int bpp = bmp.GetBitsPerPixel();
+    if ((bpp != 8 && bpp != 32) || bmp.GetWidth() <= 0 || bmp.GetHeight() <= 0) {
+        throw std::invalid_argument("EncodeBmp: no 8- or 32-bit picture");
+    }
+    const auto lineBytes = static_cast<std::size_t>(bmp.GetBytesPerLine());
+    const std::uint32_t imageSize =
+        CheckedImageSize(lineBytes, static_cast<std::size_t>(bmp.GetHeight()));
+
+    std::vector<std::uint8_t> out;
+    out.reserve(kPixelOffset + imageSize);
+    PutHeaders(out, bmp.GetWidth(), bmp.GetHeight(), bpp, imageSize);
+    if (bpp == 8) {
+        const PLPixel32* palette = bmp.GetPalette();
+        for (int i = 0; i < 256; ++i)
+            out.insert(out.end(), {palette[i].b, palette[i].g, palette[i].r, 0});
+    }
+    for (int y = bmp.GetHeight(); y-- > 0;) {
+        const std::uint8_t* line = bmp.GetLine(y);
+        out.insert(out.end(), line, line + lineBytes);
+    }
+    return out;
 }
 
 }  // namespace picture

@@ -8,6 +8,8 @@
 #include <span>
 #include <vector>
 
+class PLBmp;
+
 namespace picture {
 
 // Encodes a width × height grey picture given top line first, `stride` bytes from one line
@@ -19,5 +21,9 @@ std::vector<std::uint8_t> EncodeGreyBmp(int width, int height, std::span<const s
 // The same for tightly packed lines (stride = width).
 std::vector<std::uint8_t> EncodeGreyBmp(int width, int height,
                                         std::span<const std::uint8_t> pixels);
+
+// Encodes an 8-bit (with its palette) or 32-bit (blue, green, red, fourth byte) picture as
+// an uncompressed BMP file with a 40-byte header.
+std::vector<std::uint8_t> EncodeBmp(const PLBmp& bmp);
 
 }  // namespace picture

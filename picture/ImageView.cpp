@@ -1,0 +1,48 @@
+#include "picture/ImageView.h"
+
+#include <QList>
+
+#include "picture/PLBmp.h"
+
+namespace picture {
+
+namespace {
+
+QImage::Format FormatOf(const PLBmp& bmp) {
+    if (bmp.GetBitsPerPixel() == 8)
+        return QImage::Format_Indexed8;
+    return bmp.HasAlpha() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+}
+
+void AttachPalette(const PLBmp& bmp, QImage& image) {
+    const PLPixel32* palette = bmp.GetPalette();
+    if (!palette)
+        return;
+    QList<QRgb> table(256);
+    for (int i = 0; i < 256; ++i) {
+        table[i] = qRgba(palette[i].r, palette[i].g, palette[i].b, palette[i].a);
+    }
+    image.setColorTable(table);
+}
+
+}  // namespace
+
+QImage ImageView(PLBmp& bmp) {
+    if (bmp.GetHeight() <= 0)
+        return {};
+    QImage image(bmp.GetLine(0), bmp.GetWidth(), bmp.GetHeight(), bmp.GetBytesPerLine(),
+                 FormatOf(bmp));
+    AttachPalette(bmp, image);
+    return image;
+}
+
+QImage ImageView(const PLBmp& bmp) {
+    if (bmp.GetHeight() <= 0)
+        return {};
+    QImage image(bmp.GetLine(0), bmp.GetWidth(), bmp.GetHeight(), bmp.GetBytesPerLine(),
+                 FormatOf(bmp));
+    AttachPalette(bmp, image);
+    return image;
+}
+
+}  // namespace picture

@@ -1,0 +1,14 @@
+#pragma once
+// One-call loading of a numbered picture resource: JPEG colour pictures arrive at 32 bits
+// per pixel, masks (8-bit grey bitmaps) and greyscale JPEGs at 8. Raises PLTextException.
+
+#include <memory>
+
+#include "picture/PLDIBSection.h"
+
+namespace picture {
+
+void LoadPicture(int resourceId, PLDIBSection& target);
+std::unique_ptr<PLDIBSection> LoadPicture(int resourceId);
+
+}  // namespace picture

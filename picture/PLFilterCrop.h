@@ -1,0 +1,20 @@
+#pragma once
+// Cuts a rectangle out of a picture. Right and bottom are exclusive.
+
+#include "picture/PLFilter.h"
+
+class PLFilterCrop : public PLFilter {
+  public:
+    PLFilterCrop(int left, int top, int right, int bottom);
+
+    // The target is (right - left) × (bottom - top) with the source's depth, flags,
+    // resolution and palette. Parts of the rectangle outside the source stay 0 (transparent
+    // in a mask). An empty rectangle raises code 6.
+    void Apply(const PLBmp& source, PLBmp& target) const override;
+
+  private:
+    int m_Left;
+    int m_Top;
+    int m_Right;
+    int m_Bottom;
+};

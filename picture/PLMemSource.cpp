@@ -1,0 +1,7 @@
+#include "picture/PLMemSource.h"
+
+#include <utility>
+
+void PLMemSource::Open(std::span<const std::uint8_t> data, std::string name) {
+    open(std::move(name), data);
+}

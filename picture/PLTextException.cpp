@@ -1,0 +1,6 @@
+#include "picture/PLTextException.h"
+
+#include <utility>
+
+PLTextException::PLTextException(int code, std::string text)
+    : m_Code(code), m_Text(std::move(text)) {}

@@ -1,0 +1,360 @@
+// The bitmap decoder on BMP files written byte by byte.
+#include <gtest/gtest.h>
+
+#include "picture/PLAnyBmp.h"
+#include "picture/PLAnyPicDecoder.h"
+#include "picture/PLTextException.h"
+#include "tests/picture/TestPictures.h"
+
+using picture_test::BmpSpec;
+using picture_test::Bytes;
+using picture_test::MakeBmp;
+
+namespace {
+
+std::vector<std::array<std::uint8_t, 3>> GreyPalette(int entries) {
+    std::vector<std::array<std::uint8_t, 3>> p;
+    for (int i = 0; i < entries; ++i) {
+        const auto v = static_cast<std::uint8_t>(i * 255 / (entries - 1));
+        p.push_back({v, v, v});
+    }
+    return p;
+}
+
+void Decode(const Bytes& data, PLBmp& bmp, int wantedBpp = 0) {
+    PLAnyPicDecoder decoder;
+    decoder.DecodeMemory(data, bmp, wantedBpp);
+}
+
+// Decodes and returns the exception, failing the test when there is none.
+PLTextException DecodeError(const Bytes& data) {
+    PLAnyBmp bmp;
+    try {
+        Decode(data, bmp);
+    } catch (const PLTextException& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no exception";
+    return PLTextException(0, "");
+}
+
+PLPixel32 Pixel32(const PLBmp& bmp, int x, int y) {
+    const std::uint8_t* p = bmp.GetLine(y) + 4 * x;
+    return PLPixel32{p[0], p[1], p[2], p[3]};
+}
+
+}  // namespace
+
+TEST(BmpDecoder, Grey8BitMaskDecodesBottomLineFirstWithItsPalette) {
+    BmpSpec spec;
+    spec.width = 3;
+    spec.height = 2;
+    spec.palette = GreyPalette(256);
+    spec.pixels = {10, 20, 30, 0, /* top line: */ 40, 50, 60, 0};
+    PLAnyBmp bmp;
+    Decode(MakeBmp(spec), bmp);
+    ASSERT_EQ(bmp.GetBitsPerPixel(), 8);
+    ASSERT_EQ(bmp.GetWidth(), 3);
+    ASSERT_EQ(bmp.GetHeight(), 2);
+    EXPECT_EQ(bmp.GetLine(0)[0], 40);
+    EXPECT_EQ(bmp.GetLine(0)[2], 60);
+    EXPECT_EQ(bmp.GetLine(1)[1], 20);
+    EXPECT_EQ(bmp.GetPalette()[128], (PLPixel32{128, 128, 128, 255}));
+    EXPECT_FALSE(bmp.HasAlpha());
+    EXPECT_FALSE(bmp.IsGreyscale());
+}
+
+TEST(BmpDecoder, ColoursUsedZeroReadsTwoToTheDepthEntries) {
+    BmpSpec spec;
+    spec.width = 2;
+    spec.height = 1;
+    spec.palette = GreyPalette(256);
+    spec.palette[200] = {1, 2, 3};
+    spec.pixels = {200, 255, 0, 0};
+    PLAnyBmp bmp;
+    Decode(MakeBmp(spec), bmp);
+    EXPECT_EQ(bmp.GetPalette()[200], (PLPixel32{1, 2, 3, 255}));
+    EXPECT_EQ(bmp.GetPalette()[255], (PLPixel32{255, 255, 255, 255}));
+
+    // 4 bits: 16 entries, the last one used by pixel value 15.
+    BmpSpec four;
+    four.width = 3;
+    four.height = 1;
+    four.bpp = 4;
+    four.palette = GreyPalette(16);
+    four.palette[15] = {9, 8, 7};
+    four.pixels = {0xF1, 0x20, 0, 0};
+    Decode(MakeBmp(four), bmp);
+    EXPECT_EQ(bmp.GetLine(0)[0], 15);
+    EXPECT_EQ(bmp.GetLine(0)[1], 1);
+    EXPECT_EQ(bmp.GetLine(0)[2], 2);
+    EXPECT_EQ(bmp.GetPalette()[15], (PLPixel32{9, 8, 7, 255}));
+}
+
+TEST(BmpDecoder, ShortPaletteLeavesTheRestBlackAndIndicesStayRaw) {
+    BmpSpec spec;
+    spec.width = 2;
+    spec.height = 1;
+    spec.colorsUsed = 2;
+    spec.palette = {{0, 0, 255}, {0, 255, 0}};
+    spec.pixels = {1, 250, 0, 0};  // 250 is past the file's palette
+    PLAnyBmp bmp;
+    Decode(MakeBmp(spec), bmp);
+    EXPECT_EQ(bmp.GetLine(0)[0], 1);
+    EXPECT_EQ(bmp.GetLine(0)[1], 250);
+    EXPECT_EQ(bmp.GetPalette()[1], (PLPixel32{0, 255, 0, 255}));
+    EXPECT_EQ(bmp.GetPalette()[250], (PLPixel32{0, 0, 0, 255}));
+    // Widened to 32 bits, index 250 takes the (black) entry, not memory beyond the palette.
+    Decode(MakeBmp(spec), bmp, 32);
+    EXPECT_EQ(Pixel32(bmp, 0, 0), (PLPixel32{0, 255, 0, 255}));
+    EXPECT_EQ(Pixel32(bmp, 1, 0), (PLPixel32{0, 0, 0, 255}));
+}
+
+TEST(BmpDecoder, OneBitUsesTheTopBitsOfAPartialByte) {
+    BmpSpec spec;
+    spec.width = 10;
+    spec.height = 1;
+    spec.bpp = 1;
+    spec.palette = {{0, 0, 0}, {255, 255, 255}};
+    spec.pixels = {0b10110000, 0b01000000, 0, 0};
+    PLAnyBmp bmp;
+    Decode(MakeBmp(spec), bmp);
+    ASSERT_EQ(bmp.GetBitsPerPixel(), 8);
+    const std::uint8_t expected[10] = {1, 0, 1, 1, 0, 0, 0, 0, 0, 1};
+    for (int x = 0; x < 10; ++x) EXPECT_EQ(bmp.GetLine(0)[x], expected[x]) << x;
+}
+
+TEST(BmpDecoder, TrueColourDepthsDecodeToBlueGreenRedAlpha) {
+    PLAnyBmp bmp;
+    BmpSpec rgb;
+    rgb.width = 2;
+    rgb.height = 1;
+    rgb.bpp = 24;
+    rgb.pixels = {10, 20, 30, 40, 50, 60, 0, 0};
+    Decode(MakeBmp(rgb), bmp);
+    ASSERT_EQ(bmp.GetBitsPerPixel(), 32);
+    EXPECT_FALSE(bmp.HasAlpha());
+    EXPECT_EQ(Pixel32(bmp, 1, 0), (PLPixel32{40, 50, 60, 255}));
+
+    BmpSpec argb = rgb;
+    argb.bpp = 32;
+    argb.pixels = {1, 2, 3, 4, 5, 6, 7, 8};
+    Decode(MakeBmp(argb), bmp);
+    EXPECT_TRUE(bmp.HasAlpha());
+    EXPECT_EQ(Pixel32(bmp, 1, 0), (PLPixel32{5, 6, 7, 8}));
+
+    BmpSpec x555 = rgb;
+    x555.bpp = 16;
+    x555.pixels = {0x00, 0x7C, 0xE0, 0x03};  // pure red, pure green
+    Decode(MakeBmp(x555), bmp);
+    EXPECT_EQ(Pixel32(bmp, 0, 0), (PLPixel32{0, 0, 0xF8, 255}));
+    EXPECT_EQ(Pixel32(bmp, 1, 0), (PLPixel32{0, 0xF8, 0, 255}));
+
+    BmpSpec x565 = x555;
+    x565.compression = 3;
+    picture_test::ByteWriter masks;
+    masks.U32(0xF800).U32(0x07E0).U32(0x001F);
+    x565.afterHeader = masks.bytes;
+    x565.pixels = {0x00, 0xF8, 0x1F, 0x00};  // pure red, pure blue
+    Decode(MakeBmp(x565), bmp);
+    EXPECT_EQ(Pixel32(bmp, 0, 0), (PLPixel32{0, 0, 0xF8, 255}));
+    EXPECT_EQ(Pixel32(bmp, 1, 0), (PLPixel32{0xF8, 0, 0, 255}));
+}
+
+TEST(BmpDecoder, Os2HeaderWithThreeBytePaletteAndGapBeforePixels) {
+    BmpSpec spec;
+    spec.os2 = true;
+    spec.width = 2;
+    spec.height = 2;
+    spec.palette = GreyPalette(256);
+    spec.palette[7] = {70, 80, 90};
+    spec.pixelOffset = 14 + 12 + 256 * 3 + 6;  // six bytes of gap
+    spec.pixels = {7, 1, 0, 0, 2, 3, 0, 0};
+    PLAnyBmp bmp;
+    Decode(MakeBmp(spec), bmp);
+    EXPECT_EQ(bmp.GetLine(1)[0], 7);
+    EXPECT_EQ(bmp.GetLine(0)[1], 3);
+    EXPECT_EQ(bmp.GetPalette()[7], (PLPixel32{70, 80, 90, 255}));
+}
+
+TEST(BmpDecoder, BitmapArrayHeadersAreSkipped) {
+    BmpSpec spec;
+    spec.width = 1;
+    spec.height = 1;
+    spec.palette = GreyPalette(256);
+    spec.pixels = {99, 0, 0, 0};
+    Bytes file = MakeBmp(spec);
+    picture_test::ByteWriter array;
+    array.Text("BA").U32(0).U32(0).U32(0);
+    file.insert(file.begin(), array.bytes.begin(), array.bytes.end());
+    PLAnyBmp bmp;
+    Decode(file, bmp);
+    EXPECT_EQ(bmp.GetLine(0)[0], 99);
+
+    // An array header followed by something that is not a bitmap.
+    file[14] = 'X';
+    const PLTextException e = DecodeError(file);
+    EXPECT_EQ(e.GetCode(), 1);
+    EXPECT_EQ(e.GetText(), "Decoder error: Bitmap decoder: This isn't a bitmap.\n");
+}
+
+TEST(BmpDecoder, IllegalDepthRaisesCode2) {
+    BmpSpec spec;
+    spec.bpp = 7;
+    spec.pixels = {0, 0, 0, 0};
+    const PLTextException e = DecodeError(MakeBmp(spec));
+    EXPECT_EQ(e.GetCode(), 2);
+    EXPECT_EQ(e.GetText(), "Decoder error: Decoding bmp: Illegal bpp value.\n");
+}
+
+TEST(BmpDecoder, ResolutionFromPixelsPerMetre) {
+    BmpSpec spec;
+    spec.bpp = 24;
+    spec.pixels = {0, 0, 0, 0};
+    spec.xPelsPerMeter = 3780;  // 96.01 dpi
+    spec.yPelsPerMeter = 2835;  // 72.01 dpi
+    PLAnyBmp bmp;
+    Decode(MakeBmp(spec), bmp);
+    EXPECT_EQ(bmp.GetResolution(), (PLPoint{96, 72}));
+
+    spec.xPelsPerMeter = 39;  // 1 dpi: too small to mean anything
+    spec.yPelsPerMeter = -3780;
+    Decode(MakeBmp(spec), bmp);
+    EXPECT_EQ(bmp.GetResolution(), (PLPoint{0, 0}));
+}
+
+TEST(BmpDecoder, TruncatedDataRaisesCode11) {
+    BmpSpec spec;
+    spec.width = 4;
+    spec.height = 4;
+    spec.palette = GreyPalette(256);
+    spec.pixels = Bytes(16, 5);
+    Bytes file = MakeBmp(spec);
+    const Bytes whole = file;
+    file.resize(file.size() - 1);
+    PLTextException e = DecodeError(file);
+    EXPECT_EQ(e.GetCode(), 11);
+    EXPECT_EQ(e.GetText(), "End of file reached while decoding.\n");
+
+    Bytes header(whole.begin(), whole.begin() + 30);  // inside the information header
+    EXPECT_EQ(DecodeError(header).GetCode(), 11);
+    Bytes palette(whole.begin(), whole.begin() + 200);
+    EXPECT_EQ(DecodeError(palette).GetCode(), 11);
+}
+
+TEST(BmpDecoder, TopDownFilesKeepTheirLineOrder) {
+    BmpSpec spec;
+    spec.width = 1;
+    spec.height = -2;
+    spec.palette = GreyPalette(256);
+    spec.pixels = {1, 0, 0, 0, 2, 0, 0, 0};
+    PLAnyBmp bmp;
+    Decode(MakeBmp(spec), bmp);
+    ASSERT_EQ(bmp.GetHeight(), 2);
+    EXPECT_EQ(bmp.GetLine(0)[0], 1);
+    EXPECT_EQ(bmp.GetLine(1)[0], 2);
+}
+
+TEST(BmpDecoder, HugeOrEmptySizesAreRefused) {
+    BmpSpec spec;
+    spec.width = 40000;
+    spec.height = 40000;
+    spec.compression = 1;
+    spec.palette = GreyPalette(256);
+    spec.pixels = {0, 1};
+    EXPECT_EQ(DecodeError(MakeBmp(spec)).GetCode(), 10);
+    spec.width = 0;
+    EXPECT_EQ(DecodeError(MakeBmp(spec)).GetCode(), 1);
+}
+
+// RLE8: lines from the bottom up; (count, value) runs and escapes.
+TEST(BmpDecoder, Rle8RunsAbsoluteRunsAndEndOfLine) {
+    BmpSpec spec;
+    spec.width = 5;
+    spec.height = 2;
+    spec.compression = 1;
+    spec.palette = GreyPalette(256);
+    spec.pixels = {3, 9, 0, 3, 1, 2, 3, 0 /* pad */, 0, 0,  // bottom line: 9 9 9 1 2
+                   2, 4, 0, 1};                             // top line: 4 4, then end
+    PLAnyBmp bmp;
+    Decode(MakeBmp(spec), bmp);
+    const std::uint8_t bottom[5] = {9, 9, 9, 1, 2};
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(bmp.GetLine(1)[x], bottom[x]) << x;
+    EXPECT_EQ(bmp.GetLine(0)[0], 4);
+    EXPECT_EQ(bmp.GetLine(0)[1], 4);
+    EXPECT_EQ(bmp.GetLine(0)[2], 0);
+}
+
+TEST(BmpDecoder, Rle8DeltaEscapeRaisesCode6) {
+    BmpSpec spec;
+    spec.width = 4;
+    spec.height = 2;
+    spec.compression = 1;
+    spec.palette = GreyPalette(256);
+    spec.pixels = {2, 1, 0, 2, 1, 1, 0, 1};
+    const PLTextException e = DecodeError(MakeBmp(spec));
+    EXPECT_EQ(e.GetCode(), 6);
+    EXPECT_EQ(e.GetText(), "Decoder error: Encountered delta escape.\n");
+}
+
+TEST(BmpDecoder, RleRunsPastTheLineAreClippedNotWrapped) {
+    BmpSpec spec;
+    spec.width = 3;
+    spec.height = 2;
+    spec.compression = 1;
+    spec.palette = GreyPalette(256);
+    // 255 pixels into a 3-pixel line, an absolute run of 5 after that, more lines than
+    // the picture has, and no end-of-picture marker after the last line.
+    spec.pixels = {255, 7, 0, 5, 1, 2, 3, 4, 5, 0, 0, 0, 0, 0, 3, 8};
+    PLAnyBmp bmp;
+    Decode(MakeBmp(spec), bmp);
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(bmp.GetLine(1)[x], 7);
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(bmp.GetLine(0)[x], 0);
+
+    BmpSpec four = spec;
+    four.bpp = 4;
+    four.compression = 2;
+    four.palette = GreyPalette(16);
+    four.pixels = {255, 0x12, 0, 0, 0, 7, 0x34, 0x56, 0x78, 0x90, 0, 0, 0, 1};
+    Decode(MakeBmp(four), bmp);
+    const std::uint8_t bottom[3] = {1, 2, 1};
+    const std::uint8_t top[3] = {3, 4, 5};
+    for (int x = 0; x < 3; ++x) {
+        EXPECT_EQ(bmp.GetLine(1)[x], bottom[x]) << x;
+        EXPECT_EQ(bmp.GetLine(0)[x], top[x]) << x;
+    }
+}
+
+TEST(BmpDecoder, Rle4AbsoluteRunSkipsPaddingAndDeltaRaises) {
+    BmpSpec spec;
+    spec.width = 6;
+    spec.height = 1;
+    spec.bpp = 4;
+    spec.compression = 2;
+    spec.palette = GreyPalette(16);
+    // Absolute run of 3 pixels: 2 bytes, even, so no padding; then a run of 3 alternating.
+    spec.pixels = {0, 3, 0xAB, 0xC0, 3, 0x12, 0, 1};
+    PLAnyBmp bmp;
+    Decode(MakeBmp(spec), bmp);
+    const std::uint8_t expected[6] = {0xA, 0xB, 0xC, 1, 2, 1};
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(bmp.GetLine(0)[x], expected[x]) << x;
+
+    // Absolute run of 5 pixels: 3 bytes, odd, so one padding byte follows.
+    spec.pixels = {0, 5, 0x12, 0x34, 0x50, 0xFF, 1, 0x70, 0, 1};
+    Decode(MakeBmp(spec), bmp);
+    const std::uint8_t padded[6] = {1, 2, 3, 4, 5, 7};
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(bmp.GetLine(0)[x], padded[x]) << x;
+
+    spec.pixels = {0, 2, 0, 0};
+    EXPECT_EQ(DecodeError(MakeBmp(spec)).GetCode(), 6);
+}
+
+TEST(BmpDecoder, Rle8WithoutEndMarkerRaisesCode11) {
+    BmpSpec spec;
+    spec.width = 4;
+    spec.height = 2;
+    spec.compression = 1;
+    spec.palette = GreyPalette(256);
+    spec.pixels = {4, 1};
+    EXPECT_EQ(DecodeError(MakeBmp(spec)).GetCode(), 11);
+}
