@@ -1,0 +1,748 @@
+#include "platform/media/GstMediaPlayer.h"
+
+#include "platform/media/Playlist.h"
+#include "platform/media/PlaylistFetcher.h"
+#include "platform/media/StreamAddress.h"
+
+#include <gst/audio/streamvolume.h>
+#include <gst/gst.h>
+
+#include <QMetaObject>
+#include <QObject>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace platform::media {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// playbin's flags: audio only, with its own volume element (so mute and volume never touch
+// the desktop's mixer).
+constexpr guint kPlayFlagAudio = 1u << 1;
+constexpr guint kPlayFlagSoftVolume = 1u << 4;
+
+// Playlists may point at playlists; this bounds the nesting and the addresses tried.
+constexpr int kMaxPlaylistDepth = 4;
+constexpr int kMaxAttemptsPerSession = 24;
+
+// Audio reaching the sink this long after its time was heard as a gap.
+constexpr GstClockTime kLateness = 50 * GST_MSECOND;
+
+int64_t NowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
+        .count();
+}
+
+std::string SinkDescription(const GstPlayerOptions& options) {
+    if (!options.audioSink.empty())
+        return options.audioSink;
+    const char* fromEnvironment = std::getenv("TUNELINK_AUDIO_SINK");
+    return fromEnvironment ? fromEnvironment : "";
+}
+
+struct MessageDeleter {
+    void operator()(GstMessage* message) const { gst_message_unref(message); }
+};
+using MessagePtr = std::shared_ptr<GstMessage>;
+
+enum class Phase {
+    Idle,
+    Resolving,  // reading a playlist
+    Starting,   // connecting and filling the buffer before sound
+    Playing,
+    WaitingToReconnect,  // the stream dropped; a timer reopens it
+    Stopped,
+    Ended,
+    Failed,
+};
+
+struct Candidate {
+    std::string address;
+    int depth = 0;
+    bool contentExamined = false;  // already read once to see whether it is a playlist
+    bool everPlayed = false;       // a failure after this is a drop, not a bad address
+};
+
+struct Fetch {
+    std::shared_ptr<std::atomic<bool>> cancel;
+    std::shared_ptr<std::atomic<bool>> done;
+    std::thread thread;
+};
+
+}  // namespace
+
+struct GstMediaPlayer::Impl {
+    GstPlayerOptions options;
+    GstElement* playbin = nullptr;
+    std::unique_ptr<QObject> context = std::make_unique<QObject>();
+    MediaPlayerEvents* events = nullptr;
+
+    std::string opened;
+    bool openedChanged = false;
+    Phase phase = Phase::Idle;
+    std::deque<Candidate> pending;
+    Candidate current;
+    int attempts = 0;
+    bool prerollHandled = false;
+    bool bufferingReported = false;
+    bool playingThisConnection = false;
+    Clock::time_point playingSince;
+    int reconnects = 0;
+    bool muted = false;
+    int volume = 100;
+    MediaItem item;
+
+    // Written on streaming threads, read on the UI thread.
+    std::atomic<unsigned> generation{0};
+    std::atomic<int64_t> firstBufferNs{0};
+    std::atomic<int64_t> playingReachedNs{0};
+    std::atomic<int> underruns{0};
+    std::atomic<bool> starving{false};
+
+    std::vector<Fetch> fetches;
+
+    ~Impl();
+
+    // --- events, always delivered later from the event loop
+    void Post(std::function<void(MediaPlayerEvents&)> call);
+    void EmitState(PlayState state);
+    void EmitOpenState(OpenState state);
+
+    // --- session control
+    void StartSession(const std::string& address);
+    void StartNextCandidate();
+    void StartPipeline();
+    void ResetPipeline();
+    void Fail();
+    void Reconnect();
+    void OnCandidateFailed(bool mayBePlaylist);
+
+    // --- playlists
+    void StartFetch(Candidate candidate);
+    void OnFetched(Candidate candidate, const FetchedDocument& document);
+    void ReapFetches(bool all);
+
+    // --- bus
+    static GstBusSyncReply OnSyncMessage(GstBus* bus, GstMessage* message, gpointer self);
+    static GstPadProbeReturn OnSinkBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer self);
+    void CheckLateness(GstPad* pad, GstBuffer* buffer);
+    void HandleMessage(GstMessage* message);
+    void OnBuffering(int percent);
+    void OnPrerolled();
+    void OnPlayingReached();
+    void OnEndOfStream();
+    void OnError(GstMessage* message);
+    void OnTags(GstMessage* message);
+    bool SourceHasKnownLength() const;
+    void SetPipelineState(GstState state);
+};
+
+GstMediaPlayer::Impl::~Impl() {
+    if (playbin) {
+        gst_element_set_state(playbin, GST_STATE_NULL);
+        GstBus* bus = gst_element_get_bus(playbin);
+        gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+        gst_object_unref(bus);
+    }
+    ReapFetches(true);
+    // Queued calls still waiting for this player die with the context object.
+    context.reset();
+    if (playbin)
+        gst_object_unref(playbin);
+}
+
+void GstMediaPlayer::Impl::Post(std::function<void(MediaPlayerEvents&)> call) {
+    QMetaObject::invokeMethod(
+        context.get(),
+        [this, call = std::move(call)] {
+            if (events)
+                call(*events);
+        },
+        Qt::QueuedConnection);
+}
+
+void GstMediaPlayer::Impl::EmitState(PlayState state) {
+    Post([state](MediaPlayerEvents& e) { e.OnPlayStateChange(static_cast<int>(state)); });
+}
+
+void GstMediaPlayer::Impl::EmitOpenState(OpenState state) {
+    Post([state](MediaPlayerEvents& e) { e.OnOpenStateChange(static_cast<int>(state)); });
+}
+
+void GstMediaPlayer::Impl::ResetPipeline() {
+    for (Fetch& fetch : fetches) fetch.cancel->store(true);
+    ReapFetches(false);
+    // Setting NULL waits for the streaming threads, so nothing of the old connection is
+    // posted after the generation moves on; what was already posted is ignored.
+    gst_element_set_state(playbin, GST_STATE_NULL);
+    ++generation;
+    prerollHandled = false;
+    playingThisConnection = false;
+}
+
+void GstMediaPlayer::Impl::StartSession(const std::string& address) {
+    ResetPipeline();
+    firstBufferNs = 0;
+    playingReachedNs = 0;
+    pending.clear();
+    pending.push_back(Candidate{address});
+    attempts = 0;
+    reconnects = 0;
+    bufferingReported = false;
+    EmitState(PlayState::Transitioning);
+    EmitOpenState(OpenState::MediaChanging);
+    StartNextCandidate();
+}
+
+void GstMediaPlayer::Impl::StartNextCandidate() {
+    ResetPipeline();
+    if (pending.empty() || ++attempts > kMaxAttemptsPerSession) {
+        Fail();
+        return;
+    }
+    current = pending.front();
+    pending.pop_front();
+    if (!current.contentExamined &&
+        PlaylistFormatFromAddress(current.address) != PlaylistFormat::None) {
+        StartFetch(current);
+        return;
+    }
+    StartPipeline();
+}
+
+void GstMediaPlayer::Impl::StartPipeline() {
+    ResetPipeline();
+    phase = Phase::Starting;
+    item = MediaItem{};
+    item.name = current.address;
+    item.sourceUrl = current.address;
+    item.attributes["SourceURL"] = current.address;
+    Post([snapshot = item](MediaPlayerEvents& e) { e.OnMediaChange(snapshot); });
+    EmitOpenState(OpenState::MediaConnecting);
+    g_object_set(playbin, "uri", current.address.c_str(), nullptr);
+    SetPipelineState(GST_STATE_PAUSED);
+}
+
+void GstMediaPlayer::Impl::SetPipelineState(GstState state) {
+    if (gst_element_set_state(playbin, state) == GST_STATE_CHANGE_FAILURE) {
+        // The error message on the bus says why; it arrives as an ERROR and is handled there.
+        return;
+    }
+}
+
+void GstMediaPlayer::Impl::Fail() {
+    ResetPipeline();
+    phase = Phase::Failed;
+    EmitState(PlayState::Ready);
+}
+
+void GstMediaPlayer::Impl::OnCandidateFailed(bool mayBePlaylist) {
+    if (current.everPlayed) {
+        Reconnect();
+        return;
+    }
+    if (mayBePlaylist && !current.contentExamined) {
+        // The address did not name what its extension (or lack of one) promised: read it,
+        // it may be a playlist served under an audio name.
+        current.contentExamined = true;
+        ResetPipeline();
+        StartFetch(current);
+        return;
+    }
+    StartNextCandidate();
+}
+
+void GstMediaPlayer::Impl::Reconnect() {
+    const bool recovered =
+        playingThisConnection && Clock::now() - playingSince >= options.stableAfter;
+    if (recovered)
+        reconnects = 0;
+    ResetPipeline();
+    if (reconnects >= options.maxReconnects) {
+        phase = Phase::Failed;
+        EmitState(PlayState::Ready);
+        return;
+    }
+    const auto delay = options.firstReconnectDelay * (1 << std::min(reconnects, 10));
+    ++reconnects;
+    phase = Phase::WaitingToReconnect;
+    EmitState(PlayState::Reconnecting);
+    const unsigned expected = generation;
+    QTimer::singleShot(delay, context.get(), [this, expected] {
+        if (generation == expected && phase == Phase::WaitingToReconnect)
+            StartPipeline();
+    });
+}
+
+// --- playlists ------------------------------------------------------------------------
+
+void GstMediaPlayer::Impl::StartFetch(Candidate candidate) {
+    phase = Phase::Resolving;
+    EmitOpenState(OpenState::PlaylistChanging);
+    candidate.contentExamined = true;
+    Fetch fetch{
+        std::make_shared<std::atomic<bool>>(false), std::make_shared<std::atomic<bool>>(false), {}};
+    const unsigned expected = generation;
+    fetch.thread =
+        std::thread([this, candidate, expected, cancel = fetch.cancel, done = fetch.done] {
+            FetchedDocument document = FetchDocument(candidate.address, *cancel);
+            QMetaObject::invokeMethod(
+                context.get(),
+                [this, candidate, expected, document = std::move(document)] {
+                    if (generation == expected && phase == Phase::Resolving)
+                        OnFetched(candidate, document);
+                },
+                Qt::QueuedConnection);
+            done->store(true);
+        });
+    fetches.push_back(std::move(fetch));
+}
+
+void GstMediaPlayer::Impl::ReapFetches(bool all) {
+    for (auto it = fetches.begin(); it != fetches.end();) {
+        if (all)
+            it->cancel->store(true);
+        if (all || it->done->load()) {
+            it->thread.join();
+            it = fetches.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void GstMediaPlayer::Impl::OnFetched(Candidate candidate, const FetchedDocument& document) {
+    current = candidate;
+    if (!document.ok) {
+        StartNextCandidate();
+        return;
+    }
+    PlaylistFormat format = SniffPlaylistFormat(document.body);
+    if (format == PlaylistFormat::None && !document.truncated) {
+        format = PlaylistFormatFromContentType(document.contentType);
+        if (format == PlaylistFormat::None)
+            format = PlaylistFormatFromAddress(candidate.address);
+    }
+    if (format == PlaylistFormat::Hls ||
+        (format == PlaylistFormat::None && !current.everPlayed && document.truncated)) {
+        // Not a list we read: a stream (or an HLS index, which the player reads itself).
+        StartPipeline();
+        return;
+    }
+    const auto entries = ParsePlaylist(format, document.body, document.effectiveAddress);
+    std::vector<Candidate> found;
+    for (const PlaylistEntry& entry : entries) {
+        auto address = NormaliseStreamAddress(entry.address);
+        if (!address || candidate.depth >= kMaxPlaylistDepth)
+            continue;  // never a local file or a foreign scheme, whatever the list says
+        Candidate next{*address, candidate.depth + 1};
+        // An <entryref> is read as a list; any other entry is played, and read only if the
+        // player cannot make sense of it.
+        if (entry.isPlaylist)
+            next.contentExamined = false;
+        found.push_back(std::move(next));
+    }
+    if (!found.empty())
+        EmitOpenState(OpenState::PlaylistChanged);
+    pending.insert(pending.begin(), found.begin(), found.end());
+    StartNextCandidate();
+}
+
+// --- bus ------------------------------------------------------------------------------
+
+GstBusSyncReply GstMediaPlayer::Impl::OnSyncMessage(GstBus*, GstMessage* message, gpointer data) {
+    auto* self = static_cast<Impl*>(data);
+    switch (GST_MESSAGE_TYPE(message)) {
+        case GST_MESSAGE_STATE_CHANGED:
+            if (GST_MESSAGE_SRC(message) != GST_OBJECT(self->playbin))
+                return GST_BUS_DROP;
+            {
+                GstState oldState, newState, pendingState;
+                gst_message_parse_state_changed(message, &oldState, &newState, &pendingState);
+                if (newState == GST_STATE_PLAYING && self->playingReachedNs == 0)
+                    self->playingReachedNs = NowNs();
+            }
+            break;
+        case GST_MESSAGE_ERROR:
+        case GST_MESSAGE_EOS:
+        case GST_MESSAGE_BUFFERING:
+        case GST_MESSAGE_TAG:
+        case GST_MESSAGE_ASYNC_DONE:
+            break;
+        default:
+            return GST_BUS_DROP;
+    }
+    // Messages come from streaming threads; the player's state lives on the UI thread.
+    const unsigned generation = self->generation;
+    MessagePtr held(gst_message_ref(message), MessageDeleter{});
+    QMetaObject::invokeMethod(
+        self->context.get(),
+        [self, held, generation] {
+            if (generation == self->generation)
+                self->HandleMessage(held.get());
+        },
+        Qt::QueuedConnection);
+    return GST_BUS_DROP;
+}
+
+GstPadProbeReturn GstMediaPlayer::Impl::OnSinkBuffer(GstPad* pad, GstPadProbeInfo* info,
+                                                     gpointer data) {
+    auto* self = static_cast<Impl*>(data);
+    int64_t expected = 0;
+    self->firstBufferNs.compare_exchange_strong(expected, NowNs());
+    if (GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info))
+        self->CheckLateness(pad, buffer);
+    return GST_PAD_PROBE_OK;
+}
+
+// Runs on the streaming thread for every buffer that reaches the sink. Audio that arrives
+// after the moment it should be heard means the listener heard a gap.
+void GstMediaPlayer::Impl::CheckLateness(GstPad* pad, GstBuffer* buffer) {
+    GST_OBJECT_LOCK(playbin);
+    const bool playing = GST_STATE(playbin) == GST_STATE_PLAYING;
+    GST_OBJECT_UNLOCK(playbin);
+    if (!playing || !GST_BUFFER_PTS_IS_VALID(buffer))
+        return;
+    GstClock* clock = gst_element_get_clock(playbin);
+    GstEvent* event = gst_pad_get_sticky_event(pad, GST_EVENT_SEGMENT, 0);
+    if (clock && event) {
+        const GstSegment* segment = nullptr;
+        gst_event_parse_segment(event, &segment);
+        const GstClockTime due =
+            gst_segment_to_running_time(segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
+        const GstClockTime now = gst_clock_get_time(clock) - gst_element_get_base_time(playbin);
+        const bool late = GST_CLOCK_TIME_IS_VALID(due) && now > due + kLateness;
+        if (late && !starving)
+            ++underruns;
+        starving = late;
+    }
+    if (event)
+        gst_event_unref(event);
+    if (clock)
+        gst_object_unref(clock);
+}
+
+void GstMediaPlayer::Impl::HandleMessage(GstMessage* message) {
+    switch (GST_MESSAGE_TYPE(message)) {
+        case GST_MESSAGE_STATE_CHANGED: {
+            GstState oldState, newState, pendingState;
+            gst_message_parse_state_changed(message, &oldState, &newState, &pendingState);
+            if (newState == GST_STATE_PLAYING)
+                OnPlayingReached();
+            break;
+        }
+        case GST_MESSAGE_ASYNC_DONE:
+            if (phase == Phase::Starting)
+                OnPrerolled();
+            break;
+        case GST_MESSAGE_BUFFERING: {
+            gint percent = 0;
+            gst_message_parse_buffering(message, &percent);
+            OnBuffering(percent);
+            break;
+        }
+        case GST_MESSAGE_EOS:
+            OnEndOfStream();
+            break;
+        case GST_MESSAGE_ERROR:
+            OnError(message);
+            break;
+        case GST_MESSAGE_TAG:
+            OnTags(message);
+            break;
+        default:
+            break;
+    }
+}
+
+void GstMediaPlayer::Impl::OnBuffering(int percent) {
+    // The network queue's fill level is shown, not obeyed. While the pipeline prerolls, the
+    // demuxer's queues take everything the network queue holds, so it reports 100 % only
+    // after seconds of audio have piled up behind it (the bare playbin's slow start); and a
+    // live stream arrives no faster than it plays, so later it hovers near empty and pausing
+    // on it would stall the sound again and again. The lead is built in OnPrerolled instead.
+    if (phase == Phase::Starting && percent < 100 && !bufferingReported) {
+        bufferingReported = true;
+        EmitState(PlayState::Buffering);
+    }
+}
+
+void GstMediaPlayer::Impl::OnPrerolled() {
+    if (prerollHandled)
+        return;
+    prerollHandled = true;
+    // The first audio sits at the sink. While the clock stands still the stream keeps
+    // arriving, so waiting here gives the sound a lead over the network of this length.
+    const unsigned expected = generation;
+    QTimer::singleShot(options.prebuffer, context.get(), [this, expected] {
+        if (generation == expected && phase == Phase::Starting)
+            SetPipelineState(GST_STATE_PLAYING);
+    });
+}
+
+void GstMediaPlayer::Impl::OnPlayingReached() {
+    if (phase != Phase::Starting)
+        return;
+    playingThisConnection = true;
+    playingSince = Clock::now();
+    phase = Phase::Playing;
+    current.everPlayed = true;
+    bufferingReported = false;
+    EmitOpenState(OpenState::MediaOpen);
+    EmitState(PlayState::Playing);
+}
+
+bool GstMediaPlayer::Impl::SourceHasKnownLength() const {
+    GstElement* source = nullptr;
+    g_object_get(playbin, "source", &source, nullptr);
+    if (!source)
+        return false;
+    gint64 bytes = -1;
+    const bool known = gst_element_query_duration(source, GST_FORMAT_BYTES, &bytes) && bytes > 0;
+    gst_object_unref(source);
+    return known;
+}
+
+void GstMediaPlayer::Impl::OnEndOfStream() {
+    if (!current.everPlayed) {
+        OnCandidateFailed(false);
+        return;
+    }
+    // A live stream never ends by itself: its end is a dropped connection.
+    if (!SourceHasKnownLength()) {
+        Reconnect();
+        return;
+    }
+    ResetPipeline();
+    phase = Phase::Ended;
+    EmitState(PlayState::MediaEnded);
+}
+
+void GstMediaPlayer::Impl::OnError(GstMessage* message) {
+    GError* error = nullptr;
+    gchar* debug = nullptr;
+    gst_message_parse_error(message, &error, &debug);
+    const long code = error ? error->code : 0;
+    std::string description = error ? error->message : "unknown error";
+    // Stream-format trouble may mean the address serves a playlist; network trouble does not.
+    const bool mayBePlaylist =
+        error &&
+        (error->domain == GST_STREAM_ERROR ||
+         (error->domain == GST_CORE_ERROR && error->code == GST_CORE_ERROR_MISSING_PLUGIN));
+    if (error)
+        g_error_free(error);
+    g_free(debug);
+    Post([code, description](MediaPlayerEvents& e) { e.OnError(code, description); });
+    if (phase == Phase::Starting || phase == Phase::Playing)
+        OnCandidateFailed(mayBePlaylist);
+}
+
+void GstMediaPlayer::Impl::OnTags(GstMessage* message) {
+    GstTagList* tags = nullptr;
+    gst_message_parse_tag(message, &tags);
+    if (!tags)
+        return;
+    MediaItem updated = item;
+    const auto copyText = [&](const char* tag, const char* attribute) {
+        gchar* value = nullptr;
+        if (gst_tag_list_get_string(tags, tag, &value) && value) {
+            updated.attributes[attribute] = value;
+        }
+        g_free(value);
+    };
+    copyText(GST_TAG_TITLE, "Title");
+    copyText(GST_TAG_ARTIST, "Author");
+    copyText(GST_TAG_ORGANIZATION, "Name");
+    guint bitrate = 0;
+    if (gst_tag_list_get_uint(tags, GST_TAG_BITRATE, &bitrate) ||
+        gst_tag_list_get_uint(tags, GST_TAG_NOMINAL_BITRATE, &bitrate))
+        updated.attributes["Bitrate"] = std::to_string(bitrate);
+    gst_tag_list_unref(tags);
+    if (auto name = updated.attributes.find("Name"); name != updated.attributes.end())
+        updated.name = name->second;
+    // Demuxer and decoder both announce the same tags: report only what is new.
+    if (updated.attributes == item.attributes && updated.name == item.name)
+        return;
+    item = updated;
+    Post([snapshot = item](MediaPlayerEvents& e) { e.OnMediaChange(snapshot); });
+}
+
+// --- public face ----------------------------------------------------------------------
+
+bool GstMediaPlayer::CheckAvailable(std::string* missing) {
+    static std::once_flag once;
+    static bool initialised = false;
+    std::call_once(once, [] { initialised = gst_init_check(nullptr, nullptr, nullptr); });
+    if (!initialised) {
+        if (missing)
+            *missing = "GStreamer";
+        return false;
+    }
+    std::string absent;
+    for (const char* name : {"playbin", "uridecodebin", "souphttpsrc", "queue2", "typefind",
+                             "audioconvert", "audioresample", "volume", "autoaudiosink"}) {
+        if (GstElementFactory* factory = gst_element_factory_find(name))
+            gst_object_unref(factory);
+        else
+            absent += std::string(absent.empty() ? "" : ", ") + name;
+    }
+    bool anyDecoder = false;
+    for (const char* name : {"mpg123audiodec", "avdec_mp3", "vorbisdec", "avdec_aac"}) {
+        if (GstElementFactory* factory = gst_element_factory_find(name)) {
+            gst_object_unref(factory);
+            anyDecoder = true;
+        }
+    }
+    if (!anyDecoder)
+        absent += std::string(absent.empty() ? "" : ", ") + "an audio decoder";
+    if (missing)
+        *missing = absent;
+    return absent.empty();
+}
+
+std::unique_ptr<GstMediaPlayer> GstMediaPlayer::Create(std::string* error,
+                                                       GstPlayerOptions options) {
+    std::string missing;
+    if (!CheckAvailable(&missing)) {
+        if (error)
+            *error = "missing: " + missing;
+        return nullptr;
+    }
+    GstElement* sink = nullptr;
+    const std::string description = SinkDescription(options);
+    if (description.empty()) {
+        sink = gst_element_factory_make("autoaudiosink", nullptr);
+    } else {
+        GError* parseError = nullptr;
+        sink = gst_parse_bin_from_description(description.c_str(), TRUE, &parseError);
+        if (parseError) {
+            if (error)
+                *error = "audio sink \"" + description + "\": " + parseError->message;
+            g_error_free(parseError);
+            if (sink)
+                gst_object_unref(sink);
+            return nullptr;
+        }
+    }
+    GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+    if (!sink || !playbin) {
+        if (error)
+            *error = "cannot create the playback pipeline";
+        if (sink)
+            gst_object_unref(sink);
+        if (playbin)
+            gst_object_unref(playbin);
+        return nullptr;
+    }
+
+    auto impl = std::make_unique<Impl>();
+    impl->options = std::move(options);
+    impl->playbin = GST_ELEMENT(gst_object_ref_sink(playbin));
+    const gint64 prebufferNs =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(impl->options.prebuffer).count();
+    g_object_set(playbin, "flags", kPlayFlagAudio | kPlayFlagSoftVolume, "buffer-duration",
+                 prebufferNs, "audio-sink", sink, nullptr);
+    if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
+        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &Impl::OnSinkBuffer, impl.get(), nullptr);
+        gst_object_unref(pad);
+    }
+    g_signal_connect(playbin, "source-setup",
+                     G_CALLBACK(+[](GstElement*, GstElement* source, gpointer) {
+                         if (g_object_class_find_property(G_OBJECT_GET_CLASS(source), "user-agent"))
+                             g_object_set(source, "user-agent", "Tunelink/1.0", nullptr);
+                     }),
+                     nullptr);
+    GstBus* bus = gst_element_get_bus(playbin);
+    gst_bus_set_sync_handler(bus, &Impl::OnSyncMessage, impl.get(), nullptr);
+    gst_object_unref(bus);
+
+    auto player = std::unique_ptr<GstMediaPlayer>(new GstMediaPlayer(std::move(impl)));
+    player->SetVolume(100);
+    return player;
+}
+
+GstMediaPlayer::GstMediaPlayer(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+GstMediaPlayer::~GstMediaPlayer() = default;
+
+void GstMediaPlayer::SetEvents(MediaPlayerEvents* events) {
+    impl_->events = events;
+}
+
+void GstMediaPlayer::Open(const std::string& address) {
+    impl_->openedChanged = impl_->openedChanged || address != impl_->opened;
+    impl_->opened = address;
+}
+
+bool GstMediaPlayer::Play() {
+    Impl& p = *impl_;
+    const auto address = NormaliseStreamAddress(p.opened);
+    if (!address) {
+        p.ResetPipeline();
+        p.phase = Phase::Failed;
+        p.EmitState(PlayState::Ready);
+        return false;
+    }
+    const bool busy = p.phase == Phase::Resolving || p.phase == Phase::Starting ||
+                      p.phase == Phase::Playing || p.phase == Phase::WaitingToReconnect;
+    if (busy && !p.openedChanged)
+        return true;  // already on its way with this address
+    p.openedChanged = false;
+    p.StartSession(*address);
+    return true;
+}
+
+bool GstMediaPlayer::Stop() {
+    Impl& p = *impl_;
+    p.ResetPipeline();
+    p.pending.clear();
+    p.phase = Phase::Stopped;
+    p.EmitState(PlayState::Stopped);
+    return true;
+}
+
+bool GstMediaPlayer::Muted() const {
+    return impl_->muted;
+}
+
+void GstMediaPlayer::SetMuted(bool muted) {
+    impl_->muted = muted;
+    g_object_set(impl_->playbin, "mute", muted ? TRUE : FALSE, nullptr);
+}
+
+int GstMediaPlayer::Volume() const {
+    return impl_->volume;
+}
+
+void GstMediaPlayer::SetVolume(int volume) {
+    impl_->volume = std::clamp(volume, 0, 100);
+    // The cubic scale follows loudness as heard: 50 sounds about half as loud as 100.
+    gst_stream_volume_set_volume(GST_STREAM_VOLUME(impl_->playbin), GST_STREAM_VOLUME_FORMAT_CUBIC,
+                                 impl_->volume / 100.0);
+}
+
+std::optional<std::chrono::steady_clock::time_point> GstMediaPlayer::SoundStartedAt() const {
+    const int64_t buffer = impl_->firstBufferNs;
+    const int64_t playing = impl_->playingReachedNs;
+    if (buffer == 0 || playing == 0)
+        return std::nullopt;
+    return Clock::time_point(std::chrono::nanoseconds(std::max(buffer, playing)));
+}
+
+int GstMediaPlayer::UnderrunCount() const {
+    return impl_->underruns;
+}
+
+std::string GstMediaPlayer::CurrentStreamAddress() const {
+    return impl_->current.address;
+}
+
+}  // namespace platform::media

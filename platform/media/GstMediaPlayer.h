@@ -1,0 +1,65 @@
+#pragma once
+// MediaPlayer on a GStreamer playbin. Must be created and used on the thread that runs the
+// Qt event loop: GStreamer's bus messages arrive on streaming threads and are handed to
+// that thread with queued calls, where they become play-state events.
+
+#include "platform/media/MediaPlayer.h"
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace platform::media {
+
+struct GstPlayerOptions {
+    // A dropped stream is reopened this many times, waiting firstReconnectDelay, then twice
+    // as long each time; a stream that played for stableAfter counts as recovered.
+    int maxReconnects = 4;
+    std::chrono::milliseconds firstReconnectDelay{500};
+    std::chrono::milliseconds stableAfter{10000};
+    // Audio held before sound starts (and regained after an underrun).
+    std::chrono::milliseconds prebuffer{300};
+    // A GStreamer sink description; empty: $TUNELINK_AUDIO_SINK, else the desktop's sink.
+    std::string audioSink;
+};
+
+class GstMediaPlayer final : public MediaPlayer {
+  public:
+    // Null, with the reason in `error`, when GStreamer cannot be initialised or lacks the
+    // plugins needed for audio over HTTP, or the audio sink description is unusable.
+    static std::unique_ptr<GstMediaPlayer> Create(std::string* error,
+                                                  GstPlayerOptions options = {});
+    // Initialises GStreamer once per process and checks the plugins; false with the names
+    // of what is missing.
+    static bool CheckAvailable(std::string* missing);
+
+    ~GstMediaPlayer() override;
+    GstMediaPlayer(const GstMediaPlayer&) = delete;
+    GstMediaPlayer& operator=(const GstMediaPlayer&) = delete;
+
+    void SetEvents(MediaPlayerEvents* events) override;
+    void Open(const std::string& address) override;
+    bool Play() override;
+    bool Stop() override;
+    bool Muted() const override;
+    void SetMuted(bool muted) override;
+    int Volume() const override;
+    void SetVolume(int volume) override;
+
+    // When the current session first had sound: its first audio buffer reached the sink
+    // while the pipeline was playing. For tests and the benchmark.
+    std::optional<std::chrono::steady_clock::time_point> SoundStartedAt() const;
+    // How often sound was interrupted after it started: audio reached the sink after its time.
+    int UnderrunCount() const;
+    // The address handed to GStreamer last (after playlist resolution).
+    std::string CurrentStreamAddress() const;
+
+    struct Impl;
+
+  private:
+    explicit GstMediaPlayer(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace platform::media

@@ -1,0 +1,93 @@
+#include "platform/media/PlaylistFetcher.h"
+
+#include <curl/curl.h>
+#include <algorithm>
+#include <memory>
+#include <mutex>
+
+namespace platform::media {
+
+namespace {
+
+struct Transfer {
+    FetchedDocument* result;
+    std::size_t maxBytes;
+    const std::atomic<bool>* cancel;
+};
+
+std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) {
+    auto* transfer = static_cast<Transfer*>(user);
+    const std::size_t bytes = size * count;
+    std::string& body = transfer->result->body;
+    const std::size_t room = transfer->maxBytes - body.size();
+    body.append(data, std::min(bytes, room));
+    if (bytes > room) {
+        // Enough to know what it is: stop the transfer (an endless stream would never end).
+        transfer->result->truncated = true;
+        return 0;
+    }
+    return bytes;
+}
+
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* transfer = static_cast<Transfer*>(user);
+    return transfer->cancel->load() ? 1 : 0;
+}
+
+void InitialiseCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+}  // namespace
+
+FetchedDocument FetchDocument(const std::string& address, const std::atomic<bool>& cancel,
+                              const FetchLimits& limits) {
+    InitialiseCurlOnce();
+    FetchedDocument result;
+    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
+    if (!curl) {
+        result.error = "curl_easy_init failed";
+        return result;
+    }
+    Transfer transfer{&result, limits.maxBytes, &cancel};
+    CURL* handle = curl.get();
+    curl_easy_setopt(handle, CURLOPT_URL, address.c_str());
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, "Tunelink/1.0");
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS,
+                     static_cast<long>(limits.connectTimeout.count()));
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.totalTimeout.count()));
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, OnBody);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &transfer);
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+
+    const CURLcode code = curl_easy_perform(handle);
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &result.httpStatus);
+    char* contentType = nullptr;
+    if (curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType)
+        result.contentType = contentType;
+    char* effective = nullptr;
+    if (curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective)
+        result.effectiveAddress = effective;
+    else
+        result.effectiveAddress = address;
+
+    const bool cutByUs = code == CURLE_WRITE_ERROR && result.truncated;
+    if (code != CURLE_OK && !cutByUs) {
+        result.error = curl_easy_strerror(code);
+        return result;
+    }
+    result.ok = result.httpStatus >= 200 && result.httpStatus < 300;
+    if (!result.ok)
+        result.error = "HTTP status " + std::to_string(result.httpStatus);
+    return result;
+}
+
+}  // namespace platform::media

@@ -1,0 +1,31 @@
+#pragma once
+// Fetches a playlist document over HTTP with bounded size and time. Runs on a worker thread;
+// the cancel flag aborts a transfer within a fraction of a second.
+
+#include <atomic>
+#include <chrono>
+#include <string>
+
+namespace platform::media {
+
+struct FetchedDocument {
+    bool ok = false;  // a 2xx answer was received (possibly cut at the size bound)
+    long httpStatus = 0;
+    std::string contentType;
+    std::string effectiveAddress;  // after redirects: the base for relative entries
+    std::string body;
+    bool truncated = false;  // the body was longer than the bound (an audio stream, say)
+    std::string error;
+};
+
+struct FetchLimits {
+    std::size_t maxBytes = 256 * 1024;
+    std::chrono::milliseconds connectTimeout{5000};
+    std::chrono::milliseconds totalTimeout{10000};
+};
+
+// Only http and https are fetched, also after redirects.
+FetchedDocument FetchDocument(const std::string& address, const std::atomic<bool>& cancel,
+                              const FetchLimits& limits = {});
+
+}  // namespace platform::media

@@ -1,0 +1,79 @@
+#include "radio/PlayerEventSink.h"
+
+#include "radio/PlayerWindow.h"
+
+#include <array>
+
+namespace radio {
+
+namespace {
+
+constexpr std::array<const char*, 12> kStateTexts = {
+    "Unbestimmt",                  // 0 undefined
+    "Gestoppt",                    // 1 stopped
+    "Pausiert",                    // 2 paused
+    "Spielt",                      // 3 playing
+    "Forlauf",                     // 4 scan forward
+    "Rücklauf",                    // 5 scan reverse
+    "Puffern",                     // 6 buffering
+    "Warte",                       // 7 waiting
+    "Wiedergabe beendet",          // 8 media ended
+    "Wechseln",                    // 9 transitioning
+    "Fertig - Verbindungsfehler",  // 10 ready: nothing could be played
+    "Wieder verbindend",           // 11 reconnecting
+};
+
+std::string& Buffer() {
+    static std::string text;
+    return text;
+}
+
+}  // namespace
+
+const char* PlayStateText(int state) {
+    if (state < 0 || state >= static_cast<int>(kStateTexts.size()))
+        return nullptr;
+    return kStateTexts[static_cast<std::size_t>(state)];
+}
+
+const std::string& PlayerEventSink::StatusText() {
+    return Buffer();
+}
+
+void PlayerEventSink::ResetStatusText() {
+    Buffer().clear();
+}
+
+void PlayerEventSink::OnPlayStateChange(int state) {
+    const char* text = PlayStateText(state);
+    if (!text)
+        return;
+    Buffer() = text;
+    PlayerWindow* window = LivePlayerWindow();
+    if (!window)
+        return;
+    window->OnPlayerStatus(Buffer());
+    // The window may have gone away while it handled the status text.
+    if (state == static_cast<int>(platform::media::PlayState::Playing) && LivePlayerWindow())
+        LivePlayerWindow()->OnCommand(kCommandNowPlaying);
+}
+
+void PlayerEventSink::OnOpenStateChange(int) {}
+
+void PlayerEventSink::OnMediaChange(const platform::media::MediaItem& item) {
+    // Stream titles are kept for whoever reads the buffer next; they are not announced.
+    // Titles that name a playlist or carry '$' are server placeholders, not songs.
+    auto title = item.attributes.find("Title");
+    if (title == item.attributes.end())
+        return;
+    const std::string& value = title->second;
+    if (value.find("Playlist") != std::string::npos || value.find('$') != std::string::npos)
+        return;
+    Buffer() = value;
+}
+
+void PlayerEventSink::OnError(long, const std::string&) {
+    // Errors show up as the play state that follows them ("Fertig - Verbindungsfehler").
+}
+
+}  // namespace radio

@@ -1,0 +1,142 @@
+#include "radio/PlayerHost.h"
+
+#include "platform/media/GstMediaPlayer.h"
+#include "platform/shell/OpenUrl.h"
+#include "radio/PlayerWindow.h"
+#include "util/MessageBox.h"
+#include "util/Product.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <thread>
+
+namespace radio {
+
+namespace {
+
+std::unique_ptr<platform::media::MediaPlayer> MakeGstPlayer(std::string* error) {
+    return platform::media::GstMediaPlayer::Create(error);
+}
+
+long long SteadyNowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+PlayerHost::PlayerHost(PlayerFactory factory)
+    : factory_(factory ? std::move(factory) : PlayerFactory(MakeGstPlayer)),
+      constructionTimeMs_(SteadyNowMs()) {}
+
+PlayerHost::~PlayerHost() {
+    Shutdown();
+}
+
+bool PlayerHost::Create(PlayerWindow* window) {
+    if (created_)
+        return true;
+    std::string error;
+    player_ = factory_(&error);
+    if (!player_) {
+        std::fprintf(stderr, "Tunelink: no media player: %s\n", error.c_str());
+        Shutdown();
+        return false;
+    }
+    player_->SetEvents(&sink_);
+    SetPlayerWindow(window);
+    created_ = true;
+    return true;
+}
+
+void PlayerHost::Open(const std::string& address) {
+    if (player_)
+        player_->Open(address);
+}
+
+void PlayerHost::ToggleMuteIfMuted() {
+    if (muted_)
+        ToggleMute();
+}
+
+void PlayerHost::Play() {
+    ToggleMuteIfMuted();
+    if (player_ && player_->Play()) {
+        playing_ = true;
+        power_ = true;
+        stopped_ = false;
+        return;
+    }
+    // The player reports the refusal as "Fertig - Verbindungsfehler". The power stays as it
+    // is: switching it off here would close the radio over one bad station address.
+    playing_ = false;
+    stopped_ = true;
+}
+
+void PlayerHost::Stop() {
+    ToggleMuteIfMuted();
+    if (player_ && player_->Stop()) {
+        stopped_ = true;
+        playing_ = false;
+        return;
+    }
+    stopped_ = false;
+    playing_ = true;
+}
+
+void PlayerHost::ToggleMute() {
+    if (!player_)
+        return;
+    player_->SetMuted(!player_->Muted());
+    muted_ = player_->Muted();
+}
+
+void PlayerHost::SetVolume(int volume) {
+    volume_ = std::clamp(volume, 0, 100);
+    if (player_)
+        player_->SetVolume(volume_);
+}
+
+void PlayerHost::TogglePower() {
+    power_ = !power_;
+    stopped_ = !power_;
+}
+
+void PlayerHost::Shutdown() {
+    if (player_) {
+        if (created_)
+            player_->Stop();
+        player_->SetEvents(nullptr);
+        player_.reset();
+    }
+    created_ = false;
+}
+
+const char* PlayerHost::DownloadPage() {
+    return "https://gstreamer.freedesktop.org/download/";
+}
+
+void PlayerHost::ShowPlayerMissingMessage(const std::function<bool(const std::string&)>& openUrl,
+                                          std::chrono::milliseconds wait) {
+    char text[512];
+    std::snprintf(text, sizeof text,
+                  "Die auf diesem Computer installierte version von GStreamer ist nicht aktuell. "
+                  "%s kann daher nicht ausgeführt werden.\n\n\tWollen sie eine aktuelle Version "
+                  "vom Media Player installieren?",
+                  util::kProductTitle);
+    util::MessageRequest request;
+    request.text = text;
+    request.caption = util::kProductTitle;
+    request.icon = util::MessageIcon::Question;
+    request.buttons = util::MessageButtons::YesNo;
+    if (util::ShowMessage(request) != util::MessageResult::Yes)
+        return;
+    const auto open =
+        openUrl ? openUrl : [](const std::string& url) { return platform::shell::OpenUrl(url); };
+    open(DownloadPage());
+    // Give the browser time to come up before the program ends.
+    std::this_thread::sleep_for(wait);
+}
+
+}  // namespace radio

@@ -1,0 +1,282 @@
+#include "tests/support/StreamServer.h"
+
+#include <httplib.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <atomic>
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace testsupport {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kFiniteSeconds = 4;
+constexpr int kLiveSeconds = 60;
+constexpr std::size_t kIcyInterval = 8000;
+constexpr std::size_t kBurstBytes = 64 * 1024;
+
+void Generate(const std::string& path, int seconds, const QStringList& encoder) {
+    QStringList arguments{"-q",
+                          "audiotestsrc",
+                          QString("num-buffers=%1").arg(seconds * 10),
+                          "samplesperbuffer=4410",
+                          "freq=440",
+                          "volume=0.5",
+                          "!",
+                          "audio/x-raw,rate=44100,channels=2",
+                          "!",
+                          "audioconvert",
+                          "!"};
+    arguments += encoder;
+    arguments +=
+        QStringList{"!", "filesink", QString("location=%1").arg(QString::fromStdString(path))};
+    QProcess process;
+    process.start("gst-launch-1.0", arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        throw std::runtime_error("cannot generate " + path + " with gst-launch-1.0");
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+struct AudioFiles {
+    std::string folder;
+    std::string toneOgg, toneMp3, liveOgg, liveMp3;
+    std::size_t liveOggHeaders = 0;
+};
+
+// Radio servers keep an Ogg stream's header pages and send them at once to every listener;
+// only the audio after them is paced. The headers end where the first page with a granule
+// position begins.
+std::size_t OggHeaderBytes(const std::string& data) {
+    for (std::size_t at = data.find("OggS"); at != std::string::npos && at + 14 <= data.size();
+         at = data.find("OggS", at + 4)) {
+        std::uint64_t granule = 0;
+        for (int i = 7; i >= 0; --i)
+            granule = (granule << 8) | static_cast<unsigned char>(data[at + 6 + i]);
+        if (granule != 0 && granule != ~std::uint64_t{0})
+            return at;
+    }
+    return 0;
+}
+
+const AudioFiles& Audio() {
+    static std::once_flag once;
+    static QTemporaryDir dir;
+    static AudioFiles files;
+    std::call_once(once, [] {
+        const std::string folder = dir.path().toStdString();
+        const QStringList ogg{"vorbisenc", "quality=0.2", "!", "oggmux"};
+        const QStringList mp3{"lamemp3enc", "target=bitrate", "bitrate=128", "cbr=true"};
+        Generate(folder + "/tone.ogg", kFiniteSeconds, ogg);
+        Generate(folder + "/tone.mp3", kFiniteSeconds, mp3);
+        Generate(folder + "/live.ogg", kLiveSeconds, ogg);
+        Generate(folder + "/live.mp3", kLiveSeconds, mp3);
+        files.folder = folder;
+        files.toneOgg = ReadFile(folder + "/tone.ogg");
+        files.toneMp3 = ReadFile(folder + "/tone.mp3");
+        files.liveOgg = ReadFile(folder + "/live.ogg");
+        files.liveMp3 = ReadFile(folder + "/live.mp3");
+        files.liveOggHeaders = OggHeaderBytes(files.liveOgg);
+    });
+    return files;
+}
+
+std::string IcyBlock(const std::string& title) {
+    std::string text = "StreamTitle='" + title + "';";
+    const std::size_t blocks = (text.size() + 15) / 16;
+    text.resize(blocks * 16, '\0');
+    return std::string(1, static_cast<char>(blocks)) + text;
+}
+
+}  // namespace
+
+struct StreamServer::Impl {
+    StreamServerOptions options;
+    httplib::Server server;
+    std::thread thread;
+    int port = 0;
+    std::atomic<bool> stopping{false};
+    mutable std::mutex mutex;
+    std::map<std::string, int> requests;
+
+    struct Pacing {
+        const std::string* data;
+        double bytesPerSecond;
+        std::size_t burst = 0;
+        std::chrono::milliseconds dropAfter{0};  // 0: never
+        bool icy = false;
+    };
+
+    void Count(const std::string& path) {
+        std::lock_guard lock(mutex);
+        ++requests[path];
+    }
+
+    // Sends `data` no faster than real time; the provider runs on one of the server's
+    // threads, so it sleeps in short steps and stops when the server stops.
+    void ServePaced(httplib::Response& res, const std::string& type, Pacing pacing) {
+        const auto start = std::make_shared<Clock::time_point>(Clock::now());
+        const auto nextMeta = std::make_shared<std::size_t>(kIcyInterval);
+        res.set_content_provider(
+            type, [this, pacing, start, nextMeta](std::size_t offset, httplib::DataSink& sink) {
+                const std::string& data = *pacing.data;
+                if (offset >= data.size()) {
+                    sink.done();
+                    return true;
+                }
+                const auto elapsed = Clock::now() - *start;
+                if (pacing.dropAfter.count() > 0 && elapsed >= pacing.dropAfter)
+                    return false;  // the connection breaks
+                const double seconds = std::chrono::duration<double>(elapsed).count();
+                const auto allowed =
+                    static_cast<std::size_t>(pacing.burst + seconds * pacing.bytesPerSecond);
+                if (offset >= allowed || stopping) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                    return !stopping;
+                }
+                std::size_t count =
+                    std::min({allowed - offset, data.size() - offset, std::size_t{4096}});
+                if (pacing.icy)
+                    count = std::min(count, *nextMeta - offset);
+                if (!sink.write(data.data() + offset, count))
+                    return false;
+                if (pacing.icy && offset + count == *nextMeta) {
+                    const std::string block =
+                        IcyBlock("Song " + std::to_string(static_cast<int>(seconds)));
+                    if (!sink.write(block.data(), block.size()))
+                        return false;
+                    *nextMeta += kIcyInterval;
+                }
+                return true;
+            });
+    }
+
+    void ServeLive(const std::string& path, const std::string* data, const std::string& type,
+                   std::size_t burst, std::chrono::milliseconds dropAfter) {
+        server.Get(path, [=, this](const httplib::Request& req, httplib::Response& res) {
+            Count(req.path);
+            Pacing pacing{data, static_cast<double>(data->size()) / kLiveSeconds, burst, dropAfter};
+            ServePaced(res, type, pacing);
+        });
+    }
+
+    void ServeText(const std::string& path, const std::string& type, std::string body) {
+        server.Get(path, [=, this](const httplib::Request& req, httplib::Response& res) {
+            Count(req.path);
+            res.set_content(body, type);
+        });
+    }
+};
+
+StreamServer::StreamServer(StreamServerOptions options) : impl_(std::make_unique<Impl>()) {
+    const AudioFiles& audio = Audio();
+    Impl& p = *impl_;
+    p.options = options;
+    p.port = p.server.bind_to_any_port("127.0.0.1");
+    if (p.port <= 0)
+        throw std::runtime_error("cannot bind the stream server");
+
+    for (const auto& [path, data, type] : {std::tuple{"/tone.ogg", &audio.toneOgg, "audio/ogg"},
+                                           std::tuple{"/tone.mp3", &audio.toneMp3, "audio/mpeg"}}) {
+        p.server.Get(path, [&p, data = data, type = std::string(type)](const httplib::Request& req,
+                                                                       httplib::Response& res) {
+            p.Count(req.path);
+            res.set_content(*data, type);
+        });
+    }
+    p.ServeLive("/live.ogg", &audio.liveOgg, "audio/ogg", audio.liveOggHeaders, {});
+    p.ServeLive("/live.mp3", &audio.liveMp3, "audio/mpeg", 0, {});
+    p.ServeLive("/burst.mp3", &audio.liveMp3, "audio/mpeg", kBurstBytes, {});
+    p.ServeLive("/drop.ogg", &audio.liveOgg, "audio/ogg", audio.liveOggHeaders, options.dropAfter);
+    p.server.Get("/icy.mp3", [&p, &audio](const httplib::Request& req, httplib::Response& res) {
+        p.Count(req.path);
+        Impl::Pacing pacing{&audio.liveMp3,
+                            static_cast<double>(audio.liveMp3.size()) / kLiveSeconds};
+        if (req.get_header_value("Icy-MetaData") == "1") {
+            pacing.icy = true;
+            res.set_header("icy-metaint", std::to_string(kIcyInterval));
+            res.set_header("icy-name", "Tunelink Test FM");
+        }
+        p.ServePaced(res, "audio/mpeg", pacing);
+    });
+
+    const std::string live = Url("/live.ogg");
+    p.ServeText("/station.pls", "audio/x-scpls",
+                "[playlist]\nNumberOfEntries=1\nFile1=" + live + "\nTitle1=Test\nLength1=-1\n");
+    p.ServeText("/station.m3u", "audio/x-mpegurl", "#EXTM3U\n#EXTINF:-1,Test\n" + live + "\n");
+    p.ServeText("/station.xspf", "application/xspf+xml",
+                "<?xml version=\"1.0\"?>\n<playlist version=\"1\" "
+                "xmlns=\"http://xspf.org/ns/0/\"><trackList><track><location>" +
+                    live + "</location></track></trackList></playlist>\n");
+    p.ServeText("/station.asx", "video/x-ms-asf",
+                "<ASX Version=\"3.0\">\n<Title>Test & more</Title>\n<Entry>\n<Ref HREF=\"" +
+                    Url("/missing.mp3") + "\" />\n<REF href='" + Url("/live.mp3?a=1&amp;b=2") +
+                    "'/>\n</Entry>\n</asx>\n");
+    p.ServeText("/nested.asx", "video/x-ms-asx",
+                "<asx version=\"3.0\"><ENTRYREF HREF=\"/station.asx\"/></asx>");
+    p.ServeText("/unsafe.pls", "audio/x-scpls",
+                "[playlist]\nFile1=file:///etc/passwd\nFile2=" + live + "\n");
+    p.ServeText("/lying.mp3", "audio/mpeg", "[playlist]\nFile1=" + Url("/live.mp3") + "\n");
+
+    p.thread = std::thread([&p] { p.server.listen_after_bind(); });
+    while (!p.server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+StreamServer::~StreamServer() {
+    impl_->stopping = true;
+    impl_->server.stop();
+    if (impl_->thread.joinable())
+        impl_->thread.join();
+}
+
+int StreamServer::Port() const {
+    return impl_->port;
+}
+
+std::string StreamServer::Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(impl_->port) + path;
+}
+
+int StreamServer::RequestCount(const std::string& path) const {
+    std::lock_guard lock(impl_->mutex);
+    auto found = impl_->requests.find(path);
+    return found == impl_->requests.end() ? 0 : found->second;
+}
+
+std::string StreamServer::DeadAddress() {
+    // Bind a port, then close it: nothing listens there afterwards.
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/stream.mp3";
+}
+
+std::string StreamServer::AudioFolder() {
+    return Audio().folder;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,55 @@
+#pragma once
+// A local audio stream server for tests and benchmarks: cpp-httplib on 127.0.0.1 with a free
+// port, serving generated audio the way internet radio servers do. Started by the
+// constructor, stopped by the destructor.
+//
+// Paths (all audio is a 440 Hz sine at half scale, generated with GStreamer at first use):
+//   /tone.ogg, /tone.mp3     finite files with Content-Length (4 s), Range honoured
+//   /live.ogg, /live.mp3     no Content-Length, paced at real time (Ogg header pages sent at
+//                            once, as radio servers do), 60 s, then the end
+//   /icy.mp3                 like /live.mp3; with "Icy-MetaData: 1" it interleaves ICY
+//                            metadata every 8000 bytes, StreamTitle "Song N" (N = second of
+//                            the stream), and sends icy-name "Tunelink Test FM"
+//   /drop.ogg                like /live.ogg but the connection breaks after dropAfter
+//   /station.pls, /station.m3u, /station.xspf   one entry each, pointing at /live.ogg
+//   /station.asx             <ASX> in mixed case: a missing entry first, then /live.mp3
+//   /nested.asx              an <entryref> to /station.asx
+//   /unsafe.pls              a file:// entry first, then /live.ogg
+//   /lying.mp3               a .pls playlist served under an audio name and type
+//   /burst.mp3               like /live.mp3 after an initial burst of 64 KB
+//   anything else            404
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+namespace testsupport {
+
+struct StreamServerOptions {
+    std::chrono::milliseconds dropAfter{2500};
+};
+
+class StreamServer {
+  public:
+    explicit StreamServer(StreamServerOptions options = {});
+    ~StreamServer();
+    StreamServer(const StreamServer&) = delete;
+    StreamServer& operator=(const StreamServer&) = delete;
+
+    int Port() const;
+    // "http://127.0.0.1:<port><path>"
+    std::string Url(const std::string& path) const;
+    // How many requests reached `path` so far.
+    int RequestCount(const std::string& path) const;
+
+    // An http address on 127.0.0.1 where nothing listens.
+    static std::string DeadAddress();
+    // The folder with the generated audio files (made once per process).
+    static std::string AudioFolder();
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace testsupport
