@@ -114,7 +114,7 @@ class Sheet {
                                      : WithAlpha(picture, mask);
         const QSize size(static_cast<int>(shown.width() * scale),
                          static_cast<int>(shown.height() * scale));
-        const int boxWidth = std::max(size.width(), 96);
+        const int boxWidth = std::max(size.width(), 150);
         if (x_ + boxWidth > image_.width() - kMargin)
             NewRow();
         QPainter p(&image_);

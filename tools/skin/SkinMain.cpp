@@ -196,7 +196,10 @@ void Generate(const Options& options) {
 
     std::vector<QImage> icons;
     for (int side : {16, 24, 32, 48, 64, 128, 256}) {
-        const QImage icon = renderer.Render(QStringLiteral("icon.svg"), {}, side, side);
+        // Below 32 pixels the detailed drawing turns to mud; the small one is drawn for it.
+        const QString art =
+            side < 32 ? QStringLiteral("icon-small.svg") : QStringLiteral("icon.svg");
+        const QImage icon = renderer.Render(art, {}, side, side);
         res.Write(QStringLiteral("icons/tunelink-%1.png").arg(side), EncodePng(icon));
         icons.push_back(icon);
     }
