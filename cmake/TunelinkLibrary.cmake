@@ -20,9 +20,11 @@ function(tunelink_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# tunelink_test(folder DEPS targets...): one GoogleTest executable per test folder.
+# tunelink_test(folder DEPS targets... [THREADS gtest-filter]): one GoogleTest executable per
+# test folder. Tests matching THREADS (a gtest filter such as "A.*:B.*") carry the CTest label
+# "threads", which `make test-tsan` runs under ThreadSanitizer.
 function(tunelink_test folder)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "THREADS" "DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.h)
   if(NOT sources)
@@ -31,10 +33,30 @@ function(tunelink_test folder)
   string(REPLACE "/" "_" tname "tests_${folder}")
   add_executable(${tname} ${sources})
   target_link_libraries(${tname} PRIVATE ${ARG_DEPS} tl_test_support GTest::gtest GTest::gmock)
+  if(ARG_THREADS)
+    gtest_discover_tests(${tname}
+      DISCOVERY_MODE PRE_TEST
+      DISCOVERY_TIMEOUT 60
+      TEST_FILTER "${ARG_THREADS}"
+      TEST_LIST ${tname}_THREAD_TESTS
+      PROPERTIES TIMEOUT 300 LABELS threads)
+    set(other_tests "-${ARG_THREADS}")
+  endif()
   gtest_discover_tests(${tname}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TUNELINK_AUDIO_SINK=fakesink sync=true;TUNELINK_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/data;TUNELINK_SOURCE_DIR=${CMAKE_SOURCE_DIR};TUNELINK_BINARY_DIR=${CMAKE_BINARY_DIR}"
-      TIMEOUT 300)
+    TEST_FILTER "${other_tests}"
+    TEST_LIST ${tname}_TESTS
+    PROPERTIES TIMEOUT 300)
+  # The environment is set after discovery: a list value given through
+  # gtest_discover_tests(PROPERTIES) is flattened, which kept only its first entry.
+  set(env_script ${CMAKE_CURRENT_BINARY_DIR}/${tname}_environment.cmake)
+  file(WRITE ${env_script}
+    "foreach(list ${tname}_TESTS ${tname}_THREAD_TESTS)\n"
+    "  if(\${list})\n"
+    "    set_tests_properties(\${\${list}} PROPERTIES ENVIRONMENT\n"
+    "      [==[QT_QPA_PLATFORM=offscreen;TUNELINK_AUDIO_SINK=fakesink sync=true;TUNELINK_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/data;TUNELINK_SOURCE_DIR=${CMAKE_SOURCE_DIR};TUNELINK_BINARY_DIR=${CMAKE_BINARY_DIR}]==])\n"
+    "  endif()\n"
+    "endforeach()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${env_script})
 endfunction()

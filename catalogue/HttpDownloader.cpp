@@ -1,0 +1,335 @@
+#include "catalogue/HttpDownloader.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+#include <system_error>
+#include <utility>
+
+// The multi handle lets Stop() wake a worker that waits for a silent server
+// (curl_multi_wakeup), so closing the radio never waits for a network time-out.
+struct CHttpDownloader::Session {
+    Session() {
+        static std::once_flag once;
+        std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+        multi = curl_multi_init();
+    }
+    ~Session() {
+        if (multi)
+            curl_multi_cleanup(multi);
+    }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    CURLM* multi = nullptr;
+};
+
+namespace {
+
+// State shared with libcurl's callbacks during one transfer.
+struct Transfer {
+    CURL* easy = nullptr;
+    const std::atomic<bool>* stop = nullptr;
+    std::string* body = nullptr;
+    std::size_t limit = 0;
+    bool tooLarge = false;
+    bool outOfMemory = false;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+};
+
+std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) {
+    auto& transfer = *static_cast<Transfer*>(user);
+    const std::size_t length = size * count;
+    if (transfer.stop->load())
+        return 0;
+    long status = 0;
+    curl_easy_getinfo(transfer.easy, CURLINFO_RESPONSE_CODE, &status);
+    if (status != 200)
+        return length;  // this answer fails on its status; its body is of no use
+    if (transfer.body->size() + length > transfer.limit) {
+        transfer.tooLarge = true;
+        return 0;
+    }
+    try {
+        transfer.body->append(data, length);
+    } catch (const std::bad_alloc&) {
+        transfer.outOfMemory = true;
+        return 0;
+    }
+    return length;
+}
+
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<Transfer*>(user)->stop->load() ? 1 : 0;
+}
+
+struct HeaderList {
+    ~HeaderList() { curl_slist_free_all(list); }
+    void Add(const char* header) {
+        if (curl_slist* grown = curl_slist_append(list, header))
+            list = grown;
+    }
+    curl_slist* list = nullptr;
+};
+
+}  // namespace
+
+CHttpDownloader::CHttpDownloader(std::string agent)
+    : agent_(std::move(agent)), session_(std::make_unique<Session>()) {}
+
+CHttpDownloader::~CHttpDownloader() {
+    Stop();
+    if (worker_.joinable())
+        worker_.detach();  // only when destroyed by its own completion: it is ending anyway
+}
+
+bool CHttpDownloader::Start(const std::string& address, Completion completion, void* context) {
+    if (stop_)
+        return false;
+    if (running_) {
+        SetLastError("A download is already running!");
+        return false;
+    }
+    JoinWorker();  // the previous download has ended; its thread may still be leaving
+
+    CDownloadRequest* record = nullptr;
+    try {
+        std::lock_guard lock(mutex_);
+        std::unique_ptr<CDownloadRequest>& slot = requests_[address];
+        if (!slot)
+            slot = std::make_unique<CDownloadRequest>();
+        record = slot.get();
+        record->succeeded = false;
+        record->failed = false;
+        record->completion = std::move(completion);
+        record->context = context;
+    } catch (const std::bad_alloc&) {
+        SetLastError("Memory Error!");
+        return false;
+    }
+
+    running_ = true;
+    try {
+        worker_ = std::thread(&CHttpDownloader::Run, this, address, record);
+    } catch (const std::system_error&) {
+        running_ = false;
+        SetLastError("Could not start thread!");
+        return false;
+    }
+    return true;
+}
+
+void CHttpDownloader::Run(std::string address, CDownloadRequest* record) {
+    if (!stop_) {
+        const bool ok = Download(address, *record);
+        if (!stop_) {
+            Completion completion;
+            void* context = nullptr;
+            {
+                std::lock_guard lock(mutex_);
+                record->succeeded = ok;
+                record->failed = !ok;
+                completion = record->completion;
+                context = record->context;
+            }
+            if (completion && !stop_)
+                completion(address, !ok, context);
+        }
+    }
+    running_ = false;
+}
+
+bool CHttpDownloader::Download(const std::string& address, CDownloadRequest& record) {
+    {
+        std::lock_guard lock(mutex_);
+        record.data.Rewind();
+    }
+    std::string body;
+    std::string error;
+    bool ok = Perform(address, body, error);
+
+    std::lock_guard lock(mutex_);
+    if (ok) {
+        try {
+            StoreBody(record, body);
+        } catch (const std::bad_alloc&) {
+            ok = false;
+            error = "Memory Error!";
+        }
+    }
+    record.errorText = ok ? std::string() : error;
+    return ok;
+}
+
+bool CHttpDownloader::Perform(const std::string& address, std::string& body, std::string& error) {
+    CURLM* multi = session_->multi;
+    CURL* easy = multi ? curl_easy_init() : nullptr;
+    if (!easy) {
+        error = "Memory Error!";
+        return false;
+    }
+    Transfer transfer;
+    transfer.easy = easy;
+    transfer.stop = &stop_;
+    transfer.body = &body;
+    transfer.limit = kMaxBodyBytes;
+
+    HeaderList headers;
+    headers.Add("Accept: text/*, image/*");
+    // Always the whole document from the catalogue server, never a cached copy.
+    headers.Add("Cache-Control: no-cache");
+    headers.Add("Pragma: no-cache");
+
+    curl_easy_setopt(easy, CURLOPT_URL, address.c_str());
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, static_cast<long>(kMaxRedirects));
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, agent_.c_str());
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers.list);
+    if (!userName_.empty())
+        curl_easy_setopt(easy, CURLOPT_USERNAME, userName_.c_str());
+    if (!password_.empty())
+        curl_easy_setopt(easy, CURLOPT_PASSWORD, password_.c_str());
+    if (!userName_.empty() || !password_.empty())
+        curl_easy_setopt(easy, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_ANY));
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts_.connect.count()));
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, timeouts_.lowSpeedBytes);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME,
+                     static_cast<long>(timeouts_.lowSpeedTime.count()));
+    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(timeouts_.total.count()));
+    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxBodyBytes));
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &transfer);
+    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer.errorBuffer);
+
+    CURLcode result = CURLE_OK;
+    std::string multiError;
+    if (const CURLMcode added = curl_multi_add_handle(multi, easy); added != CURLM_OK) {
+        result = CURLE_FAILED_INIT;
+        multiError = curl_multi_strerror(added);
+    }
+    for (bool finished = !multiError.empty(); !finished;) {
+        if (stop_) {
+            result = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        int active = 0;
+        CURLMcode step = curl_multi_perform(multi, &active);
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+            if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+                result = message->data.result;
+                finished = true;
+            }
+        }
+        if (!finished && step == CURLM_OK)
+            step = curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+        if (!finished && step != CURLM_OK) {
+            result = CURLE_FAILED_INIT;
+            multiError = curl_multi_strerror(step);
+            finished = true;
+        }
+    }
+    long status = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    curl_multi_remove_handle(multi, easy);
+    curl_easy_cleanup(easy);
+
+    if (transfer.tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
+        char text[96];
+        std::snprintf(text, sizeof text, "The document is larger than %zu bytes", kMaxBodyBytes);
+        error = text;
+        return false;
+    }
+    if (transfer.outOfMemory) {
+        error = "Memory Error!";
+        return false;
+    }
+    if (result != CURLE_OK) {
+        error = GetErrorText(result, multiError.empty() ? transfer.errorBuffer : multiError);
+        return false;
+    }
+    if (status != 200) {
+        char text[64];
+        std::snprintf(text, sizeof text, "HttpQueryInfo returned [%ld]", status);
+        error = text;
+        return false;
+    }
+    return true;
+}
+
+void CHttpDownloader::StoreBody(CDownloadRequest& record, const std::string& body) {
+    for (std::size_t offset = 0; offset < body.size(); offset += kReadPiece)
+        record.data.Write(body.data() + offset, std::min(kReadPiece, body.size() - offset));
+    record.data.Write("", 1);  // the terminating NUL byte
+}
+
+bool CHttpDownloader::GetResult(const std::string& address, std::string& bytes) {
+    try {
+        std::lock_guard lock(mutex_);
+        auto it = requests_.find(address);
+        if (it == requests_.end())
+            return false;
+        CDownloadRequest& record = *it->second;
+        record.data.Rewind();
+        if (record.failed) {
+            bytes = record.errorText;
+            if (lastError_.empty())
+                lastError_ = record.errorText;
+        } else {
+            bytes = record.data.Content();
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+std::string CHttpDownloader::GetLastError() const {
+    std::lock_guard lock(mutex_);
+    return lastError_;
+}
+
+void CHttpDownloader::SetLastError(std::string text) {
+    std::lock_guard lock(mutex_);
+    lastError_ = std::move(text);
+}
+
+std::string CHttpDownloader::GetErrorText(int curlCode, std::string_view detail) {
+    std::string text = curl_easy_strerror(static_cast<CURLcode>(curlCode));
+    if (!detail.empty() && detail != text) {
+        text += ": ";
+        text += detail;
+    }
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = ' ';
+    }
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    if (text.size() > kMaxErrorText)
+        text.resize(kMaxErrorText);
+    return text;
+}
+
+void CHttpDownloader::Wait() {
+    JoinWorker();
+}
+
+void CHttpDownloader::Stop() {
+    stop_ = true;
+    if (session_->multi)
+        curl_multi_wakeup(session_->multi);
+    JoinWorker();
+}
+
+void CHttpDownloader::JoinWorker() {
+    if (worker_.joinable() && worker_.get_id() != std::this_thread::get_id())
+        worker_.join();
+}

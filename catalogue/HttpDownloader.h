@@ -1,0 +1,95 @@
+#pragma once
+// Fetches the body of one http or https address at a time into memory, on a worker thread
+// of its own, and calls the request's completion function on that thread when it is done.
+// Results stay in the downloader, one record per address, until it is destroyed.
+
+#include "catalogue/DownloadRequest.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+
+class CHttpDownloader {
+  public:
+    using Completion = CDownloadRequest::Completion;
+
+    // A body above this size fails the download: 32 stations need a few kilobytes.
+    static constexpr std::size_t kMaxBodyBytes = 1u << 20;
+    // The received body is copied into the record's buffer in pieces of this size.
+    static constexpr std::size_t kReadPiece = 511;
+    static constexpr int kMaxRedirects = 10;
+    static constexpr std::size_t kMaxErrorText = 512;
+
+    // A silent or crawling server must not hold the worker: connecting, a transfer slower
+    // than lowSpeedBytes per second for lowSpeedTime, and the whole transfer are bounded.
+    struct Timeouts {
+        std::chrono::milliseconds connect{15000};
+        std::chrono::seconds lowSpeedTime{30};
+        long lowSpeedBytes = 1;
+        std::chrono::milliseconds total{120000};
+    };
+
+    // agent: the User-Agent header's value, sent as given.
+    explicit CHttpDownloader(std::string agent);
+    // Stops a running download at once and waits for its thread.
+    ~CHttpDownloader();
+    CHttpDownloader(const CHttpDownloader&) = delete;
+    CHttpDownloader& operator=(const CHttpDownloader&) = delete;
+
+    // Set before Start; empty texts send no credentials. The server's challenge decides the
+    // authentication scheme.
+    void SetUserName(std::string userName) { userName_ = std::move(userName); }
+    void SetPassword(std::string password) { password_ = std::move(password); }
+    void SetTimeouts(const Timeouts& timeouts) { timeouts_ = timeouts; }
+
+    // Starts the download of the address on a new worker thread; false (with a last error)
+    // when stopped, when a download is still running, or when the record or the thread
+    // cannot be made. The completion runs on the worker unless the downloader is stopped.
+    bool Start(const std::string& address, Completion completion, void* context);
+    // Failed download: the record's error text. Otherwise the whole buffer: the body, its NUL
+    // byte and any older tail. False when the address was never started.
+    bool GetResult(const std::string& address, std::string& bytes);
+    std::string GetLastError() const;
+    // A readable text for a libcurl result code, with the transfer's own detail when there
+    // is one; control characters become spaces and the text is bounded.
+    static std::string GetErrorText(int curlCode, std::string_view detail = {});
+
+    // Waits until the current download, completion included, has ended. Not from the
+    // completion function itself.
+    void Wait();
+    // Aborts a running transfer at once, suppresses a completion that has not started yet,
+    // waits for the worker and refuses every later Start.
+    void Stop();
+
+  private:
+    struct Session;  // libcurl's handles, kept out of this header
+
+    void Run(std::string address, CDownloadRequest* record);
+    bool Download(const std::string& address, CDownloadRequest& record);
+    bool Perform(const std::string& address, std::string& body, std::string& error);
+    void StoreBody(CDownloadRequest& record, const std::string& body);
+    void SetLastError(std::string text);
+    void JoinWorker();
+
+    const std::string agent_;
+    std::string userName_;
+    std::string password_;
+    Timeouts timeouts_;
+    std::unique_ptr<Session> session_;
+
+    mutable std::mutex mutex_;  // guards requests_, the records' fields and lastError_
+    std::map<std::string, std::unique_ptr<CDownloadRequest>> requests_;
+    std::string lastError_;
+
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> running_{false};
+    // Stays joinable until the completion function has returned, so destruction never frees
+    // the records (or the owner) under a running completion.
+    std::thread worker_;
+};

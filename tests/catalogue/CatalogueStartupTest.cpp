@@ -1,0 +1,149 @@
+#include "tests/catalogue/CatalogueTestSupport.h"
+#include "util/io/Files.h"
+#include "util/xml/Xml2.h"
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+
+using cataloguetest::CatalogueFixture;
+using cataloguetest::ReadWholeFile;
+using cataloguetest::WriteWholeFile;
+
+namespace {
+
+class CatalogueStartupTest : public CatalogueFixture {
+  protected:
+    void ExpectBuiltInList(const CStationData& table) {
+        const CStationData builtIn;
+        EXPECT_EQ(table.address, builtIn.address);
+        EXPECT_EQ(table.name, builtIn.name);
+    }
+};
+
+// A socket exists as a file, but nobody, not even root, can open it for reading.
+int MakeUnopenableFile(const std::string& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    return fd;
+}
+
+}  // namespace
+
+TEST_F(CatalogueStartupTest, WithoutACacheTheEmptyDocumentAndTheBuiltInListAreUsed) {
+    CActionStationData updater(nullptr, cachePath_);
+    ASSERT_TRUE(updater.LoadCachedDocument());
+    const util::XML2_Element* document = updater.Document();
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(document->Name(), "STATION");
+    EXPECT_EQ(document->GetChildCount(), 0);
+    EXPECT_EQ(document->AttributeCount(), 0u);
+
+    CStationData table;
+    EXPECT_TRUE(updater.LoadCachedStations(table));
+    ExpectBuiltInList(table);
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_FALSE(updater.SaveDocument());  // nothing downloaded, nothing to cache
+    EXPECT_FALSE(util::FileExists(cachePath_));
+}
+
+TEST_F(CatalogueStartupTest, AnEmptyOrMalformedCacheIsDeletedWithoutAMessage) {
+    for (const std::string text : {"", "<STATION><S_1 url='x' des='y'/>", "no xml at all"}) {
+        WriteWholeFile(cachePath_, text);
+        CActionStationData updater(nullptr, cachePath_);
+        CStationData table;
+        EXPECT_FALSE(updater.LoadCachedStations(table)) << text;
+        EXPECT_EQ(updater.Document(), nullptr);
+        EXPECT_FALSE(util::FileExists(cachePath_)) << text;
+        ExpectBuiltInList(table);
+    }
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(CatalogueStartupTest, AnUnreadableCacheIsShownThenDeletedAndTheStartGoesOn) {
+    const int fd = MakeUnopenableFile(cachePath_);
+    CActionStationData updater(nullptr, cachePath_);
+    CStationData table;
+    EXPECT_FALSE(updater.LoadCachedStations(table));
+    ::close(fd);
+
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "util.io.FileNotFoundException: " + cachePath_);
+    EXPECT_EQ(messages[0].caption, "Exception");
+    EXPECT_EQ(messages[0].icon, util::MessageIcon::Warning);
+    EXPECT_FALSE(util::FileExists(cachePath_));
+    ExpectBuiltInList(table);
+}
+
+TEST_F(CatalogueStartupTest, ACachedFavouriteOverridesTheTableButNotTheSettings) {
+    profile_.WriteText("CStationData", "2", "http://mine.example/fav2 ");
+    profile_.WriteText("CStationData", "3", "http://mine.example/fav3 ");
+    WriteWholeFile(cachePath_,
+                   "<STATION><S_31 url=\"http://catalogue.example/fav \" des=\"Catalogue\"/>"
+                   "</STATION>");
+    CActionStationData updater(nullptr, cachePath_);
+    CStationData table;
+    ASSERT_TRUE(updater.LoadCachedStations(table));
+    EXPECT_EQ(table.address[30], "http://catalogue.example/fav ");
+    EXPECT_EQ(table.name[30], "Catalogue");
+    EXPECT_EQ(table.address[31], "http://mine.example/fav3 ");
+    EXPECT_EQ(profile_.GetText("CStationData", "2", ""), "http://mine.example/fav2 ");
+    EXPECT_TRUE(util::FileExists(cachePath_));  // a good cache stays
+}
+
+TEST_F(CatalogueStartupTest, TheShippedCatalogueHoldsTheBuiltInListAndKeepsTheFavourites) {
+    profile_.WriteText("CStationData", "1", "http://mine.example/fav1 ");
+    const std::string shipped = cataloguetest::ShippedCatalogue();
+    WriteWholeFile(cachePath_, shipped);
+    CActionStationData updater(nullptr, cachePath_);
+    CStationData table;
+    ASSERT_TRUE(updater.LoadCachedStations(table));
+    ExpectBuiltInList(table);  // names, and addresses with their literal "&amp;"
+    EXPECT_NE(table.address[7].find("?station=salsa&amp;format=wma "), std::string::npos);
+
+    const util::XML2_Element* document = updater.Document();
+    ASSERT_NE(document, nullptr);
+    ASSERT_EQ(document->GetChildCount(), 32);
+    for (int n = 1; n <= 32; ++n) {
+        const util::XML2_Element& entry = *document->GetChild(n - 1);
+        EXPECT_EQ(entry.Name(), "S_" + std::to_string(n));
+        EXPECT_EQ(entry.GetAttribute("url") != nullptr, n <= 29) << n;
+        EXPECT_NE(entry.GetAttribute("des"), nullptr) << n;
+    }
+}
+
+TEST_F(CatalogueStartupTest, SavingReplacesTheWholeCacheAndLeavesNoTemporaryFile) {
+    WriteWholeFile(cachePath_, std::string(5000, '#'));
+    CActionStationData updater(nullptr, cachePath_);
+    const std::string text = "<STATION><S_2 url=\"http://two \" des=\"Two\"/></STATION>";
+    updater.ParseDocument(text);
+    ASSERT_TRUE(updater.SaveDocument());
+    EXPECT_EQ(ReadWholeFile(cachePath_), text);
+    EXPECT_EQ(FolderContents(), std::vector<std::string>{CActionStationData::kCacheFileName});
+
+    updater.ParseDocument("<STATION><S_2");  // not well-formed: nothing to save
+    EXPECT_EQ(updater.Document(), nullptr);
+    EXPECT_FALSE(updater.SaveDocument());
+    EXPECT_EQ(ReadWholeFile(cachePath_), text);
+
+    CActionStationData elsewhere(nullptr, (folder_ / "missing" / "cache").string());
+    elsewhere.ParseDocument(text);
+    EXPECT_FALSE(elsewhere.SaveDocument());
+    EXPECT_EQ(FolderContents(), std::vector<std::string>{CActionStationData::kCacheFileName});
+}
+
+TEST(CatalogueAddressTest, DefaultsToTheMakersServerAndFolder) {
+    EXPECT_EQ(CActionStationData::AgentText(), "User-Agent: Torvane/1.0 (www.torvane.com)");
+    ::unsetenv(CActionStationData::kAddressVariable);
+    EXPECT_EQ(CActionStationData::CatalogueAddress(),
+              "http://radio.torvane.com/tunelink/StationData.xml");
+    // The test program's folder is writable, so the cache lives beside the program.
+    EXPECT_EQ(CActionStationData::DefaultCachePath(),
+              util::GetProgramFolder() + "/Tunelink_StationData");
+}
