@@ -1,0 +1,34 @@
+#pragma once
+// The small dialog that asks for the stream address of a favourite.
+
+#include <QDialog>
+
+#include <string>
+
+class QLineEdit;
+
+class CFavoritesDlg : public QDialog {
+    Q_OBJECT
+  public:
+    static constexpr int kTemplate = 612;
+    static constexpr int kAddressField = 1024;
+
+    explicit CFavoritesDlg(QWidget* parent = nullptr);
+
+    // Set before running, read after OK: exactly what was typed, blanks included.
+    std::string address;
+
+    int exec() override;
+    QLineEdit* AddressField() const { return field_; }
+
+  protected:
+    void accept() override;
+
+  private:
+    QLineEdit* field_ = nullptr;
+};
+
+// Edits user slot k (0-3, station slot 28 + k): on OK the typed address goes into the table
+// and into the settings as value "k" of the station section. True when confirmed.
+class CStationData;
+bool EditFavorite(CStationData& table, int userSlot, QWidget* parent = nullptr);

@@ -1,0 +1,14 @@
+#pragma once
+// What the display offers: per-pixel translucency needs a compositing manager (always on
+// Wayland; on X11 the owner of the _NET_WM_CM_S<screen> selection) and more than 8 bits per pixel.
+
+namespace platform {
+
+// True when a compositor draws translucent windows over the desktop.
+bool DisplayComposites();
+// Bits per pixel of the primary screen (0 without a screen).
+int ScreenDepth();
+// True on an X11 (xcb) platform, where windows may place themselves and stay on top.
+bool IsX11Platform();
+
+}  // namespace platform

@@ -1,0 +1,346 @@
+#include "radio/RadioSkin.h"
+
+#include "picture/ImageView.h"
+#include "picture/LoadPicture.h"
+#include "picture/PLDIBSection.h"
+#include "picture/PLFilterCrop.h"
+#include "picture/PLTextException.h"
+#include "radio/SkinGeometry.h"
+#include "ui/WindowShape.h"
+#include "util/MessageBox.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace radio {
+
+namespace g = geometry;
+
+namespace {
+enum Picture {
+    kBackground = 130,
+    kPressedStrip = 131,
+    kKnob = 132,
+    kLamp = 133,
+    kCover = 192,
+    kBackgroundMask = 230,
+    kPressedMask = 231,
+    kKnobMask = 232,
+    kCoverMask = 193,
+    kFirstFlapFrame = 400,
+    kFirstFlapMask = 450,
+    kOutline = 330,
+};
+constexpr int kActiveMode = 1;
+constexpr QRgb kStatusColour = qRgb(0x34, 0x32, 0x3D);
+
+void ShowPictureError(const PLTextException& e) {
+    util::ShowMessage({e.GetText(), "", util::MessageIcon::Stop, util::MessageButtons::Ok});
+}
+
+QImage Premultiplied(PLDIBSection& picture) {
+    return picture::ImageView(picture).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+}  // namespace
+
+RadioSkin::RadioSkin(std::unique_ptr<CLayeredWindow> layered) : layeredWindow_(std::move(layered)) {
+    BuildHotspots();
+}
+
+RadioSkin::~RadioSkin() = default;
+
+void RadioSkin::BuildHotspots() {
+    const std::pair<int, QRect> controls[] = {
+        {g::kHotStop, g::kHotStopRect},   {g::kHotPlay, g::kHotPlayRect},
+        {g::kHotMute, g::kHotMuteRect},   {g::kHotVolume, g::kVolumeTrack},
+        {g::kHotPower, g::kHotPowerRect}, {g::kHotWeb, g::kHotWebRect},
+    };
+    for (const auto& [id, rect] : controls)
+        AddRegion(std::make_unique<CHotRegion>(id, 1, QRegion(rect)));
+    for (int sector = 1; sector <= 32; ++sector) {
+        AddRegion(std::make_unique<CHotRegion>(
+            sector, 1, QRegion(g::SectorTriangle(sector), Qt::WindingFill)));
+    }
+    SetMode(kActiveMode);
+}
+
+bool RadioSkin::SetUp() {
+    try {
+        background_ = picture::LoadPicture(kBackground);
+        pressed_ = picture::LoadPicture(kPressedStrip);
+        knob_ = picture::LoadPicture(kKnob);
+        lamp_ = picture::LoadPicture(kLamp);
+        cover_ = picture::LoadPicture(kCover);
+        flap_ = std::make_unique<PLDIBSection>();
+        LoadFlapFrame(0);
+    } catch (const PLTextException& e) {
+        ShowPictureError(e);
+        return false;
+    }
+    complete_ = true;
+    return true;
+}
+
+void RadioSkin::LoadFlapFrame(int frame) {
+    picture::LoadPicture(kFirstFlapFrame + frame, *flap_);
+    const auto mask = picture::LoadPicture(kFirstFlapMask + frame);
+    flap_->SetAlphaFromMask(*mask);
+}
+
+bool RadioSkin::Attach(QWidget* window) {
+    window_ = window;
+    SetDrawWindow(window);
+    if (!complete_)
+        return false;
+    if (!layeredWindow_)
+        layeredWindow_ = std::make_unique<CLayeredWindow>();
+    layered_ = layeredWindow_->SetLayered(window, true);
+    if (layered_) {
+        if (!ApplyMasks()) {
+            layered_ = false;
+            return false;
+        }
+    } else {
+        backgroundImage_ = Premultiplied(*background_);
+        if (window)
+            ui::SetWindowRegionFromResource(kOutline, window);
+    }
+    surface_ = backgroundImage_.copy();
+    DrawDial();
+    if (layered_)
+        ComposeFlap();
+    DrawVolumeArea();
+    DrawStatusLine();
+    Show(surface_.rect());
+    return true;
+}
+
+bool RadioSkin::ApplyMasks() {
+    try {
+        backgroundMask_ = picture::LoadPicture(kBackgroundMask);
+        background_->SetAlphaFromMask(*backgroundMask_);
+        pressed_->SetAlphaFromMask(*picture::LoadPicture(kPressedMask));
+        knobMask_ = picture::LoadPicture(kKnobMask);
+        knob_->SetAlphaFromMask(*knobMask_);
+        PLDIBSection lampMask;
+        const QRect& l = g::kLampRect;
+        PLFilterCrop(l.left(), l.top(), l.right() + 1, l.bottom() + 1)
+            .Apply(*backgroundMask_, lampMask);
+        lamp_->SetAlphaFromMask(lampMask);
+        cover_->SetAlphaFromMask(*picture::LoadPicture(kCoverMask));
+    } catch (const PLTextException& e) {
+        ShowPictureError(e);
+        return false;
+    }
+    backgroundImage_ = Premultiplied(*background_);
+    pressedImage_ = Premultiplied(*pressed_);
+    knobImage_ = Premultiplied(*knob_);
+    lampImage_ = Premultiplied(*lamp_);
+    coverImage_ = Premultiplied(*cover_);
+    return true;
+}
+
+int RadioSkin::ClickTest(const QPoint& point) {
+    if (QRegion(g::ExclusionPolygon(), Qt::WindingFill).contains(point))
+        return 0;
+    for (const auto& region : Regions()) {
+        if (region->LiveIn(Mode()) && region->Contains(point))
+            return region->Id();
+    }
+    return 0;
+}
+
+int RadioSkin::SectorAt(const QPoint& point) const {
+    if (QRegion(g::ExclusionPolygon(), Qt::WindingFill).contains(point))
+        return 0;
+    for (const auto& region : Regions()) {
+        if (region->Id() <= 32 && region->LiveIn(Mode()) && region->Contains(point))
+            return region->Id();
+    }
+    return 0;
+}
+
+void RadioSkin::RestoreFromBackground(const QRect& rect) {
+    QPainter p(&surface_);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(rect.topLeft(), backgroundImage_, rect);
+}
+
+void RadioSkin::DrawDial() {
+    RestoreFromBackground(g::kDialRect);
+    QPainter p(&surface_);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0xFF, 0xCC, 0x33), 1));
+    p.drawLine(g::NeedleLine(currentSlot_ ? *currentSlot_ : 0));
+}
+
+void RadioSkin::DrawLamp() {
+    if (lampOn_ && !lampImage_.isNull()) {
+        QPainter p(&surface_);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(g::kLampRect.topLeft(), lampImage_);
+    } else if (lampOn_ && lamp_) {
+        QPainter p(&surface_);
+        p.drawImage(g::kLampRect.topLeft(), Premultiplied(*lamp_));
+    } else {
+        RestoreFromBackground(g::kLampRect);
+    }
+}
+
+// Where the radio body is (mask above 50) the surface keeps the body; elsewhere the flap
+// frame shows, premultiplied by its own alpha, never less opaque than the body's edge.
+void RadioSkin::ComposeFlap() {
+    if (!flap_ || !backgroundMask_)
+        return;
+    const int frameWidth = flap_->GetWidth();
+    const int width = std::min(frameWidth, surface_.width() - g::kFlapLeft);
+    const int lastRow = std::min(flap_->GetHeight(), surface_.height() + g::kFlapFirstRow);
+    for (int frameRow = g::kFlapFirstRow; frameRow < lastRow; ++frameRow) {
+        const int row = frameRow - g::kFlapFirstRow;
+        const std::uint8_t* frame = flap_->GetLine(frameRow);
+        const std::uint8_t* mask = backgroundMask_->GetLine(row);
+        auto* out = reinterpret_cast<QRgb*>(surface_.scanLine(row));
+        for (int x = 0; x < width; ++x) {
+            const int w = mask[g::kFlapLeft + x];
+            if (w > g::kBodyMaskThreshold)
+                continue;
+            const std::uint8_t* px = frame + 4 * x;  // blue, green, red, alpha
+            const int a = px[3];
+            const int alpha = a != 0 ? std::max(a, w) : w;
+            out[g::kFlapLeft + x] = qRgba(px[2] * a / 256, px[1] * a / 256, px[0] * a / 256, alpha);
+        }
+    }
+}
+
+void RadioSkin::DrawVolumeArea() {
+    QPainter p(&surface_);
+    if (flapFrame_ != 0 || coverImage_.isNull()) {
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        const QRect widened = g::kVolumeTrack.adjusted(-4, 0, 4, 0);
+        p.drawImage(widened.topLeft(), backgroundImage_, widened);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    } else {
+        const QRect coverArea(g::kCoverOrigin, coverImage_.size());
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(coverArea.topLeft(), backgroundImage_, coverArea);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.drawImage(coverArea.topLeft(), coverImage_);
+    }
+    const QImage knob = knobImage_.isNull() && knob_ ? Premultiplied(*knob_) : knobImage_;
+    p.drawImage(g::kKnobOrigin + QPoint(knobOffset_, 0), knob);
+}
+
+void RadioSkin::DrawButtons(bool stopPressed, bool playPressed, bool mutePressed,
+                            bool powerPressed) {
+    if (!layered_ || pressedImage_.isNull())
+        return;  // the outline mode shows no pressed buttons
+    const std::pair<const g::PushButton*, bool> buttons[] = {
+        {&g::kStopButton, stopPressed},
+        {&g::kPlayButton, playPressed},
+        {&g::kMuteButton, mutePressed},
+        {&g::kPowerButton, powerPressed},
+    };
+    QPainter p(&surface_);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    for (const auto& [button, pressed] : buttons) {
+        const QRect& r = button->rect;
+        if (pressed) {
+            p.drawImage(r.topLeft(), pressedImage_,
+                        QRect(button->stripX, 0, r.width(), r.height()));
+        } else {
+            p.drawImage(r.topLeft(), backgroundImage_, r);
+        }
+    }
+    p.end();
+    Show(g::kStopButton.rect.united(g::kPowerButton.rect));
+}
+
+int RadioSkin::StatusTextWidth() const {
+    return QFontMetrics(font_).horizontalAdvance(QString::fromStdString(statusText_));
+}
+
+bool RadioSkin::SetStatusText(const std::string& text) {
+    statusText_ = text;
+    marquee_ = StatusTextWidth() > g::kStatusWidth;
+    marqueeOffset_ = 20;
+    if (!surface_.isNull())
+        DrawStatusLine();
+    return marquee_;
+}
+
+void RadioSkin::MarqueeStep() {
+    if (!surface_.isNull())
+        DrawStatusLine();
+}
+
+void RadioSkin::DrawStatusLine() {
+    const QRect& status = g::kStatusRect;
+    const QString text = QString::fromStdString(statusText_);
+    QPainter p(&surface_);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(status.topLeft(), backgroundImage_, status);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p.setFont(font_);
+    p.setPen(QColor::fromRgb(kStatusColour));
+    if (!marquee_) {
+        p.drawText(status, Qt::AlignCenter | Qt::TextSingleLine, text);
+    } else {
+        // The text runs twice, joined by " - ", so its start follows its end seamlessly.
+        const QRect moved = status.adjusted(marqueeOffset_, 0, 0, 0);
+        p.setClipRect(status);
+        p.drawText(moved, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                   text + QStringLiteral(" - ") + text);
+        marqueeOffset_ -= 1;
+        if (marqueeOffset_ < -StatusTextWidth())
+            marqueeOffset_ = 0;
+    }
+    p.end();
+    Show(status);
+}
+
+bool RadioSkin::StepFlap(bool open) {
+    const int next = std::clamp(flapFrame_ + (open ? 1 : -1), 0, g::kFlapLastFrame);
+    if (next != flapFrame_ && flap_) {
+        try {
+            LoadFlapFrame(next);
+            flapFrame_ = next;
+        } catch (const PLTextException& e) {
+            ShowPictureError(e);
+            flapFrame_ = next;  // keep moving so power off still ends the program
+        }
+    }
+    return open ? flapFrame_ == g::kFlapLastFrame : flapFrame_ == 0;
+}
+
+void RadioSkin::Paint() {
+    if (surface_.isNull())
+        return;
+    DrawLamp();
+    DrawDial();
+    if (layered_)
+        ComposeFlap();
+    DrawVolumeArea();
+    Show(surface_.rect());
+}
+
+void RadioSkin::Show(const QRect& changed) {
+    if (!window_)
+        return;
+    if (layered_ && changed == surface_.rect()) {
+        layeredWindow_->UpdateFromSurface(surface_);
+    } else {
+        window_->update(changed);
+    }
+}
+
+void RadioSkin::PaintWindow(QPainter& painter, const QRect& area) const {
+    if (surface_.isNull())
+        return;
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(area.topLeft(), surface_, area);
+}
+
+}  // namespace radio

@@ -1,0 +1,99 @@
+#pragma once
+// The radio's face: its pictures, hot spots and the 32-bit surface everything is composed
+// on. The surface is kept premultiplied, ready for a translucent window. Without
+// translucency (outline mode) the same surface is painted opaque inside the outline, and
+// the pressed buttons and the flap are not shown.
+
+#include "ui/HotRegion.h"
+#include "ui/LayeredWindow.h"
+
+#include <QFont>
+#include <QImage>
+
+#include <memory>
+#include <string>
+
+class PLDIBSection;
+
+namespace radio {
+
+class RadioSkin : public CSkinBase {
+  public:
+    // `layered` decides translucency; by default the display is asked.
+    explicit RadioSkin(std::unique_ptr<CLayeredWindow> layered = nullptr);
+    ~RadioSkin() override;
+
+    // Loads the pictures and builds the hot spots. False (after a message box with the
+    // decoder's text) when a picture cannot be decoded; the skin then stays incomplete.
+    bool SetUp();
+    // Layered mode when possible (masks applied), else the outline; composes the surface.
+    bool Attach(QWidget* window) override;
+    // The hot spot id (1-38) under a window point, or 0 (the hub exclusion counts as none).
+    int ClickTest(const QPoint& point) override;
+    // Recomposes the dial, lamp, flap and volume area and shows the surface.
+    void Paint() override;
+    void RunRegionCommand(int) override {}
+
+    // The dial sector (1-32) under the point outside the hub exclusion, or 0.
+    int SectorAt(const QPoint& point) const;
+
+    void LinkCurrentSlot(const int* slot) { currentSlot_ = slot; }
+    void SetFont(const QFont& font) { font_ = font; }
+
+    // Takes a new status text; true when it is wider than the status line (marquee).
+    bool SetStatusText(const std::string& text);
+    void MarqueeStep();
+    bool Marquee() const { return marquee_; }
+    int MarqueeOffset() const { return marqueeOffset_; }
+    const std::string& StatusText() const { return statusText_; }
+    int StatusTextWidth() const;
+
+    void DrawButtons(bool stopPressed, bool playPressed, bool mutePressed, bool powerPressed);
+    void SetLamp(bool on) { lampOn_ = on; }
+    void SetKnobOffset(int offset) { knobOffset_ = offset; }
+    int KnobOffset() const { return knobOffset_; }
+
+    // One flap step towards open or closed; loads the frame. True when the end is reached.
+    bool StepFlap(bool open);
+    int FlapFrame() const { return flapFrame_; }
+
+    bool Layered() const { return layered_; }
+    bool Complete() const { return complete_; }
+    const QImage& Surface() const { return surface_; }
+    // Paints the surface into the window (its paint event).
+    void PaintWindow(QPainter& painter, const QRect& area) const;
+
+  private:
+    void BuildHotspots();
+    bool ApplyMasks();
+    void LoadFlapFrame(int frame);
+    void RestoreFromBackground(const QRect& rect);
+    void DrawDial();
+    void DrawLamp();
+    void ComposeFlap();
+    void DrawVolumeArea();
+    void DrawStatusLine();
+    void Show(const QRect& changed);
+
+    std::unique_ptr<CLayeredWindow> layeredWindow_;
+    QWidget* window_ = nullptr;
+    bool complete_ = false;
+    bool layered_ = false;
+
+    std::unique_ptr<PLDIBSection> background_, backgroundMask_, pressed_, knob_, knobMask_, lamp_,
+        cover_, flap_;
+    QImage backgroundImage_;  // premultiplied (masked in layered mode, opaque otherwise)
+    QImage pressedImage_, knobImage_, lampImage_, coverImage_;
+    QImage surface_;
+
+    QFont font_;
+    const int* currentSlot_ = nullptr;
+    int flapFrame_ = 0;
+    bool lampOn_ = false;
+    int knobOffset_ = 0;
+    std::string statusText_;
+    bool marquee_ = false;
+    int marqueeOffset_ = 0;
+};
+
+}  // namespace radio

@@ -1,0 +1,438 @@
+#include "radio/TunelinkDlg.h"
+
+#include "catalogue/ActionStationData.h"
+#include "catalogue/FavoritesDlg.h"
+#include "platform/shell/OpenUrl.h"
+#include "radio/Commands.h"
+#include "radio/SkinGeometry.h"
+#include "ui/SplashWnd.h"
+#include "util/Product.h"
+#include "util/Profile.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLoggingCategory>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QThread>
+
+#include <algorithm>
+
+Q_LOGGING_CATEGORY(lcStatus, "tunelink.status")
+Q_LOGGING_CATEGORY(lcCommand, "tunelink.command")
+Q_LOGGING_CATEGORY(lcCatalogue, "tunelink.catalogue")
+
+namespace radio {
+
+namespace g = geometry;
+namespace cmd = command;
+
+namespace {
+constexpr int kSplashPicture = 500;
+constexpr int kNowPlayingMs = 1000;
+constexpr int kSwitchMs = 100000;
+constexpr int kMarqueeMs = 70;
+constexpr int kUpdateDelayMs = 5000;
+constexpr int kFlapMs = 70;
+constexpr int kCloseDelayMs = 500;
+
+QIcon AppIcon() {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const QString path = QStringLiteral(":/res/icon/%1").arg(size);
+        if (QFile::exists(path))
+            icon.addFile(path, QSize(size, size));
+    }
+    if (icon.isNull())
+        icon = QIcon(QStringLiteral(":/res/icon/128"));
+    return icon;
+}
+}  // namespace
+
+TunelinkDlg::TunelinkDlg() : TunelinkDlg(Options{}) {}
+
+TunelinkDlg::TunelinkDlg(Options options)
+    : options_(std::move(options)),
+      player_(options_.playerFactory),
+      skin_(std::move(options_.layered)) {
+    setWindowTitle(QString::fromUtf8(util::kProductTitle));
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    skin_.SetFont(QApplication::font());
+    skin_.SetUp();
+    updater_ = std::make_unique<CActionStationData>(
+        this,
+        options_.cachePath.empty() ? CActionStationData::DefaultCachePath() : options_.cachePath,
+        options_.catalogueAddress.empty() ? CActionStationData::CatalogueAddress()
+                                          : options_.catalogueAddress);
+    SetUpTimers();
+}
+
+TunelinkDlg::~TunelinkDlg() {
+    Shutdown();
+}
+
+QTimer& TunelinkDlg::Timer(int id) {
+    switch (id) {
+        case 1:
+            return nowPlayingTimer_;
+        case 2:
+            return switchTimer_;
+        case 3:
+            return marqueeTimer_;
+        case 4:
+            return updateTimer_;
+        default:
+            return flapTimer_;
+    }
+}
+
+void TunelinkDlg::SetUpTimers() {
+    nowPlayingTimer_.setInterval(kNowPlayingMs);
+    switchTimer_.setInterval(kSwitchMs);
+    marqueeTimer_.setInterval(kMarqueeMs);
+    updateTimer_.setInterval(kUpdateDelayMs);
+    flapTimer_.setInterval(kFlapMs);
+    connect(&nowPlayingTimer_, &QTimer::timeout, this, &TunelinkDlg::OnNowPlayingTimer);
+    connect(&switchTimer_, &QTimer::timeout, this, [this] {
+        switching_ = false;
+        switchTimer_.stop();
+    });
+    connect(&marqueeTimer_, &QTimer::timeout, this, [this] { skin_.MarqueeStep(); });
+    connect(&updateTimer_, &QTimer::timeout, this, [this] {
+        updateTimer_.stop();
+        qCInfo(lcCatalogue, "update from %s", updater_->Address().c_str());
+        updater_->StartUpdate();
+    });
+    connect(&flapTimer_, &QTimer::timeout, this, &TunelinkDlg::OnFlapTimer);
+}
+
+bool TunelinkDlg::Initialise() {
+    InitBase(QSize(g::kWindowWidth, g::kWindowHeight));
+    if (!player_.Create(this)) {
+        PlayerHost::ShowPlayerMissingMessage();
+        return false;
+    }
+    if (options_.splash) {
+        CSplashWnd::EnableSplashScreen(true);
+        CSplashWnd::ShowSplashScreen(kSplashPicture, this);
+    }
+    setWindowTitle(QString::fromUtf8(util::kProductTitle));
+    setWindowIcon(AppIcon());
+    ReadStartSettings();
+    SetUpHint();
+    skin_.LinkCurrentSlot(&stations_.current);
+    ApplyVolume(volume_);
+    skin_.Attach(this);
+    if (updater_->LoadCachedStations(stations_))
+        qCInfo(lcCatalogue, "cached catalogue loaded");
+    if (updater_->IsUpdateDue())
+        updateTimer_.start();
+    RefreshButtons();
+    return true;
+}
+
+// Values from the settings file are checked: anything out of range falls back.
+void TunelinkDlg::ReadStartSettings() {
+    auto& profile = util::TheProfile();
+    rightClickHints_ = profile.GetInt(kSection, "iKnowsRightClick", 3);
+    volume_ = std::clamp(profile.GetInt(kSection, "iVolume", 50), 0, 100);
+    const int last = profile.GetInt(kSection, "LastStation", 0);
+    stations_.current = last >= 0 && last < CStationData::kSlotCount ? last : 0;
+}
+
+void TunelinkDlg::SetUpHint() {
+    if (rightClickHints_ <= 0) {
+        setToolTip(QString());
+        return;
+    }
+    // Margins of 5 pixels and a width of 150 keep the hint a small note beside the mouse.
+    setToolTip(QStringLiteral("<table width=\"150\" cellpadding=\"5\"><tr><td>%1</td></tr></table>")
+                   .arg(QString::fromUtf8(kRightClickHint)));
+}
+
+void TunelinkDlg::OnCommand(int id) {
+    qCInfo(lcCommand, "%d", id);
+    if (id >= cmd::kPreviewFirst && id <= cmd::kPreviewLast) {
+        Preview(id - cmd::kPreviewFirst);
+    } else if (id >= cmd::kStationFirst && id <= cmd::kStationLast) {
+        ChooseStation(id - cmd::kStationFirst);
+    } else {
+        switch (id) {
+            case cmd::kStop:
+                player_.Stop();
+                RefreshButtons();
+                break;
+            case cmd::kPlay:
+                player_.Open(stations_.address[static_cast<std::size_t>(stations_.current)]);
+                player_.Play();
+                RefreshButtons();
+                break;
+            case cmd::kMute:
+                ToggleMute();
+                break;
+            case cmd::kPower:
+                TogglePower();
+                break;
+            case cmd::kNowPlaying:
+                nowPlayingTimer_.start();
+                break;
+            case cmd::kVolumeDrag:
+                StartVolumeDrag();
+                break;
+            case cmd::kStationsChanged:
+                updater_->FillStationTable(stations_);
+                qCInfo(lcCatalogue, "station table refilled");
+                break;
+            default:
+                OnMenuCommand(id);
+                break;
+        }
+    }
+    emit StateChanged();
+}
+
+void TunelinkDlg::OnMenuCommand(int id) {
+    if (id == cmd::kWeb) {
+        OpenWebSite();
+    } else if (id >= cmd::kFavorite1 && id <= cmd::kFavorite3) {
+        EditFavorite(id - cmd::kFavorite1 + 1);
+    } else if (id == cmd::kTopMost) {
+        SetTopMost(!TopMost());
+        util::TheProfile().WriteInt(CBuddyboxDlg::kSection, "TopMost", TopMost() ? 1 : 0);
+    } else if (id == cmd::kAppExit) {
+        reject();
+    }
+}
+
+void TunelinkDlg::OpenWebSite() {
+    platform::shell::OpenUrl(std::string("https://") + util::kWebSiteHost + "/");
+}
+
+void TunelinkDlg::ChooseStation(int slot) {
+    const auto i = static_cast<std::size_t>(slot);
+    if (!stations_.address[i].empty() || slot < 28) {
+        switching_ = true;
+        switchTimer_.start();
+        stations_.current = slot;
+        player_.Open(stations_.address[i]);
+        player_.Play();
+        RefreshButtons();
+        skin_.Paint();
+    } else {
+        EditFavorite(slot - 28);
+    }
+}
+
+void TunelinkDlg::EditFavorite(int userSlot) {
+    ::EditFavorite(stations_, userSlot, this);
+}
+
+void TunelinkDlg::Preview(int slot) {
+    if (switching_)
+        return;
+    if (!previewActive_) {
+        previewActive_ = true;
+        savedStatus_ = statusText_;
+    }
+    SetStatusText(stations_.name[static_cast<std::size_t>(slot)]);
+}
+
+void TunelinkDlg::EndPreviewIfLeft() {
+    if (previewActive_ && !hover_) {
+        previewActive_ = false;
+        SetStatusText(savedStatus_);
+    }
+}
+
+void TunelinkDlg::ToggleMute() {
+    player_.ToggleMute();
+    if (player_.IsMuted()) {
+        SetStatusText("Stumm geschaltet");
+    } else if (player_.IsPlaying()) {
+        SetStatusText(stations_.name[static_cast<std::size_t>(stations_.current)]);
+    } else {
+        SetStatusText("");
+    }
+    RefreshButtons();
+}
+
+void TunelinkDlg::TogglePower() {
+    player_.TogglePower();
+    RefreshButtons();
+}
+
+void TunelinkDlg::OnPlayerStatus(const std::string& text) {
+    if (!previewActive_ || switching_) {
+        SetStatusText(text);
+    } else {
+        savedStatus_ = text;
+    }
+}
+
+bool TunelinkDlg::SendStationsChanged() {
+    return gate_.Send([this] { OnCommand(cmd::kStationsChanged); });
+}
+
+void TunelinkDlg::SetStatusText(const std::string& text) {
+    if (text == statusText_)
+        return;
+    statusText_ = text;
+    qCInfo(lcStatus, "%s", text.c_str());
+    if (skin_.SetStatusText(text)) {
+        marqueeTimer_.start();
+    } else {
+        marqueeTimer_.stop();
+    }
+}
+
+void TunelinkDlg::RefreshButtons() {
+    skin_.DrawButtons(player_.IsStopped(), player_.IsPlaying(), player_.IsMuted(),
+                      player_.IsPowerOn());
+    const bool power = player_.IsPowerOn();
+    if (power != drawnPower_) {
+        drawnPower_ = power;
+        targetPower_ = power;
+        skin_.SetLamp(power);
+        const bool atEnd = skin_.StepFlap(targetPower_);
+        skin_.Paint();
+        if (!atEnd)
+            flapTimer_.start();
+    }
+    update(g::kPlayButton.rect.united(g::kPowerButton.rect).united(g::kLampRect));
+}
+
+void TunelinkDlg::OnFlapTimer() {
+    const bool atEnd = skin_.StepFlap(targetPower_);
+    skin_.Paint();
+    if (!atEnd)
+        return;
+    flapTimer_.stop();
+    if (!targetPower_) {
+        // The flap has closed: the radio is off and the program ends.
+        QTimer::singleShot(kCloseDelayMs, this, [this] { accept(); });
+    }
+}
+
+void TunelinkDlg::OnNowPlayingTimer() {
+    nowPlayingTimer_.stop();
+    SetStatusText(stations_.name[static_cast<std::size_t>(stations_.current)]);
+    switching_ = false;
+    previewActive_ = false;
+}
+
+void TunelinkDlg::StartVolumeDrag() {
+    volumeDrag_ = true;
+    grabMouse();
+}
+
+void TunelinkDlg::DragVolumeTo(int x) {
+    ApplyVolume(g::VolumeForDragX(x));
+    skin_.Paint();
+}
+
+void TunelinkDlg::ApplyVolume(int volume) {
+    volume_ = volume;
+    player_.SetVolume(volume);
+    skin_.SetKnobOffset(g::KnobOffsetForVolume(volume));
+}
+
+void TunelinkDlg::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    skin_.PaintWindow(painter, event->rect());
+}
+
+void TunelinkDlg::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        ShowPopupMenu(event->globalPosition().toPoint());
+        return;
+    }
+    if (event->button() != Qt::LeftButton)
+        return;
+    const int hotspot = skin_.ClickTest(event->position().toPoint());
+    if (hotspot == 0) {
+        BeginDrag(event->globalPosition().toPoint());
+        return;
+    }
+    OnCommand(command::ForHotspot(hotspot));
+    if (volumeDrag_)
+        DragVolumeTo(event->position().toPoint().x());
+}
+
+void TunelinkDlg::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && volumeDrag_) {
+        volumeDrag_ = false;
+        releaseMouse();
+    }
+    CBuddyboxDlg::mouseReleaseEvent(event);
+}
+
+void TunelinkDlg::mouseMoveEvent(QMouseEvent* event) {
+    if (ManualDragActive()) {
+        CBuddyboxDlg::mouseMoveEvent(event);
+        return;
+    }
+    const QPoint pos = event->position().toPoint();
+    EndPreviewIfLeft();
+    if (volumeDrag_)
+        DragVolumeTo(pos.x());
+    const int sector = skin_.SectorAt(pos);
+    hover_ = sector != 0;
+    if (hover_)
+        OnCommand(cmd::kPreviewFirst + sector - 1);
+    setCursor(skin_.ClickTest(pos) != 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+void TunelinkDlg::leaveEvent(QEvent* event) {
+    hover_ = false;
+    EndPreviewIfLeft();
+    CBuddyboxDlg::leaveEvent(event);
+}
+
+void TunelinkDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        reject();
+        return;
+    }
+    CBuddyboxDlg::keyPressEvent(event);
+}
+
+void TunelinkDlg::closeEvent(QCloseEvent* event) {
+    CBuddyboxDlg::closeEvent(event);
+}
+
+void TunelinkDlg::ShowPopupMenu(const QPoint&) {
+    if (rightClickHints_ > 0 && --rightClickHints_ == 0)
+        setToolTip(QString());
+}
+
+void TunelinkDlg::done(int result) {
+    Shutdown();
+    CBuddyboxDlg::done(result);
+}
+
+// Runs once, when the dialog ends by any path (or is destroyed without ending).
+void TunelinkDlg::Shutdown() {
+    if (shutDown_)
+        return;
+    shutDown_ = true;
+    // A download waiting for this window is released before anything is freed.
+    gate_.Close();
+    for (QTimer* t : {&nowPlayingTimer_, &switchTimer_, &marqueeTimer_, &updateTimer_, &flapTimer_})
+        t->stop();
+    auto& profile = util::TheProfile();
+    profile.WriteInt(kSection, "LastStation", stations_.current);
+    ClearPlayerWindow();
+    player_.Stop();
+    RefreshButtons();
+    player_.Shutdown();
+    updater_.reset();  // stops a running download and waits for it
+    profile.WriteInt(kSection, "iKnowsRightClick", rightClickHints_);
+    SavePosition();
+}
+
+}  // namespace radio

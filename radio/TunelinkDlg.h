@@ -1,0 +1,137 @@
+#pragma once
+// The radio: a skinned screenmate window with a 32-station dial, push buttons, a volume
+// knob, a status line and a display flap. Everything the user does arrives here as a
+// numbered command.
+
+#include "catalogue/StationData.h"
+#include "catalogue/StationsChangedSink.h"
+#include "radio/PlayerHost.h"
+#include "radio/PlayerWindow.h"
+#include "radio/RadioSkin.h"
+#include "ui/BuddyboxDlg.h"
+#include "ui/SendToUiThread.h"
+#include "ui/Translator.h"
+
+#include <QTimer>
+
+#include <memory>
+#include <string>
+
+class CActionStationData;
+
+namespace radio {
+
+class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsChangedSink {
+    Q_OBJECT
+  public:
+    static constexpr const char* kSection = "CTunelinkDlg";
+    static constexpr const char* kRightClickHint =
+        "Klicken Sie hier mit der RECHTEN Maustaste, um ein erweitertes Menu zu erhalten.";
+
+    // What tests replace: the player, the translucency decision, the catalogue's cache
+    // and address, and whether the start-up picture shows.
+    struct Options {
+        PlayerHost::PlayerFactory playerFactory;
+        std::unique_ptr<CLayeredWindow> layered;
+        std::string cachePath;         // empty: the default cache path
+        std::string catalogueAddress;  // empty: the default address
+        bool splash = true;
+    };
+
+    TunelinkDlg();
+    explicit TunelinkDlg(Options options);
+    ~TunelinkDlg() override;
+
+    // Everything up to showing the window. False when there is no usable player: the
+    // message has been shown and the program should end.
+    bool Initialise();
+
+    // Commands of the skin, the menu, the player and the catalogue.
+    void OnCommand(int id) override;
+    // A player status text (shown, or kept while a preview is on the status line).
+    void OnPlayerStatus(const std::string& text) override;
+    // Called on the download thread; waits until the table has been refilled.
+    bool SendStationsChanged() override;
+
+    void SetStatusText(const std::string& text);
+    void RefreshButtons();
+
+    // For tests and the bus interface.
+    const CStationData& Stations() const { return stations_; }
+    CStationData& Stations() { return stations_; }
+    PlayerHost& Player() { return player_; }
+    RadioSkin& Skin() { return skin_; }
+    const std::string& StatusText() const { return statusText_; }
+    const std::string& SavedStatusText() const { return savedStatus_; }
+    bool Switching() const { return switching_; }
+    bool PreviewActive() const { return previewActive_; }
+    bool VolumeDragging() const { return volumeDrag_; }
+    int Volume() const { return volume_; }
+    int RightClickHints() const { return rightClickHints_; }
+    QTimer& Timer(int id);
+
+  signals:
+    // Emitted after every command, so other views (the desktop's media keys) follow.
+    void StateChanged();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void done(int result) override;
+
+    // The right-click menu; the window shows it where the mouse is.
+    virtual void ShowPopupMenu(const QPoint& globalPos);
+    virtual void OnMenuCommand(int id);
+
+  private:
+    void ReadStartSettings();
+    void SetUpTimers();
+    void SetUpHint();
+    void ChooseStation(int slot);
+    void Preview(int slot);
+    void EndPreviewIfLeft();
+    void ToggleMute();
+    void TogglePower();
+    void StartVolumeDrag();
+    void DragVolumeTo(int x);
+    void ApplyVolume(int volume);
+    void EditFavorite(int userSlot);
+    void OpenWebSite();
+    void OnFlapTimer();
+    void OnNowPlayingTimer();
+    void Shutdown();
+
+    Options options_;
+    CTranslator translator_;
+    CStationData stations_;
+    PlayerHost player_;
+    RadioSkin skin_;
+    std::unique_ptr<CActionStationData> updater_;
+    ui::UiCallGate gate_;
+
+    QTimer nowPlayingTimer_;  // 1
+    QTimer switchTimer_;      // 2
+    QTimer marqueeTimer_;     // 3
+    QTimer updateTimer_;      // 4
+    QTimer flapTimer_;        // 5
+
+    std::string statusText_;
+    std::string savedStatus_;
+    bool switching_ = false;
+    bool previewActive_ = false;
+    bool hover_ = false;
+    bool volumeDrag_ = false;
+    bool targetPower_ = false;
+    bool drawnPower_ = false;
+    bool closing_ = false;
+    bool shutDown_ = false;
+    int rightClickHints_ = 3;
+    int volume_ = 50;
+};
+
+}  // namespace radio

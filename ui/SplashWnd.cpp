@@ -1,0 +1,76 @@
+#include "ui/SplashWnd.h"
+
+#include "picture/ImageView.h"
+#include "picture/LoadPicture.h"
+#include "picture/PLTextException.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+
+namespace {
+bool g_enabled = false;
+CSplashWnd* g_current = nullptr;
+}  // namespace
+
+void CSplashWnd::EnableSplashScreen(bool on) {
+    g_enabled = on;
+}
+
+CSplashWnd* CSplashWnd::Current() {
+    return g_current;
+}
+
+CSplashWnd* CSplashWnd::ShowSplashScreen(int resourceId, QWidget* parent) {
+    if (!g_enabled || g_current)
+        return nullptr;
+    QImage picture;
+    try {
+        auto decoded = picture::LoadPicture(resourceId);
+        picture = picture::ImageView(*decoded).convertToFormat(QImage::Format_RGB32);
+    } catch (const PLTextException&) {
+        return nullptr;  // no picture, no splash, no message
+    }
+    auto* splash = new CSplashWnd(std::move(picture), parent);
+    splash->show();
+    splash->repaint();
+    return splash;
+}
+
+CSplashWnd::CSplashWnd(QImage picture, QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), picture_(std::move(picture)) {
+    g_current = this;
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(picture_.width() + 2, picture_.height() + 2);  // a 1-pixel border around it
+    CentreOver(parent);
+    timer_.setSingleShot(true);
+    connect(&timer_, &QTimer::timeout, this, [this] {
+        QWidget* owner = parentWidget();
+        close();
+        if (owner)
+            owner->repaint();
+    });
+    timer_.start(kShowMs);
+}
+
+CSplashWnd::~CSplashWnd() {
+    if (g_current == this)
+        g_current = nullptr;
+}
+
+void CSplashWnd::CentreOver(QWidget* owner) {
+    QRect area;
+    if (owner && owner->isVisible() && !owner->isMinimized()) {
+        area = owner->frameGeometry();
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        area = screen->availableGeometry();
+    }
+    move(area.center() - rect().center());
+}
+
+void CSplashWnd::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setPen(QColor(0x40, 0x30, 0x20));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    p.drawImage(1, 1, picture_);
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The start-up picture: shown for four seconds in a thin-bordered window, centred over the
+// radio (or the screen while the radio is not visible yet).
+
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+class CSplashWnd : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int kShowMs = 4000;
+
+    static void EnableSplashScreen(bool on);
+    // Shows the picture resource unless splashes are off or one is showing already.
+    // Returns the splash (owned by itself: it deletes itself when it closes), or null.
+    static CSplashWnd* ShowSplashScreen(int resourceId, QWidget* parent);
+    static CSplashWnd* Current();
+
+    ~CSplashWnd() override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    CSplashWnd(QImage picture, QWidget* parent);
+    void CentreOver(QWidget* owner);
+
+    QImage picture_;
+    QTimer timer_;
+};
