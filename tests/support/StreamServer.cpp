@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -78,18 +80,39 @@ std::size_t OggHeaderBytes(const std::string& data) {
     return 0;
 }
 
+// Test programs run once per test under CTest: the audio is made once per build folder
+// (or once per process without one) and reused.
+std::string AudioFolderPath() {
+    static QTemporaryDir temporary;
+    if (const char* binary = std::getenv("TUNELINK_BINARY_DIR")) {
+        const std::string folder = std::string(binary) + "/test-audio";
+        std::filesystem::create_directories(folder);
+        return folder;
+    }
+    return temporary.path().toStdString();
+}
+
+// Writes through a private name and renames, so parallel test processes never read a file
+// that is half written.
+void GenerateOnce(const std::string& path, int seconds, const QStringList& encoder) {
+    if (std::filesystem::exists(path))
+        return;
+    const std::string partial = path + ".part" + std::to_string(::getpid());
+    Generate(partial, seconds, encoder);
+    std::filesystem::rename(partial, path);
+}
+
 const AudioFiles& Audio() {
     static std::once_flag once;
-    static QTemporaryDir dir;
     static AudioFiles files;
     std::call_once(once, [] {
-        const std::string folder = dir.path().toStdString();
+        const std::string folder = AudioFolderPath();
         const QStringList ogg{"vorbisenc", "quality=0.2", "!", "oggmux"};
         const QStringList mp3{"lamemp3enc", "target=bitrate", "bitrate=128", "cbr=true"};
-        Generate(folder + "/tone.ogg", kFiniteSeconds, ogg);
-        Generate(folder + "/tone.mp3", kFiniteSeconds, mp3);
-        Generate(folder + "/live.ogg", kLiveSeconds, ogg);
-        Generate(folder + "/live.mp3", kLiveSeconds, mp3);
+        GenerateOnce(folder + "/tone.ogg", kFiniteSeconds, ogg);
+        GenerateOnce(folder + "/tone.mp3", kFiniteSeconds, mp3);
+        GenerateOnce(folder + "/live.ogg", kLiveSeconds, ogg);
+        GenerateOnce(folder + "/live.mp3", kLiveSeconds, mp3);
         files.folder = folder;
         files.toneOgg = ReadFile(folder + "/tone.ogg");
         files.toneMp3 = ReadFile(folder + "/tone.mp3");
@@ -134,37 +157,44 @@ struct StreamServer::Impl {
     // Sends `data` no faster than real time; the provider runs on one of the server's
     // threads, so it sleeps in short steps and stops when the server stops.
     void ServePaced(httplib::Response& res, const std::string& type, Pacing pacing) {
-        const auto start = std::make_shared<Clock::time_point>(Clock::now());
-        const auto nextMeta = std::make_shared<std::size_t>(kIcyInterval);
+        // httplib's offset counts metadata blocks too, so the audio position is kept here.
+        struct Progress {
+            Clock::time_point start = Clock::now();
+            std::size_t audio = 0;
+            std::size_t nextMeta = kIcyInterval;
+        };
+        const auto progress = std::make_shared<Progress>();
         res.set_content_provider(
-            type, [this, pacing, start, nextMeta](std::size_t offset, httplib::DataSink& sink) {
+            type, [this, pacing, progress](std::size_t, httplib::DataSink& sink) {
                 const std::string& data = *pacing.data;
-                if (offset >= data.size()) {
+                Progress& at = *progress;
+                if (at.audio >= data.size()) {
                     sink.done();
                     return true;
                 }
-                const auto elapsed = Clock::now() - *start;
+                const auto elapsed = Clock::now() - at.start;
                 if (pacing.dropAfter.count() > 0 && elapsed >= pacing.dropAfter)
                     return false;  // the connection breaks
                 const double seconds = std::chrono::duration<double>(elapsed).count();
                 const auto allowed =
                     static_cast<std::size_t>(pacing.burst + seconds * pacing.bytesPerSecond);
-                if (offset >= allowed || stopping) {
+                if (at.audio >= allowed || stopping) {
                     std::this_thread::sleep_for(std::chrono::milliseconds(10));
                     return !stopping;
                 }
                 std::size_t count =
-                    std::min({allowed - offset, data.size() - offset, std::size_t{4096}});
+                    std::min({allowed - at.audio, data.size() - at.audio, std::size_t{4096}});
                 if (pacing.icy)
-                    count = std::min(count, *nextMeta - offset);
-                if (!sink.write(data.data() + offset, count))
+                    count = std::min(count, at.nextMeta - at.audio);
+                if (!sink.write(data.data() + at.audio, count))
                     return false;
-                if (pacing.icy && offset + count == *nextMeta) {
+                at.audio += count;
+                if (pacing.icy && at.audio == at.nextMeta) {
                     const std::string block =
                         IcyBlock("Song " + std::to_string(static_cast<int>(seconds)));
                     if (!sink.write(block.data(), block.size()))
                         return false;
-                    *nextMeta += kIcyInterval;
+                    at.nextMeta += kIcyInterval;
                 }
                 return true;
             });

@@ -44,7 +44,8 @@ class StreamServer {
 
     // An http address on 127.0.0.1 where nothing listens.
     static std::string DeadAddress();
-    // The folder with the generated audio files (made once per process).
+    // The folder with the generated audio files: $TUNELINK_BINARY_DIR/test-audio, made once
+    // per build folder, or a temporary folder for the process.
     static std::string AudioFolder();
 
   private:

@@ -1,0 +1,302 @@
+// The GStreamer player against a local stream server: states in the order a listener sees
+// them, playlists, titles, drops, dead and missing addresses, and the sound itself.
+
+#include "platform/media/GstMediaPlayer.h"
+#include "tests/support/StreamServer.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+using namespace platform::media;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Recorder final : MediaPlayerEvents {
+    std::vector<int> states;
+    std::vector<std::string> titles;
+    std::vector<int> openStates;
+    int errors = 0;
+    void OnPlayStateChange(int state) override { states.push_back(state); }
+    void OnOpenStateChange(int state) override { openStates.push_back(state); }
+    void OnMediaChange(const MediaItem& item) override {
+        auto title = item.attributes.find("Title");
+        if (title != item.attributes.end() && (titles.empty() || titles.back() != title->second))
+            titles.push_back(title->second);
+    }
+    void OnError(long, const std::string&) override { ++errors; }
+    bool Saw(PlayState state) const {
+        return std::count(states.begin(), states.end(), static_cast<int>(state)) > 0;
+    }
+    int Count(PlayState state) const {
+        return static_cast<int>(std::count(states.begin(), states.end(), static_cast<int>(state)));
+    }
+};
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    return QTest::qWaitFor(condition, static_cast<int>(limit.count()));
+}
+
+// True when `expected` occurs in `states` in this order (other states may come between).
+bool InOrder(const std::vector<int>& states, std::vector<PlayState> expected) {
+    auto at = states.begin();
+    for (PlayState state : expected) {
+        at = std::find(at, states.end(), static_cast<int>(state));
+        if (at == states.end())
+            return false;
+        ++at;
+    }
+    return true;
+}
+
+std::string Describe(const std::vector<int>& states) {
+    std::string text;
+    for (int s : states) text += std::to_string(s) + " ";
+    return text;
+}
+
+GstPlayerOptions WithSink(const std::string& sink) {
+    GstPlayerOptions options;
+    options.audioSink = sink;
+    return options;
+}
+
+class GstPlayerIntegration : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { server = new testsupport::StreamServer({.dropAfter = 1500ms}); }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+
+    std::unique_ptr<GstMediaPlayer> Make(GstPlayerOptions options = {}) {
+        if (options.audioSink.empty())
+            options.audioSink = "fakesink sync=true";
+        std::string error;
+        auto player = GstMediaPlayer::Create(&error, options);
+        EXPECT_TRUE(player) << error;
+        if (player)
+            player->SetEvents(&events);
+        return player;
+    }
+
+    // Plays `address` and waits for "playing"; the states must start with "transitioning".
+    void ExpectPlays(GstMediaPlayer& player, const std::string& address) {
+        player.Open(address);
+        ASSERT_TRUE(player.Play());
+        ASSERT_TRUE(WaitFor([&] { return events.Saw(PlayState::Playing); }, 10s))
+            << address << ": " << Describe(events.states);
+        ASSERT_FALSE(events.states.empty());
+        EXPECT_EQ(events.states.front(), static_cast<int>(PlayState::Transitioning));
+        EXPECT_FALSE(events.Saw(PlayState::Ready)) << Describe(events.states);
+    }
+
+    static testsupport::StreamServer* server;
+    Recorder events;
+};
+
+testsupport::StreamServer* GstPlayerIntegration::server = nullptr;
+
+TEST_F(GstPlayerIntegration, LiveOggAndMp3StreamsPlayAndStop) {
+    for (const char* path : {"/live.ogg", "/live.mp3"}) {
+        events = {};
+        auto player = Make();
+        const auto start = std::chrono::steady_clock::now();
+        ExpectPlays(*player, server->Url(path));
+        ASSERT_TRUE(player->SoundStartedAt());
+        EXPECT_LT(*player->SoundStartedAt() - start, 2s) << path;
+        player->Stop();
+        ASSERT_TRUE(WaitFor([&] { return events.Saw(PlayState::Stopped); }, 2s));
+        const auto countAfterStop = events.states.size();
+        QTest::qWait(300);
+        EXPECT_EQ(events.states.size(), countAfterStop) << "nothing follows Stop";
+    }
+}
+
+TEST_F(GstPlayerIntegration, PlaylistsArePlayedByTheirFirstWorkingEntry) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"/station.pls", "/live.ogg"},
+        {"/station.m3u", "/live.ogg"},
+        {"/station.xspf", "/live.ogg"},
+        {"/station.asx", "/live.mp3?a=1&b=2"},  // its first entry is missing
+        {"/nested.asx", "/live.mp3?a=1&b=2"},
+        {"/unsafe.pls", "/live.ogg"},  // the file:// entry is never opened
+        {"/lying.mp3", "/live.mp3"},   // a playlist under an audio name
+    };
+    for (const auto& [playlist, stream] : cases) {
+        events = {};
+        auto player = Make();
+        // Station tables hold addresses with a trailing space and "&amp;".
+        ExpectPlays(*player, server->Url(playlist) + " ");
+        EXPECT_EQ(player->CurrentStreamAddress(), server->Url(stream)) << playlist;
+        EXPECT_TRUE(std::count(events.openStates.begin(), events.openStates.end(),
+                               static_cast<int>(OpenState::PlaylistChanged)))
+            << playlist;
+    }
+}
+
+TEST_F(GstPlayerIntegration, IcyTitlesArriveAsMediaChanges) {
+    auto player = Make();
+    ExpectPlays(*player, server->Url("/icy.mp3"));
+    ASSERT_TRUE(WaitFor([&] { return events.titles.size() >= 2; }, 8s))
+        << "titles: " << events.titles.size();
+    EXPECT_EQ(events.titles[0].rfind("Song ", 0), 0u) << events.titles[0];
+    EXPECT_NE(events.titles[0], events.titles[1]);
+}
+
+TEST_F(GstPlayerIntegration, ADroppedStreamIsReopenedThenGivenUp) {
+    GstPlayerOptions options;
+    options.maxReconnects = 2;
+    options.firstReconnectDelay = 100ms;
+    auto player = Make(options);
+    ExpectPlays(*player, server->Url("/drop.ogg"));
+    ASSERT_TRUE(WaitFor([&] { return events.Saw(PlayState::Ready); }, 20s))
+        << Describe(events.states);
+    using S = PlayState;
+    EXPECT_TRUE(InOrder(events.states, {S::Transitioning, S::Playing, S::Reconnecting, S::Playing,
+                                        S::Reconnecting, S::Playing, S::Ready}))
+        << Describe(events.states);
+    EXPECT_EQ(events.Count(S::Reconnecting), 2);
+    EXPECT_EQ(events.states.back(), static_cast<int>(S::Ready));
+    EXPECT_EQ(server->RequestCount("/drop.ogg"), 3);
+}
+
+TEST_F(GstPlayerIntegration, UnreachableAndMissingAddressesEndInReady) {
+    for (const std::string& address : {testsupport::StreamServer::DeadAddress(),
+                                       server->Url("/missing.mp3"), server->Url("/missing.pls")}) {
+        events = {};
+        auto player = Make();
+        player->Open(address);
+        EXPECT_TRUE(player->Play());
+        ASSERT_TRUE(WaitFor([&] { return events.Saw(PlayState::Ready); }, 10s)) << address;
+        EXPECT_EQ(events.states.front(), static_cast<int>(PlayState::Transitioning));
+        EXPECT_FALSE(events.Saw(PlayState::Playing)) << address;
+    }
+}
+
+TEST_F(GstPlayerIntegration, RefusedAddressesFailAtOnceWithReady) {
+    for (const char* address : {"", "   ", "file:///etc/passwd", "ftp://127.0.0.1/x.mp3"}) {
+        events = {};
+        auto player = Make();
+        player->Open(address);
+        EXPECT_FALSE(player->Play()) << address;
+        ASSERT_TRUE(WaitFor([&] { return !events.states.empty(); }, 2s));
+        EXPECT_EQ(events.states, std::vector<int>{static_cast<int>(PlayState::Ready)}) << address;
+    }
+}
+
+TEST_F(GstPlayerIntegration, AFiniteFileEndsWithMediaEnded) {
+    auto player = Make(WithSink("fakesink sync=false"));
+    ExpectPlays(*player, server->Url("/tone.mp3"));
+    ASSERT_TRUE(WaitFor([&] { return events.Saw(PlayState::MediaEnded); }, 10s))
+        << Describe(events.states);
+    EXPECT_FALSE(events.Saw(PlayState::Reconnecting));
+}
+
+TEST_F(GstPlayerIntegration, SwitchingStationsAndDestroyingWhilePlayingAreSafe) {
+    auto player = Make();
+    ExpectPlays(*player, server->Url("/live.mp3"));
+    events = {};
+    player->Open(server->Url("/station.pls"));
+    player->Play();
+    player->Open(server->Url("/live.ogg"));  // a second switch before the first resolved
+    player->Play();
+    ASSERT_TRUE(WaitFor([&] { return events.Saw(PlayState::Playing); }, 10s));
+    EXPECT_EQ(player->CurrentStreamAddress(), server->Url("/live.ogg"));
+    player.reset();  // while playing: no hang, no late events
+    QTest::qWait(200);
+}
+
+// --- sound ----------------------------------------------------------------------------
+
+struct Wave {
+    std::vector<double> samples;  // all channels, -1..1
+};
+
+Wave ReadWave(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string data((std::istreambuf_iterator<char>(in)), {});
+    Wave wave;
+    if (data.size() < 12 || data.compare(0, 4, "RIFF") || data.compare(8, 4, "WAVE"))
+        return wave;
+    const auto u16 = [&](std::size_t at) {
+        return static_cast<unsigned>(static_cast<unsigned char>(data[at]) |
+                                     static_cast<unsigned char>(data[at + 1]) << 8);
+    };
+    const auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
+    unsigned format = 0, bits = 0;
+    for (std::size_t at = 12; at + 8 <= data.size();) {
+        const std::string id = data.substr(at, 4);
+        std::size_t size = u32(at + 4);
+        if (id == "fmt ") {
+            format = u16(at + 8);
+            bits = u16(at + 22);
+        } else if (id == "data") {
+            // A file cut short keeps a zero or oversized length: take what is there.
+            size = std::min(size == 0 ? data.size() : size, data.size() - at - 8);
+            const char* p = data.data() + at + 8;
+            const std::size_t step = bits / 8;
+            for (std::size_t i = 0; step && i + step <= size; i += step) {
+                if (format == 3 && bits == 32) {
+                    float f;
+                    std::memcpy(&f, p + i, 4);
+                    wave.samples.push_back(f);
+                } else if (format == 1 && bits == 16) {
+                    wave.samples.push_back(static_cast<int16_t>(u16(at + 8 + i)) / 32768.0);
+                } else if (format == 1 && bits == 32) {
+                    wave.samples.push_back(static_cast<int32_t>(u32(at + 8 + i)) / 2147483648.0);
+                }
+            }
+            break;
+        }
+        at += 8 + size + (size & 1);
+    }
+    return wave;
+}
+
+double Rms(const Wave& wave) {
+    // The middle half: away from the codec's start-up and fade at the end.
+    const std::size_t n = wave.samples.size();
+    double sum = 0;
+    for (std::size_t i = n / 4; i < n * 3 / 4; ++i) sum += wave.samples[i] * wave.samples[i];
+    return n >= 4 ? std::sqrt(sum / static_cast<double>(n / 2)) : 0.0;
+}
+
+class GstPlayerSound : public GstPlayerIntegration {
+  protected:
+    // Plays the finite tone into a WAV file and returns the file's RMS level.
+    double RecordRms(int volume, bool muted) {
+        const std::string path = testsupport::StreamServer::AudioFolder() + "/recorded-" +
+                                 std::to_string(volume) + (muted ? "-muted" : "") + ".wav";
+        events = {};
+        auto player = Make(WithSink("wavenc ! filesink location=" + path));
+        player->SetVolume(volume);
+        player->SetMuted(muted);
+        player->Open(server->Url("/tone.ogg"));
+        player->Play();
+        EXPECT_TRUE(WaitFor([&] { return events.Saw(PlayState::MediaEnded); }, 15s))
+            << Describe(events.states);
+        player.reset();
+        const Wave wave = ReadWave(path);
+        EXPECT_GT(wave.samples.size(), 44100u * 2 * 3) << "at least 3 s of stereo sound";
+        return Rms(wave);
+    }
+};
+
+TEST_F(GstPlayerSound, SoundFollowsVolumeAndMute) {
+    // The tone is a sine at half scale: RMS 0.5 / sqrt(2).
+    const double full = RecordRms(100, false);
+    EXPECT_NEAR(full, 0.3536, 0.035);
+    // Volume follows a cubic curve: 50 is (0.5)^3 of full amplitude.
+    const double half = RecordRms(50, false);
+    EXPECT_NEAR(half / full, 0.125, 0.0125);
+    EXPECT_LT(RecordRms(100, true), 1e-4);
+}
+
+}  // namespace

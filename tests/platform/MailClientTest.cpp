@@ -1,0 +1,176 @@
+#include "platform/shell/MailClient.h"
+#include "platform/shell/Mailto.h"
+
+#include "MailClientStandIns.h"
+
+#include <gtest/gtest.h>
+#include <QElapsedTimer>
+#include <QTest>
+#include <optional>
+
+using platform::shell::BuildMailtoUrl;
+using platform::shell::IsSafeRecipient;
+using platform::shell::MailRequest;
+using platform::shell::XdgMailClient;
+using platform::shell::XdgTimeouts;
+namespace mapi = platform::shell::mapi;
+using testing_mail::StandInTools;
+using namespace std::chrono_literals;
+
+namespace {
+
+XdgTimeouts ShortTimeouts() {
+    return XdgTimeouts{300ms, 400ms, 300ms};
+}
+
+}  // namespace
+
+TEST(MailtoTest, EncodesEveryPartAsRfc6068Asks) {
+    EXPECT_EQ(BuildMailtoUrl({}, "Tunelink", ""), "mailto:?subject=Tunelink");
+    EXPECT_EQ(BuildMailtoUrl({"a@x.de", "b.c@y.org"}, "", ""), "mailto:a@x.de,b.c@y.org");
+    EXPECT_EQ(BuildMailtoUrl({"a@x.de"}, "Hör mal & sieh", "1?2%3#4\nZeile"),
+              "mailto:a@x.de?subject=H%C3%B6r%20mal%20%26%20sieh"
+              "&body=1%3F2%253%234%0D%0AZeile");
+    // One address can never add header fields or a second address of its own.
+    EXPECT_EQ(BuildMailtoUrl({"a@x.de?attach=/etc/passwd,b@y.de"}, "", ""),
+              "mailto:a@x.de%3Fattach%3D%2Fetc%2Fpasswd%2Cb@y.de");
+    EXPECT_EQ(BuildMailtoUrl({}, "", "a\r\nb\rc"), "mailto:?body=a%0D%0Ab%0D%0Ac");
+}
+
+TEST(MailClientTest, RefusesRecipientsTheScriptWouldMisread) {
+    EXPECT_TRUE(IsSafeRecipient("anna@example.org"));
+    EXPECT_TRUE(IsSafeRecipient("o'neil+radio@example.org"));
+    EXPECT_TRUE(IsSafeRecipient("$(id)@example.org"));  // harmless as an argument
+    for (const char* bad :
+         {"", "-x@example.org", "--attach=/etc/passwd", "a b@example.org",
+          "a@example.org?attach=/etc/passwd", "a@example.org&cc=x@y.z", "a\n@example.org",
+          "a\t@example.org", "mailto:a@example.org", "MAILTO:a@example.org", "a\x7f@example.org"})
+        EXPECT_FALSE(IsSafeRecipient(bad)) << bad;
+}
+
+TEST(MailClientTest, ArgumentVectorLeavesOutEmptyTexts) {
+    using platform::shell::XdgEmailArguments;
+    EXPECT_EQ(XdgEmailArguments({{"a@x.de"}, "", ""}),
+              (std::vector<std::string>{"--utf8", "a@x.de"}));
+    EXPECT_EQ(XdgEmailArguments({{"a@x.de", "b@y.de"}, "-s", "-b"}),
+              (std::vector<std::string>{"--utf8", "--subject", "-s", "--body", "-b", "a@x.de",
+                                        "b@y.de"}));
+}
+
+TEST(MailClientTest, AvailableNeedsXdgEmailAndAMailtoHandler) {
+    {
+        StandInTools tools;
+        tools.AddRecorder("xdg-email");
+        tools.Add("xdg-mime", "printf 'thunderbird.desktop\\n'");
+        EXPECT_TRUE(XdgMailClient(ShortTimeouts()).IsAvailable());
+    }
+    {
+        StandInTools tools;
+        tools.AddRecorder("xdg-mime", "printf '\\n'");
+        tools.AddRecorder("xdg-email");
+        XdgMailClient client(ShortTimeouts());
+        EXPECT_FALSE(client.IsAvailable());
+        EXPECT_EQ(tools.Arguments("xdg-mime"),
+                  (std::vector<std::string>{"query", "default", "x-scheme-handler/mailto"}));
+    }
+    {
+        StandInTools tools;  // a handler, but no xdg-email
+        tools.Add("xdg-mime", "printf 'thunderbird.desktop\\n'");
+        EXPECT_FALSE(XdgMailClient(ShortTimeouts()).IsAvailable());
+    }
+    {
+        StandInTools tools;  // a query that never answers is given up in bounded time
+        tools.AddRecorder("xdg-email");
+        tools.Add("xdg-mime", "/bin/sleep 5");
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_FALSE(XdgMailClient(ShortTimeouts()).IsAvailable());
+        EXPECT_LT(timer.elapsed(), 3000);
+    }
+}
+
+TEST(MailClientTest, SendReportsTheScriptsAnswerAsSimpleMapiCode) {
+    const std::atomic<bool> noStop{false};
+    const MailRequest request{{"a@x.de"}, "Betreff", "Text"};
+    const std::vector<std::pair<int, int>> exits = {{0, mapi::kSuccess},
+                                                    {1, mapi::kInvalidMessage},
+                                                    {3, mapi::kNotSupported},
+                                                    {4, mapi::kFailure},
+                                                    {5, mapi::kAccessDenied}};
+    for (const auto& [exitCode, expected] : exits) {
+        StandInTools tools;
+        tools.AddRecorder("xdg-email", "exit " + std::to_string(exitCode));
+        EXPECT_EQ(XdgMailClient(ShortTimeouts()).SendMail(request, noStop), expected) << exitCode;
+        EXPECT_EQ(tools.Arguments("xdg-email"),
+                  (std::vector<std::string>{"--utf8", "--subject", "Betreff", "--body", "Text",
+                                            "a@x.de"}));
+    }
+    StandInTools none;
+    EXPECT_EQ(XdgMailClient(ShortTimeouts()).SendMail(request, noStop), mapi::kNotSupported);
+}
+
+TEST(MailClientTest, SendNeverStartsTheScriptForAnUnsafeRecipient) {
+    StandInTools tools;
+    tools.AddRecorder("xdg-email");
+    const std::atomic<bool> noStop{false};
+    EXPECT_EQ(XdgMailClient(ShortTimeouts())
+                  .SendMail({{"a@x.de", "--attach=/etc/passwd"}, "s", "b"}, noStop),
+              mapi::kInvalidRecips);
+    EXPECT_FALSE(tools.WasCalled("xdg-email"));
+}
+
+TEST(MailClientTest, ClientStillRunningCountsAsHandedOverAndStopEndsTheWait) {
+    StandInTools tools;
+    // A mail client started in the script's foreground keeps it running.
+    tools.AddRecorder("xdg-email", "/bin/sleep 5");
+    const MailRequest request{{"a@x.de"}, "s", "b"};
+    QElapsedTimer timer;
+    timer.start();
+    const std::atomic<bool> noStop{false};
+    EXPECT_EQ(XdgMailClient(ShortTimeouts()).SendMail(request, noStop), mapi::kSuccess);
+    EXPECT_GE(timer.elapsed(), 350);
+
+    XdgTimeouts longWait = ShortTimeouts();
+    longWait.handOff = 60s;
+    const std::atomic<bool> stop{true};
+    timer.restart();
+    EXPECT_EQ(XdgMailClient(longWait).SendMail(request, stop), mapi::kUserAbort);
+    EXPECT_LT(timer.elapsed(), 2000);
+}
+
+TEST(MailClientTest, OpenAddressReportsLaterWhetherTheOpenerManaged) {
+    auto open = [](XdgMailClient& client, const std::string& url) {
+        std::optional<bool> answer;
+        client.OpenAddress(url, [&answer](bool opened) { answer = opened; });
+        EXPECT_FALSE(answer.has_value()) << "answered inside the call";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, 5000));
+        return answer.value_or(false);
+    };
+    {
+        StandInTools tools;
+        tools.AddRecorder("xdg-open");
+        XdgMailClient client(ShortTimeouts());
+        EXPECT_TRUE(open(client, "mailto:?subject=Tunelink"));
+        EXPECT_EQ(tools.Arguments("xdg-open"),
+                  (std::vector<std::string>{"mailto:?subject=Tunelink"}));
+        EXPECT_FALSE(open(client, "http://example.org/"));  // mail addresses only
+        EXPECT_FALSE(open(client, "mailto:a b@x.de"));
+    }
+    {
+        StandInTools tools;
+        tools.AddRecorder("xdg-open", "exit 3");
+        XdgMailClient client(ShortTimeouts());
+        EXPECT_FALSE(open(client, "mailto:a@x.de"));
+    }
+    {
+        StandInTools tools;  // no opener at all
+        XdgMailClient client(ShortTimeouts());
+        EXPECT_FALSE(open(client, "mailto:a@x.de"));
+    }
+    {
+        StandInTools tools;  // still running after the grace time: the handler is up
+        tools.AddRecorder("xdg-open", "/bin/sleep 5");
+        XdgMailClient client(ShortTimeouts());
+        EXPECT_TRUE(open(client, "mailto:a@x.de"));
+    }
+}

@@ -1,0 +1,233 @@
+#include "radio/PlayerEventSink.h"
+#include "radio/PlayerHost.h"
+#include "radio/PlayerWindow.h"
+#include "util/MessageBox.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace radio;
+using platform::media::MediaItem;
+using platform::media::MediaPlayer;
+using platform::media::MediaPlayerEvents;
+
+namespace {
+
+struct FakePlayer final : MediaPlayer {
+    MediaPlayerEvents* events = nullptr;
+    std::vector<std::string> calls;
+    bool playSucceeds = true;
+    bool muted = false;
+    int volume = -1;
+    void SetEvents(MediaPlayerEvents* e) override { events = e; }
+    void Open(const std::string& address) override { calls.push_back("Open " + address); }
+    bool Play() override {
+        calls.push_back(muted ? "Play muted" : "Play");
+        return playSucceeds;
+    }
+    bool Stop() override {
+        calls.push_back(muted ? "Stop muted" : "Stop");
+        return true;
+    }
+    bool Muted() const override { return muted; }
+    void SetMuted(bool m) override { muted = m; }
+    int Volume() const override { return volume; }
+    void SetVolume(int v) override { volume = v; }
+};
+
+// Records what reaches the window, in order: "status:<text>" and "command:<id>".
+struct RecordingWindow final : PlayerWindow {
+    std::vector<std::string> received;
+    void OnPlayerStatus(const std::string& text) override { received.push_back("status:" + text); }
+    void OnCommand(int id) override { received.push_back("command:" + std::to_string(id)); }
+};
+
+class PlayerHostTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        PlayerEventSink::ResetStatusText();
+        host = std::make_unique<PlayerHost>([this](std::string*) {
+            auto made = std::make_unique<FakePlayer>();
+            player = made.get();
+            return made;
+        });
+        ASSERT_TRUE(host->Create(&window));
+    }
+    void TearDown() override { ClearPlayerWindow(); }
+
+    RecordingWindow window;
+    FakePlayer* player = nullptr;
+    std::unique_ptr<PlayerHost> host;
+};
+
+}  // namespace
+
+TEST_F(PlayerHostTest, StartsWithEverythingOffAndPlaysAnOpenedAddress) {
+    EXPECT_FALSE(host->IsPlaying() || host->IsStopped() || host->IsMuted() || host->IsPowerOn() ||
+                 host->AutoStart());
+    host->Open("http://radio.example/a.pls ");
+    host->Play();
+    EXPECT_EQ(player->calls,
+              (std::vector<std::string>{"Open http://radio.example/a.pls ", "Play"}));
+    EXPECT_TRUE(host->IsPlaying());
+    EXPECT_TRUE(host->IsPowerOn());
+    EXPECT_FALSE(host->IsStopped());
+
+    host->Stop();
+    EXPECT_TRUE(host->IsStopped());
+    EXPECT_FALSE(host->IsPlaying());
+    EXPECT_TRUE(host->IsPowerOn()) << "Stop leaves the power alone";
+}
+
+TEST_F(PlayerHostTest, APlayRefusedAtOnceLeavesThePowerAsItWas) {
+    player->playSucceeds = false;
+    host->Play();
+    EXPECT_FALSE(host->IsPlaying());
+    EXPECT_TRUE(host->IsStopped());
+    EXPECT_FALSE(host->IsPowerOn());
+
+    player->playSucceeds = true;
+    host->Play();
+    ASSERT_TRUE(host->IsPowerOn());
+    player->playSucceeds = false;
+    host->Open("");
+    host->Play();
+    EXPECT_TRUE(host->IsPowerOn()) << "a bad station must not switch the radio off";
+    EXPECT_FALSE(host->IsPlaying());
+    EXPECT_TRUE(host->IsStopped());
+}
+
+TEST_F(PlayerHostTest, PlayAndStopUnmuteFirst) {
+    host->ToggleMute();
+    EXPECT_TRUE(host->IsMuted());
+    EXPECT_TRUE(player->muted);
+    host->Play();
+    EXPECT_EQ(player->calls.back(), "Play");
+    EXPECT_FALSE(host->IsMuted());
+    host->ToggleMute();
+    host->Stop();
+    EXPECT_EQ(player->calls.back(), "Stop");
+    EXPECT_FALSE(host->IsMuted());
+}
+
+TEST_F(PlayerHostTest, VolumePowerAndShutdown) {
+    host->SetVolume(81);
+    EXPECT_EQ(player->volume, 81);
+    host->SetVolume(140);
+    EXPECT_EQ(player->volume, 100);
+    host->TogglePower();
+    EXPECT_TRUE(host->IsPowerOn());
+    EXPECT_FALSE(host->IsStopped());
+    host->TogglePower();
+    EXPECT_FALSE(host->IsPowerOn());
+    EXPECT_TRUE(host->IsStopped());
+
+    host->Shutdown();
+    EXPECT_FALSE(host->IsCreated());
+    host->Play();  // after shutdown: nothing to play with, nothing crashes
+    EXPECT_FALSE(host->IsPlaying());
+    host->Shutdown();
+}
+
+TEST(PlayerHost, CreateFailsWithoutAPlayerAndShutdownOfANeverCreatedHostIsHarmless) {
+    PlayerHost never([](std::string*) { return std::unique_ptr<MediaPlayer>(); });
+    never.Shutdown();
+    RecordingWindow window;
+    EXPECT_FALSE(never.Create(&window));
+    EXPECT_FALSE(never.IsCreated());
+    EXPECT_EQ(LivePlayerWindow(), nullptr);
+}
+
+TEST(PlayerHost, MissingPlayerMessageOffersGStreamer) {
+    std::vector<util::MessageRequest> shown;
+    util::MessageResult answer = util::MessageResult::Yes;
+    auto previous = util::InstallMessagePresenter([&](const util::MessageRequest& request) {
+        shown.push_back(request);
+        return answer;
+    });
+    std::vector<std::string> opened;
+    const auto opener = [&](const std::string& url) {
+        opened.push_back(url);
+        return true;
+    };
+    PlayerHost::ShowPlayerMissingMessage(opener, std::chrono::milliseconds(0));
+    answer = util::MessageResult::No;
+    PlayerHost::ShowPlayerMissingMessage(opener, std::chrono::milliseconds(0));
+    util::InstallMessagePresenter(previous);
+
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].text,
+              "Die auf diesem Computer installierte version von GStreamer ist nicht aktuell. "
+              "Orbifon 1.0 kann daher nicht ausgeführt werden.\n\n\tWollen sie eine aktuelle "
+              "Version vom Media Player installieren?");
+    EXPECT_EQ(shown[0].buttons, util::MessageButtons::YesNo);
+    EXPECT_EQ(opened, std::vector<std::string>{PlayerHost::DownloadPage()}) << "only on Yes";
+}
+
+TEST_F(PlayerHostTest, EveryPlayStateBecomesItsTextAndPlayingAlsoSendsCommand184) {
+    const char* texts[] = {"Unbestimmt",
+                           "Gestoppt",
+                           "Pausiert",
+                           "Spielt",
+                           "Forlauf",
+                           "Rücklauf",
+                           "Puffern",
+                           "Warte",
+                           "Wiedergabe beendet",
+                           "Wechseln",
+                           "Fertig - Verbindungsfehler",
+                           "Wieder verbindend"};
+    for (int state = 0; state < 12; ++state) {
+        window.received.clear();
+        player->events->OnPlayStateChange(state);
+        EXPECT_EQ(PlayerEventSink::StatusText(), texts[state]);
+        std::vector<std::string> expected{std::string("status:") + texts[state]};
+        if (state == 3)
+            expected.push_back("command:184");
+        EXPECT_EQ(window.received, expected) << state;
+    }
+    window.received.clear();
+    player->events->OnPlayStateChange(12);
+    player->events->OnPlayStateChange(-1);
+    EXPECT_TRUE(window.received.empty());
+    EXPECT_EQ(PlayerEventSink::StatusText(), "Wieder verbindend");
+}
+
+TEST_F(PlayerHostTest, NothingIsSentOnceTheWindowIsGone) {
+    ClearPlayerWindow();
+    player->events->OnPlayStateChange(3);
+    EXPECT_EQ(PlayerEventSink::StatusText(), "Spielt");
+    EXPECT_TRUE(window.received.empty());
+
+    // A window destroyed without clearing the handle is not written to either.
+    auto shortLived = std::make_unique<RecordingWindow>();
+    SetPlayerWindow(shortLived.get());
+    shortLived.reset();
+    EXPECT_EQ(LivePlayerWindow(), nullptr);
+    player->events->OnPlayStateChange(6);
+    EXPECT_EQ(PlayerEventSink::StatusText(), "Puffern");
+}
+
+TEST_F(PlayerHostTest, TitlesFillTheStatusBufferQuietlyUnlessTheyArePlaceholders) {
+    player->events->OnPlayStateChange(3);
+    window.received.clear();
+    MediaItem item;
+    item.attributes["Title"] = "Artist - Song";
+    player->events->OnMediaChange(item);
+    EXPECT_EQ(PlayerEventSink::StatusText(), "Artist - Song");
+    for (const char* placeholder : {"Playlist 1", "My Playlist", "$TITLE", "a$b"}) {
+        item.attributes["Title"] = placeholder;
+        player->events->OnMediaChange(item);
+        EXPECT_EQ(PlayerEventSink::StatusText(), "Artist - Song") << placeholder;
+    }
+    item.attributes.erase("Title");
+    item.attributes["Author"] = "Someone";
+    player->events->OnMediaChange(item);
+    EXPECT_EQ(PlayerEventSink::StatusText(), "Artist - Song");
+    player->events->OnError(5, "error");
+    player->events->OnOpenStateChange(7);
+    EXPECT_TRUE(window.received.empty()) << "titles, errors and open states are not announced";
+}
