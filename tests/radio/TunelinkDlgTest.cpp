@@ -1,0 +1,270 @@
+#include "FakeMediaPlayer.h"
+#include "radio/SkinGeometry.h"
+#include "radio/TunelinkDlg.h"
+#include "util/MessageBox.h"
+#include "util/Profile.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QFontMetrics>
+#include <QTemporaryDir>
+#include <QTest>
+
+using platform::media::PlayState;
+using radio::TunelinkDlg;
+namespace g = radio::geometry;
+
+namespace {
+class RadioWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        util::InstallProfile(&profile_);
+        previousPresenter_ = util::InstallMessagePresenter([this](const util::MessageRequest& r) {
+            messages_.push_back(r.text);
+            return util::MessageResult::Ok;
+        });
+        ASSERT_TRUE(dir_.isValid());
+    }
+    void TearDown() override {
+        window_.reset();
+        util::InstallMessagePresenter(previousPresenter_);
+        util::InstallProfile(nullptr);
+    }
+
+    // A window with a fake player, no translucency (as offscreen), no network, no splash.
+    TunelinkDlg& Open(bool layered = false) {
+        TunelinkDlg::Options options;
+        options.playerFactory = [this](std::string*) {
+            auto player = std::make_unique<FakeMediaPlayer>();
+            player_ = player.get();
+            return player;
+        };
+        options.layered = std::make_unique<CLayeredWindow>(8, 32, layered);
+        options.cachePath = (dir_.path() + "/cache.xml").toStdString();
+        options.catalogueAddress = "http://127.0.0.1:9/none.xml";
+        options.splash = false;
+        window_ = std::make_unique<TunelinkDlg>(std::move(options));
+        EXPECT_TRUE(window_->Initialise());
+        window_->show();
+        return *window_;
+    }
+
+    void Move(const QPoint& p) { QTest::mouseMove(window_.get(), p); }
+    void Click(const QPoint& p) { QTest::mouseClick(window_.get(), Qt::LeftButton, {}, p); }
+    // A point well inside a sector, out by the numbers where the hub cannot cover it.
+    static QPoint SectorCentre(int sector) {
+        const QPolygon t = g::SectorTriangle(sector);
+        return (t[0] + 3 * t[1] + 3 * t[2]) / 7;
+    }
+
+    util::MemoryProfile profile_;
+    util::MessagePresenter previousPresenter_;
+    std::vector<std::string> messages_;
+    QTemporaryDir dir_;
+    std::unique_ptr<TunelinkDlg> window_;
+    FakeMediaPlayer* player_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(RadioWindowTest, StartsWithTheStoredSettingsChecked) {
+    profile_.WriteText("CTunelinkDlg", "LastStation", "40");
+    profile_.WriteText("CTunelinkDlg", "iVolume", "250");
+    auto& w = Open();
+    EXPECT_EQ(w.Stations().current, 0);
+    EXPECT_EQ(w.Volume(), 100);
+    EXPECT_EQ(player_->volume, 100);
+    EXPECT_EQ(w.RightClickHints(), 3);
+    EXPECT_FALSE(w.toolTip().isEmpty());
+    EXPECT_EQ(w.size(), QSize(606, 520));
+}
+
+TEST_F(RadioWindowTest, StatusLineScrollsOnlyWhenWiderThanTheLine) {
+    auto& w = Open();
+    const QFontMetrics metrics(QApplication::font());
+    // Build texts of exactly 326 and of 327+ pixels from repeated narrow letters.
+    std::string fits = "i";
+    while (metrics.horizontalAdvance(QString::fromStdString(fits + "i")) <= g::kStatusWidth)
+        fits += "i";
+    ASSERT_LE(metrics.horizontalAdvance(QString::fromStdString(fits)), g::kStatusWidth);
+    w.SetStatusText(fits);
+    EXPECT_FALSE(w.Skin().Marquee());
+    EXPECT_FALSE(w.Timer(3).isActive());
+
+    const std::string wider = fits + "i";
+    ASSERT_GT(metrics.horizontalAdvance(QString::fromStdString(wider)), g::kStatusWidth);
+    w.SetStatusText(wider);
+    EXPECT_TRUE(w.Skin().Marquee());
+    EXPECT_EQ(w.Skin().MarqueeOffset(), 19);  // drawn at 20, the next step at 19
+    EXPECT_TRUE(w.Timer(3).isActive());
+    EXPECT_EQ(w.Timer(3).interval(), 70);
+
+    w.Skin().MarqueeStep();
+    w.Skin().MarqueeStep();
+    const int moved = w.Skin().MarqueeOffset();
+    w.SetStatusText(wider);  // the same text does not restart the marquee
+    EXPECT_EQ(w.Skin().MarqueeOffset(), moved);
+}
+
+TEST_F(RadioWindowTest, MarqueeStartsAgainAfterTheTextHasPassed) {
+    auto& w = Open();
+    w.SetStatusText(std::string(120, 'W'));
+    const int width = w.Skin().StatusTextWidth();
+    int steps = 0;
+    for (int previous = w.Skin().MarqueeOffset(); steps < 10000; ++steps) {
+        w.Skin().MarqueeStep();
+        if (w.Skin().MarqueeOffset() > previous)
+            break;  // started again
+        previous = w.Skin().MarqueeOffset();
+    }
+    ++steps;
+    // Drawn from 19 down to -width, then the offset starts again at 0.
+    EXPECT_EQ(steps, 19 + width + 1);
+    EXPECT_EQ(w.Skin().MarqueeOffset(), 0);
+}
+
+TEST_F(RadioWindowTest, VolumeDragStopsAt81AndFollowsTheKnob) {
+    auto& w = Open();
+    QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(300, 195));
+    EXPECT_TRUE(w.VolumeDragging());
+    Move(QPoint(600, 195));
+    EXPECT_EQ(w.Volume(), 81);
+    EXPECT_EQ(player_->volume, 81);
+    EXPECT_EQ(w.Skin().KnobOffset(), 68);
+    Move(QPoint(10, 195));
+    EXPECT_EQ(w.Volume(), 0);
+    EXPECT_EQ(w.Skin().KnobOffset(), 0);
+    QTest::mouseRelease(&w, Qt::LeftButton, {}, QPoint(10, 195));
+    EXPECT_FALSE(w.VolumeDragging());
+    Move(QPoint(600, 195));
+    EXPECT_EQ(w.Volume(), 0);
+}
+
+TEST_F(RadioWindowTest, HubExclusionHitsNothing) {
+    auto& w = Open();
+    // Inside the hub polygon, though within sectors 29-32 geometrically.
+    EXPECT_EQ(w.Skin().ClickTest(QPoint(310, 270)), 0);
+    EXPECT_EQ(w.Skin().ClickTest(SectorCentre(5)), 5);
+    EXPECT_EQ(w.Skin().ClickTest(QPoint(120, 195)), g::kHotStop);
+    EXPECT_EQ(w.Skin().ClickTest(QPoint(60, 400)), g::kHotWeb);
+    Click(QPoint(310, 270));
+    EXPECT_TRUE(player_->opened.empty());  // a drag, not a station
+}
+
+TEST_F(RadioWindowTest, ChoosingAStationPlaysAndNamesItAfterSpielt) {
+    auto& w = Open();
+    Click(SectorCentre(5));
+    ASSERT_EQ(player_->opened.size(), 1u);
+    EXPECT_EQ(player_->opened[0], w.Stations().address[4]);
+    EXPECT_EQ(w.Stations().current, 4);
+    EXPECT_TRUE(w.Switching());
+    EXPECT_EQ(w.Timer(2).interval(), 100000);
+    EXPECT_TRUE(w.Player().IsPowerOn());
+    EXPECT_TRUE(w.Timer(5).isActive());  // the flap opens
+
+    player_->RaiseState(PlayState::Transitioning);
+    EXPECT_EQ(w.StatusText(), "Wechseln");
+    player_->RaiseState(PlayState::Playing);
+    EXPECT_EQ(w.StatusText(), "Spielt");
+    EXPECT_TRUE(w.Timer(1).isActive());
+    QTest::qWait(1150);
+    EXPECT_EQ(w.StatusText(), w.Stations().name[4]);
+    EXPECT_FALSE(w.Switching());
+}
+
+TEST_F(RadioWindowTest, PreviewRestoresTheTextIncludingLateStatuses) {
+    auto& w = Open();
+    w.SetStatusText("Gestoppt");
+    Move(SectorCentre(3));
+    EXPECT_TRUE(w.PreviewActive());
+    EXPECT_EQ(w.StatusText(), w.Stations().name[2]);
+    player_->RaiseState(PlayState::Buffering);  // arrives during the preview
+    EXPECT_EQ(w.StatusText(), w.Stations().name[2]);
+    Move(QPoint(50, 50));  // off the dial: the hover ends
+    Move(QPoint(52, 50));  // and the next move restores the line
+    EXPECT_FALSE(w.PreviewActive());
+    EXPECT_EQ(w.StatusText(), "Puffern");
+}
+
+TEST_F(RadioWindowTest, StatusesShowDuringASwitchEvenInAPreview) {
+    auto& w = Open();
+    Click(SectorCentre(7));
+    Move(SectorCentre(9));  // previews are ignored while switching
+    EXPECT_FALSE(w.PreviewActive());
+    player_->RaiseState(PlayState::Buffering);
+    EXPECT_EQ(w.StatusText(), "Puffern");
+}
+
+TEST_F(RadioWindowTest, EmptyFavouriteOpensTheEditorEmptyBuiltInStillPlays) {
+    auto& w = Open();
+    w.Stations().address[3].clear();
+    Click(SectorCentre(4));
+    ASSERT_EQ(player_->opened.size(), 1u);
+    EXPECT_EQ(player_->opened[0], "");
+
+    bool editorShown = false;
+    QTimer::singleShot(200, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<QDialog*>(top);
+                dialog && dialog != &w && dialog->isVisible()) {
+                editorShown = true;
+                dialog->reject();
+            }
+        }
+    });
+    Click(SectorCentre(31));  // favourite 2, empty
+    EXPECT_TRUE(editorShown);
+    EXPECT_EQ(player_->opened.size(), 1u);
+}
+
+TEST_F(RadioWindowTest, MuteTextsFollowThePlayer) {
+    auto& w = Open();
+    w.OnCommand(115);  // stopped, muted
+    EXPECT_EQ(w.StatusText(), "Stumm geschaltet");
+    w.OnCommand(115);  // unmuted while not playing: empty line
+    EXPECT_EQ(w.StatusText(), "");
+    w.OnCommand(114);
+    w.OnCommand(115);
+    w.OnCommand(115);  // unmuted while playing: the station's name
+    EXPECT_EQ(w.StatusText(), w.Stations().name[0]);
+}
+
+TEST_F(RadioWindowTest, PowerOpensTheFlapAndClosingItEndsTheRadio) {
+    auto& w = Open(/*layered=*/true);
+    ASSERT_TRUE(w.Skin().Layered());
+    w.OnCommand(116);
+    EXPECT_TRUE(w.Player().IsPowerOn());
+    EXPECT_TRUE(player_->opened.empty());  // power alone does not play
+    (void)QTest::qWaitFor([&] { return w.Skin().FlapFrame() == 34; }, 5000);
+    EXPECT_EQ(w.Skin().FlapFrame(), 34);
+    EXPECT_FALSE(w.Timer(5).isActive());
+
+    w.Stations().current = 9;
+    w.OnCommand(116);
+    (void)QTest::qWaitFor([&] { return !w.isVisible(); }, 6000);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    EXPECT_EQ(profile_.GetInt("CTunelinkDlg", "LastStation", -1), 9);
+    EXPECT_NE(profile_.GetInt("CBuddyboxDlg", "WndX", -99999), -99999);
+}
+
+TEST_F(RadioWindowTest, LayeredSurfaceIsPremultipliedAndComposesTheFlap) {
+    auto& w = Open(/*layered=*/true);
+    const QImage& surface = w.Skin().Surface();
+    ASSERT_EQ(surface.format(), QImage::Format_ARGB32_Premultiplied);
+    EXPECT_EQ(qAlpha(surface.pixel(2, 2)), 0);        // outside the body
+    EXPECT_EQ(qAlpha(surface.pixel(240, 400)), 255);  // the body
+    for (int y = 0; y < surface.height(); y += 7) {
+        for (int x = 0; x < surface.width(); x += 7) {
+            const QRgb p = surface.pixel(x, y);
+            ASSERT_LE(qRed(p), qAlpha(p));  // a valid premultiplied pixel
+        }
+    }
+    // The open flap shows above the body.
+    w.OnCommand(116);
+    (void)QTest::qWaitFor([&] { return w.Skin().FlapFrame() == 34; }, 5000);
+    int opaqueAbove = 0;
+    for (int x = 254; x < 254 + 335; ++x)
+        opaqueAbove += qAlpha(w.Skin().Surface().pixel(x, 60)) > 200;
+    EXPECT_GT(opaqueAbove, 50);
+}
