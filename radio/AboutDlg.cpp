@@ -1,0 +1,255 @@
+#include "radio/AboutDlg.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPropertyAnimation>
+#include <QVariantAnimation>
+#include <QWindow>
+#include <exception>
+#include <functional>
+
+#include "picture/ImageView.h"
+#include "picture/LoadPicture.h"
+#include "platform/shell/OpenUrl.h"
+#include "radio/RadioMenu.h"
+#include "ui/HoverBitmapButton.h"
+#include "util/MessageBox.h"
+#include "util/Product.h"
+
+namespace radio {
+
+namespace {
+
+constexpr QSize kFallbackSize(316, 316);
+constexpr QPoint kCloseButtonPlace(289, 10);
+// The credits sit on a dark plate so that the white links read well on the light card.
+constexpr QRect kCreditsPlate(36, 203, 244, 72);
+const QColor kPlateColour(0x4a, 0x2e, 0x1c);
+const QColor kPlateEdge(0x8a, 0x62, 0x3c);
+const QColor kCreditsText(0xf0, 0xe2, 0xc0);
+
+// A link drawn in white that takes the highlight colour under the mouse, shows the hand
+// cursor and opens its address when clicked.
+class AboutLink : public QLabel {
+  public:
+    AboutLink(const QString& text, const std::string& url, std::function<void()> follow,
+              QWidget* parent)
+        : QLabel(text, parent), follow_(std::move(follow)) {
+        setCursor(Qt::PointingHandCursor);
+        setToolTip(QString::fromStdString(url));
+        setAttribute(Qt::WA_Hover);
+        SetColour(Qt::white);
+    }
+
+  protected:
+    void enterEvent(QEnterEvent* event) override {
+        QLabel::enterEvent(event);
+        SetColour(palette().color(QPalette::Active, QPalette::Highlight));
+    }
+    void leaveEvent(QEvent* event) override {
+        QLabel::leaveEvent(event);
+        SetColour(Qt::white);
+    }
+    void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+            follow_();
+    }
+
+  private:
+    void SetColour(const QColor& colour) {
+        QPalette p = palette();
+        p.setColor(QPalette::WindowText, colour);
+        setPalette(p);
+    }
+
+    std::function<void()> follow_;
+};
+
+QLabel* CreditsLabel(const char* text, const QRect& place, Qt::Alignment align, QWidget* parent) {
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    label->setGeometry(place);
+    label->setAlignment(align | Qt::AlignVCenter);
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, kCreditsText);
+    label->setPalette(p);
+    return label;
+}
+
+}  // namespace
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+    setWindowTitle(QString::fromUtf8(util::kProductTitle));
+    setMouseTracking(true);
+    LoadBackground();
+    setFixedSize(background_.isNull() ? kFallbackSize : background_.size());
+    BuildControls();
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        child->setFont(QApplication::font());
+    // Links: the application font, underlined.
+    QFont linkFont = QApplication::font();
+    linkFont.setUnderline(true);
+    webLink_->setFont(linkFont);
+    mailLink_->setFont(linkFont);
+    translator_.TranslateWindow(this, CTranslator::kStored);
+}
+
+CAboutDlg::~CAboutDlg() = default;
+
+void CAboutDlg::OpenLink(const std::string& url) {
+    if (platform::shell::OpenUrl(url))
+        return;
+    util::ShowMessage({"Can't open link:\n\n" + url, util::kProductTitle,
+                       util::MessageIcon::Warning, util::MessageButtons::Ok});
+}
+
+void CAboutDlg::LoadBackground() {
+    try {
+        auto picture = picture::LoadPicture(kPictureId);
+        background_ = picture::ImageView(*picture).convertToFormat(QImage::Format_RGB32);
+    } catch (const std::exception&) {
+        background_ = QImage();
+    } catch (...) {
+        // A broken picture leaves the plain background; the box stays usable.
+        background_ = QImage();
+    }
+}
+
+void CAboutDlg::BuildControls() {
+    closeButton_ = new CHoverBitmapButton(this);
+    closeButton_->setObjectName(QStringLiteral("1007"));
+    if (!closeButton_->LoadStateBitmaps(kCloseNormalBitmap, kCloseOtherBitmap, kCloseOtherBitmap,
+                                        kCloseOtherBitmap)) {
+        closeButton_->resize(18, 18);
+        closeButton_->setText(QStringLiteral("x"));
+    }
+    closeButton_->move(kCloseButtonPlace);
+    connect(closeButton_, &QAbstractButton::clicked, this, &QDialog::reject);
+
+    const QString mailText = QStringLiteral("Torvane Radiowerke");
+    const QString webText = QString::fromUtf8(util::kWebSiteHost);
+    programmingLabel_ = CreditsLabel("Programming:", QRect(40, 210, 108, 15), Qt::AlignRight, this);
+    mailLink_ = new AboutLink(
+        mailText, kContactAddress, [this] { opener_(kContactAddress); }, this);
+    mailLink_->setObjectName(QStringLiteral("1002"));
+    mailLink_->setGeometry(154, 210, 120, 15);
+    artworkLabel_ = CreditsLabel("Artwork:", QRect(40, 230, 108, 15), Qt::AlignRight, this);
+    CreditsLabel("Torvane Studio", QRect(154, 230, 120, 15), Qt::AlignLeft, this);
+    webLink_ = new AboutLink(
+        webText, WebSiteUrl(), [this] { opener_(WebSiteUrl()); }, this);
+    webLink_->setObjectName(QStringLiteral("1001"));
+    webLink_->setAlignment(Qt::AlignCenter);
+    webLink_->setGeometry(60, 252, 196, 15);
+    // As buddies, the labels show "&&" as one "&", as the German credits need.
+    programmingLabel_->setBuddy(mailLink_);
+    artworkLabel_->setBuddy(webLink_);
+}
+
+void CAboutDlg::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (background_.isNull())
+        painter.fillRect(rect(), QColor(0x6b, 0x3f, 0x22));
+    else
+        painter.drawImage(QPoint(0, 0), background_);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(kPlateEdge, 1.5));
+    painter.setBrush(kPlateColour);
+    painter.drawRoundedRect(QRectF(kCreditsPlate).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+}
+
+void CAboutDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    closing_ = false;
+    setWindowOpacity(1.0);
+    if (effects_)
+        StartOpenEffect();
+}
+
+void CAboutDlg::StartOpenEffect() {
+    // Grows from the centre: the window is revealed through a mask that widens to full size.
+    if (!openEffect_) {
+        openEffect_ = new QVariantAnimation(this);
+        openEffect_->setDuration(kEffectMilliseconds);
+        openEffect_->setStartValue(0.0);
+        openEffect_->setEndValue(1.0);
+        connect(openEffect_, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
+            const double f = v.toDouble();
+            const QSize full = size();
+            const QSize now(std::max(1, static_cast<int>(full.width() * f)),
+                            std::max(1, static_cast<int>(full.height() * f)));
+            QRect shown(QPoint(0, 0), now);
+            shown.moveCenter(rect().center());
+            setMask(QRegion(shown));
+        });
+        connect(openEffect_, &QVariantAnimation::finished, this, [this] { clearMask(); });
+    }
+    openEffect_->stop();
+    openEffect_->start();
+}
+
+void CAboutDlg::done(int result) {
+    if (closing_)
+        return;
+    if (openEffect_)
+        openEffect_->stop();
+    clearMask();
+    if (!effects_ || !isVisible()) {
+        QDialog::done(result);
+        return;
+    }
+    // Blends out, then ends the dialog.
+    closing_ = true;
+    if (!closeEffect_)
+        closeEffect_ = new QPropertyAnimation(this, "windowOpacity", this);
+    closeEffect_->setDuration(kEffectMilliseconds);
+    closeEffect_->setStartValue(1.0);
+    closeEffect_->setEndValue(0.0);
+    disconnect(closeEffect_, &QPropertyAnimation::finished, this, nullptr);
+    connect(closeEffect_, &QPropertyAnimation::finished, this, [this, result] {
+        QDialog::done(result);
+        closing_ = false;
+        setWindowOpacity(1.0);
+    });
+    closeEffect_->start();
+}
+
+void CAboutDlg::OpenWebSite() {
+    opener_(WebSiteUrl());
+}
+
+void CAboutDlg::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QDialog::mousePressEvent(event);
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    if (HotArea().contains(at)) {
+        OpenWebSite();
+        accept();
+        return;
+    }
+    // Drag the box by any other point; the window manager moves it when it can.
+    if (windowHandle() && windowHandle()->startSystemMove())
+        return;
+    dragging_ = true;
+    dragOffset_ = event->globalPosition().toPoint() - pos();
+}
+
+void CAboutDlg::mouseMoveEvent(QMouseEvent* event) {
+    if (dragging_ && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - dragOffset_);
+        return;
+    }
+    setCursor(HotArea().contains(event->position().toPoint()) ? Qt::PointingHandCursor
+                                                              : Qt::ArrowCursor);
+}
+
+void CAboutDlg::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        dragging_ = false;
+    QDialog::mouseReleaseEvent(event);
+}
+
+}  // namespace radio

@@ -1,0 +1,83 @@
+#pragma once
+// The about box: a frameless picture with the product's emblem, two links (the maker's
+// contact address and web site) and a close button. The emblem opens the web site; the rest
+// of the picture drags the box. It grows from its centre when it opens and fades out when it
+// closes.
+
+#include <QDialog>
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <functional>
+#include <string>
+
+#include "ui/Translator.h"
+
+class CHoverBitmapButton;
+class QLabel;
+class QVariantAnimation;
+class QPropertyAnimation;
+
+namespace radio {
+
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+
+  public:
+    static constexpr int kPictureId = 118;
+    static constexpr int kCloseNormalBitmap = 136;
+    static constexpr int kCloseOtherBitmap = 135;
+    static constexpr int kEffectMilliseconds = 200;
+    static constexpr const char* kContactAddress = "mailto:radio@torvane.com";
+    using LinkOpener = std::function<void(const std::string& url)>;
+    // Opens the desktop's handler for an address, telling the user when that fails.
+    static void OpenLink(const std::string& url);
+
+    explicit CAboutDlg(QWidget* parent = nullptr);
+    ~CAboutDlg() override;
+
+    // The emblem that opens the web site.
+    static QRect HotArea() { return QRect(QPoint(84, 6), QPoint(213, 143)); }
+
+    // Effects are on by default; tests switch them off to see the box open and close at once.
+    void SetEffectsEnabled(bool enabled) { effects_ = enabled; }
+    // How the links and the emblem open their addresses; tests record them instead.
+    void SetLinkOpener(LinkOpener opener) { opener_ = std::move(opener); }
+    bool HasBackground() const { return !background_.isNull(); }
+
+    CHoverBitmapButton* CloseButton() const { return closeButton_; }
+    QLabel* WebLink() const { return webLink_; }
+    QLabel* MailLink() const { return mailLink_; }
+
+    void done(int result) override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    void LoadBackground();
+    void BuildControls();
+    void StartOpenEffect();
+    void OpenWebSite();
+
+    CTranslator translator_;
+    LinkOpener opener_ = &CAboutDlg::OpenLink;
+    QImage background_;
+    CHoverBitmapButton* closeButton_ = nullptr;
+    QLabel* programmingLabel_ = nullptr;
+    QLabel* artworkLabel_ = nullptr;
+    QLabel* mailLink_ = nullptr;
+    QLabel* webLink_ = nullptr;
+    bool effects_ = true;
+    bool closing_ = false;
+    QVariantAnimation* openEffect_ = nullptr;
+    QPropertyAnimation* closeEffect_ = nullptr;
+    bool dragging_ = false;
+    QPoint dragOffset_;
+};
+
+}  // namespace radio
