@@ -12,7 +12,6 @@ namespace {
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kOs2HeaderSize = 12;
 constexpr std::uint32_t kWindowsHeaderSize = 40;
-constexpr std::uint32_t kBitFields = 3;
 
 const char kNotABitmap[] = "Bitmap decoder: This isn't a bitmap.";
 

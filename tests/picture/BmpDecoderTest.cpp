@@ -229,10 +229,9 @@ TEST(BmpDecoder, TruncatedDataRaisesCode11) {
     spec.height = 4;
     spec.palette = GreyPalette(256);
     spec.pixels = Bytes(16, 5);
-    Bytes file = MakeBmp(spec);
-    const Bytes whole = file;
-    file.resize(file.size() - 1);
-    PLTextException e = DecodeError(file);
+    const Bytes whole = MakeBmp(spec);
+    const Bytes lastByteMissing(whole.begin(), whole.end() - 1);
+    PLTextException e = DecodeError(lastByteMissing);
     EXPECT_EQ(e.GetCode(), 11);
     EXPECT_EQ(e.GetText(), "End of file reached while decoding.\n");
 

@@ -1,0 +1,169 @@
+// One flap animation step: decode a 335 × 228 colour JPEG and its 8-bit mask, then give the
+// picture its alpha. The parts are measured alone as well, so their shares can be compared.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "picture/BmpEncoder.h"
+#include "picture/PLAnyPicDecoder.h"
+#include "picture/PLDIBSection.h"
+#include "util/Resources.h"
+
+namespace {
+
+constexpr int kWidth = 335;
+constexpr int kHeight = 228;
+constexpr int kFrameId = 94400;  // numbers of our own, clear of the program's resources
+constexpr int kMaskId = 94450;
+constexpr int kRealFrameId = 400;
+constexpr int kRealMaskId = 450;
+
+[[noreturn]] void AbortOnError(j_common_ptr cinfo) {
+    char message[JMSG_LENGTH_MAX];
+    (*cinfo->err->format_message)(cinfo, message);
+    std::fprintf(stderr, "benchmark JPEG encoder: %s\n", message);
+    std::abort();
+}
+
+// Something like a flap frame: smooth shading with fine grain, quality 90, with the Exif
+// block the skin pictures carry.
+std::vector<std::uint8_t> FrameJpeg() {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr errors{};
+    cinfo.err = jpeg_std_error(&errors);
+    errors.error_exit = AbortOnError;
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = kWidth;
+    cinfo.image_height = kHeight;
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 90, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    const JOCTET exif[] = {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0};
+    jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif, sizeof exif);
+    std::vector<JSAMPLE> row(kWidth * 3);
+    unsigned seed = 1;
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const int y = static_cast<int>(cinfo.next_scanline);
+        for (int x = 0; x < kWidth; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            const int grain = static_cast<int>((seed >> 16) & 15) - 8;
+            const double shade = 0.5 + 0.5 * std::sin(x * 0.03) * std::cos(y * 0.05);
+            row[x * 3 + 0] = static_cast<JSAMPLE>(
+                std::clamp(static_cast<int>(150 * shade) + 60 + grain, 0, 255));
+            row[x * 3 + 1] =
+                static_cast<JSAMPLE>(std::clamp(static_cast<int>(90 * shade) + 40 + grain, 0, 255));
+            row[x * 3 + 2] =
+                static_cast<JSAMPLE>(std::clamp(static_cast<int>(40 * shade) + 20 + grain, 0, 255));
+        }
+        JSAMPROW line = row.data();
+        jpeg_write_scanlines(&cinfo, &line, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    std::vector<std::uint8_t> out(buffer, buffer + size);
+    jpeg_destroy_compress(&cinfo);
+    std::free(buffer);
+    return out;
+}
+
+// A rounded flap outline: opaque inside, a soft edge, transparent outside.
+std::vector<std::uint8_t> FrameMask() {
+    std::vector<std::uint8_t> pixels(kWidth * kHeight);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const double dx = (x - kWidth / 2.0) / (kWidth / 2.0);
+            const double dy = (y - kHeight / 2.0) / (kHeight / 2.0);
+            const double d = std::pow(std::pow(std::abs(dx), 4) + std::pow(std::abs(dy), 4), 0.25);
+            pixels[y * kWidth + x] =
+                static_cast<std::uint8_t>(std::clamp((1.0 - d) * 2550.0, 0.0, 255.0));
+        }
+    }
+    return picture::EncodeGreyBmp(kWidth, kHeight, pixels);
+}
+
+void RegisterPictures() {
+    static const bool done = [] {
+        util::RegisterResource(kFrameId, util::ResourceType::RcData, FrameJpeg());
+        util::RegisterResource(kMaskId, util::ResourceType::RcData, FrameMask());
+        return true;
+    }();
+    (void)done;
+}
+
+void FlapStep(benchmark::State& state, int frameId, int maskId) {
+    RegisterPictures();
+    if (!util::FindResourceData(frameId, util::ResourceType::RcData) ||
+        !util::FindResourceData(maskId, util::ResourceType::RcData)) {
+        state.SkipWithError("pictures not compiled in");
+        return;
+    }
+    PLAnyPicDecoder decoder;
+    PLDIBSection frame;
+    PLDIBSection mask;
+    for (auto _ : state) {
+        decoder.DecodeResource(frameId, frame);
+        decoder.DecodeResource(maskId, mask);
+        frame.SetAlphaFromMask(mask);
+        benchmark::DoNotOptimize(frame.GetLine(0));
+    }
+}
+
+void BM_FlapStep(benchmark::State& state) {
+    FlapStep(state, kFrameId, kMaskId);
+}
+
+// The same with the program's own first flap frame, when the artwork is compiled in.
+void BM_FlapStepRealArtwork(benchmark::State& state) {
+    FlapStep(state, kRealFrameId, kRealMaskId);
+}
+
+void BM_FlapJpegOnly(benchmark::State& state) {
+    RegisterPictures();
+    PLAnyPicDecoder decoder;
+    PLDIBSection frame;
+    for (auto _ : state) {
+        decoder.DecodeResource(kFrameId, frame);
+        benchmark::DoNotOptimize(frame.GetLine(0));
+    }
+}
+
+void BM_FlapMaskOnly(benchmark::State& state) {
+    RegisterPictures();
+    PLAnyPicDecoder decoder;
+    PLDIBSection mask;
+    for (auto _ : state) {
+        decoder.DecodeResource(kMaskId, mask);
+        benchmark::DoNotOptimize(mask.GetLine(0));
+    }
+}
+
+void BM_FlapSetAlphaOnly(benchmark::State& state) {
+    RegisterPictures();
+    PLAnyPicDecoder decoder;
+    PLDIBSection frame;
+    PLDIBSection mask;
+    decoder.DecodeResource(kFrameId, frame);
+    decoder.DecodeResource(kMaskId, mask);
+    for (auto _ : state) {
+        frame.SetAlphaFromMask(mask);
+        benchmark::DoNotOptimize(frame.GetLine(0));
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_FlapStep)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FlapStepRealArtwork)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FlapJpegOnly)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FlapMaskOnly)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FlapSetAlphaOnly)->Unit(benchmark::kMicrosecond);
