@@ -39,3 +39,15 @@ TEST(StreamAddress, PlaylistEntriesResolveAgainstThePlaylist) {
     EXPECT_EQ(ResolveAgainst("http://host/lists/a.pls", "/live.mp3"), "http://host/live.mp3");
     EXPECT_EQ(ResolveAgainst("http://host/a.pls", "http://other/x"), "http://other/x");
 }
+
+#include "platform/shell/OpenUrl.h"
+
+TEST(OpenUrl, OnlyWebAndMailAddressesWithoutControlCharactersAreOpened) {
+    using platform::shell::IsOpenableUrl;
+    EXPECT_TRUE(IsOpenableUrl("https://gstreamer.freedesktop.org/download/"));
+    EXPECT_TRUE(IsOpenableUrl("HTTP://example.org/"));
+    EXPECT_TRUE(IsOpenableUrl("mailto:someone@example.org"));
+    for (const char* refused : {"", "file:///etc/passwd", "-e http://x/", "javascript:alert(1)",
+                                "http://x/ --help", "http://x/\nrm", "/usr/bin/xterm"})
+        EXPECT_FALSE(IsOpenableUrl(refused)) << refused;
+}
