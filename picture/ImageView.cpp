@@ -45,4 +45,15 @@ QImage ImageView(const PLBmp& bmp) {
     return image;
 }
 
+QImage ToImage(const PLBmp& bmp) {
+    QImage image = ImageView(bmp).copy();
+    if (image.format() == QImage::Format_RGB32) {
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) line[x] |= 0xFF000000u;
+        }
+    }
+    return image;
+}
+
 }  // namespace picture

@@ -18,4 +18,11 @@ QImage ImageView(PLBmp& bmp);
 // Read-only: writing to it makes Qt copy the pixels first.
 QImage ImageView(const PLBmp& bmp);
 
+// An image that owns a copy of the pixels and outlives the picture. 32-bit pictures without
+// alpha become Format_RGB32 with the fourth byte set to 0xFF, as Qt expects of that format.
+// Note: QImage::convertToFormat to the format an image already has returns a shallow copy,
+// so `ImageView(bmp).convertToFormat(QImage::Format_RGB32)` still points into `bmp`; use
+// this function when the image must live longer than the picture.
+QImage ToImage(const PLBmp& bmp);
+
 }  // namespace picture

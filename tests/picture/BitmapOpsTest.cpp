@@ -191,6 +191,20 @@ TEST(ImageView, SharesThePixelsAndPaints) {
     EXPECT_EQ(picture::ImageView(constMask).constBits(), bmp.GetLine(0));
 }
 
+TEST(ImageView, ToImageOwnsItsPixelsAndIsOpaqueWithoutAlpha) {
+    QImage image;
+    {
+        PLDIBSection bmp;
+        bmp.Create(2, 2, 32, false, false);
+        bmp.GetLine(1)[4 + 2] = 200;  // red of pixel (1, 1)
+        image = picture::ToImage(bmp);
+        EXPECT_NE(image.constBits(), bmp.GetLine(0));
+    }
+    EXPECT_EQ(image.format(), QImage::Format_RGB32);
+    EXPECT_EQ(image.pixel(1, 1), qRgba(200, 0, 0, 255));
+    EXPECT_EQ(qAlpha(reinterpret_cast<const QRgb*>(image.constScanLine(0))[0]), 255);
+}
+
 TEST(BmpEncoder, GreyMaskRoundTripsThroughTheDecoder) {
     std::vector<std::uint8_t> pixels(5 * 3);
     for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint8_t>(i * 17);
