@@ -225,6 +225,23 @@ TEST(DialogBuilder, RadioWindowKeepsItsTrackbarHiddenAndIsFrameless) {
     EXPECT_TRUE(dialog.windowFlags() & Qt::FramelessWindowHint);
 }
 
+TEST(DialogBuilder, SkinnedTemplatesLineUpWithTheirPictures) {
+    // The radio's web link covers the maker's badge in the background picture...
+    QDialog radio;
+    const ui::DialogItems radioItems = BuildDialog(radio, LoadDialogTemplate(102));
+    ASSERT_TRUE(radioItems.Item(1000));
+    EXPECT_EQ(radioItems.Item(1000)->geometry(), QRect(QPoint(32, 354), QPoint(137, 470)));
+    // ...and the about box's close button lies on the round button drawn at (289,10).
+    QDialog about;
+    const ui::DialogItems aboutItems = BuildDialog(about, LoadDialogTemplate(106));
+    ASSERT_TRUE(aboutItems.Item(1007));
+    EXPECT_EQ(aboutItems.Item(1007)->pos(), QPoint(289, 10));
+    for (QWidget* item : aboutItems.InOrder()) {
+        EXPECT_TRUE(QRect(0, 0, 316, 316).contains(item->geometry()))
+            << item->property("dialogItemId").toInt();
+    }
+}
+
 TEST(DialogBuilder, UnknownWindowClassIsAnError) {
     const std::string json =
         R"({"style":[],"x":0,"y":0,"cx":10,"cy":10,"font":{"face":"MS Shell Dlg","points":8},)"

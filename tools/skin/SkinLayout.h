@@ -39,7 +39,7 @@ inline constexpr int kFlapFirstRow = 19;
 inline constexpr double kFlapTravel = 130.0;
 
 inline constexpr int kAboutSize = 316;
-inline constexpr QRect kAboutClose{289, 9, 18, 18};
+inline constexpr QRect kAboutClose{289, 10, 18, 18};
 inline constexpr int kSplashWidth = 218;
 inline constexpr int kSplashHeight = 216;
 
