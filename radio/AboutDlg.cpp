@@ -7,6 +7,7 @@
 #include <QPropertyAnimation>
 #include <QVariantAnimation>
 #include <QWindow>
+#include <algorithm>
 #include <exception>
 #include <functional>
 
@@ -25,7 +26,9 @@ namespace {
 constexpr QSize kFallbackSize(316, 316);
 constexpr QPoint kCloseButtonPlace(289, 10);
 // The credits sit on a dark plate so that the white links read well on the light card.
-constexpr QRect kCreditsPlate(36, 203, 244, 72);
+constexpr QRect kCreditsPlate(18, 203, 280, 72);
+constexpr int kCreditsGap = 6;
+constexpr int kCreditsRowHeight = 15;
 const QColor kPlateColour(0x4a, 0x2e, 0x1c);
 const QColor kPlateEdge(0x8a, 0x62, 0x3c);
 const QColor kCreditsText(0xf0, 0xe2, 0xc0);
@@ -68,9 +71,8 @@ class AboutLink : public QLabel {
     std::function<void()> follow_;
 };
 
-QLabel* CreditsLabel(const char* text, const QRect& place, Qt::Alignment align, QWidget* parent) {
+QLabel* CreditsLabel(const char* text, Qt::Alignment align, QWidget* parent) {
     auto* label = new QLabel(QString::fromUtf8(text), parent);
-    label->setGeometry(place);
     label->setAlignment(align | Qt::AlignVCenter);
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, kCreditsText);
@@ -94,6 +96,28 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
     webLink_->setFont(linkFont);
     mailLink_->setFont(linkFont);
     translator_.TranslateWindow(this, CTranslator::kStored);
+    LayOutCredits();
+}
+
+void CAboutDlg::LayOutCredits() {
+    // Two "label  name" rows centred on the plate as one block, measured after translation,
+    // then the web site centred below them.
+    const int labelWidth =
+        std::max(programmingLabel_->sizeHint().width(), artworkLabel_->sizeHint().width());
+    const int valueWidth =
+        std::max(mailLink_->sizeHint().width(), studioLabel_->sizeHint().width());
+    const int total = labelWidth + kCreditsGap + valueWidth;
+    const int left = std::max(kCreditsPlate.left() + 4,
+                              kCreditsPlate.left() + (kCreditsPlate.width() - total) / 2);
+    const int valueLeft = left + labelWidth + kCreditsGap;
+    const int top = kCreditsPlate.top() + 7;
+    programmingLabel_->setGeometry(left, top, labelWidth, kCreditsRowHeight);
+    mailLink_->setGeometry(valueLeft, top, valueWidth, kCreditsRowHeight);
+    artworkLabel_->setGeometry(left, top + 20, labelWidth, kCreditsRowHeight);
+    studioLabel_->setGeometry(valueLeft, top + 20, valueWidth, kCreditsRowHeight);
+    const int webWidth = webLink_->sizeHint().width();
+    webLink_->setGeometry(kCreditsPlate.center().x() - webWidth / 2, top + 42, webWidth,
+                          kCreditsRowHeight);
 }
 
 CAboutDlg::~CAboutDlg() = default;
@@ -108,7 +132,8 @@ void CAboutDlg::OpenLink(const std::string& url) {
 void CAboutDlg::LoadBackground() {
     try {
         auto picture = picture::LoadPicture(kPictureId);
-        background_ = picture::ImageView(*picture).convertToFormat(QImage::Format_RGB32);
+        // The view shares the picture's pixels, which go with `picture`: keep a copy.
+        background_ = picture::ImageView(*picture).convertToFormat(QImage::Format_RGB32).copy();
     } catch (const std::exception&) {
         background_ = QImage();
     } catch (...) {
@@ -130,18 +155,16 @@ void CAboutDlg::BuildControls() {
 
     const QString mailText = QStringLiteral("Torvane Radiowerke");
     const QString webText = QString::fromUtf8(util::kWebSiteHost);
-    programmingLabel_ = CreditsLabel("Programming:", QRect(40, 210, 108, 15), Qt::AlignRight, this);
+    programmingLabel_ = CreditsLabel("Programming:", Qt::AlignRight, this);
     mailLink_ = new AboutLink(
         mailText, kContactAddress, [this] { opener_(kContactAddress); }, this);
     mailLink_->setObjectName(QStringLiteral("1002"));
-    mailLink_->setGeometry(154, 210, 120, 15);
-    artworkLabel_ = CreditsLabel("Artwork:", QRect(40, 230, 108, 15), Qt::AlignRight, this);
-    CreditsLabel("Torvane Studio", QRect(154, 230, 120, 15), Qt::AlignLeft, this);
+    artworkLabel_ = CreditsLabel("Artwork:", Qt::AlignRight, this);
+    studioLabel_ = CreditsLabel("Torvane Studio", Qt::AlignLeft, this);
     webLink_ = new AboutLink(
         webText, WebSiteUrl(), [this] { opener_(WebSiteUrl()); }, this);
     webLink_->setObjectName(QStringLiteral("1001"));
     webLink_->setAlignment(Qt::AlignCenter);
-    webLink_->setGeometry(60, 252, 196, 15);
     // As buddies, the labels show "&&" as one "&", as the German credits need.
     programmingLabel_->setBuddy(mailLink_);
     artworkLabel_->setBuddy(webLink_);

@@ -61,6 +61,7 @@ class CAboutDlg : public QDialog {
   private:
     void LoadBackground();
     void BuildControls();
+    void LayOutCredits();
     void StartOpenEffect();
     void OpenWebSite();
 
@@ -70,6 +71,7 @@ class CAboutDlg : public QDialog {
     CHoverBitmapButton* closeButton_ = nullptr;
     QLabel* programmingLabel_ = nullptr;
     QLabel* artworkLabel_ = nullptr;
+    QLabel* studioLabel_ = nullptr;
     QLabel* mailLink_ = nullptr;
     QLabel* webLink_ = nullptr;
     bool effects_ = true;
