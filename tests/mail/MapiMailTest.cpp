@@ -1,0 +1,130 @@
+#include "mail/IMapiThread.h"
+#include "mail/MapiMail.h"
+
+#include "MailTestSupport.h"
+#include "mail/ProgressWnd.h"
+#include "platform/shell/MailClient.h"
+#include "ui/Translator.h"
+
+#include <gtest/gtest.h>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTest>
+#include <mutex>
+
+using testing_mail::MailTestEnvironment;
+
+namespace {
+
+class RecordingClient : public platform::shell::MailClient {
+  public:
+    explicit RecordingClient(int answer) : answer_(answer) {}
+    bool IsAvailable() override { return true; }
+    int SendMail(const platform::shell::MailRequest& request, const std::atomic<bool>&) override {
+        std::lock_guard lock(mutex);
+        requests.push_back(request);
+        return answer_;
+    }
+    void OpenAddress(const std::string&, std::function<void(bool)>) override {}
+
+    std::mutex mutex;
+    std::vector<platform::shell::MailRequest> requests;
+
+  private:
+    int answer_;
+};
+
+}  // namespace
+
+TEST(MapiMailTest, TrailerEndsTheNoteWithTheExactAdvertisingLines) {
+    const std::string trailer = mail::MailTrailer();
+    const std::string start =
+        "\n\n\n---------------\nSolvista Orbifon ist ein Screenmate exklusiv entwickelt für\n\n\t";
+    EXPECT_EQ(trailer.rfind(start, 0), 0u);
+    const std::string end =
+        "\n\nBesuchen Sie bitte unsere Webseite.\n"
+        "Dort können Sie den Solvista Orbifon downloaden.\n\nViel Spaß damit!";
+    ASSERT_GE(trailer.size(), end.size());
+    EXPECT_EQ(trailer.substr(trailer.size() - end.size()), end);
+    // Between them one line: the web site after a tab.
+    ASSERT_GT(trailer.size(), start.size() + end.size());
+    const std::string site =
+        trailer.substr(start.size(), trailer.size() - end.size() - start.size());
+    EXPECT_EQ(site.find_first_of("\n\t "), std::string::npos) << site;
+    EXPECT_EQ(site.rfind("https://", 0), 0u);
+}
+
+TEST(MapiMailTest, MessageRecordHoldsToRecipientsOriginatorAndNoAttachment) {
+    RecordingClient client(0);
+    CTranslator translator;
+    CMapiMail mail(client, translator, CTranslator::kEnglish);
+    EXPECT_TRUE(mail.AddRecipient("anna@x.de"));
+    mail.SetOriginatorName("tunelink@torvane.com");
+    mail.SetSubject("Tunelink");
+    mail.SetNoteText("Hallo" + mail::MailTrailer());
+    EXPECT_EQ(mail.TakeError(), 0);
+    const std::atomic<bool> noStop{false};
+    EXPECT_EQ(mail.Send(0, noStop), 0);
+
+    const mail::MapiMessage& message = mail.Message();
+    ASSERT_EQ(message.recips.size(), 1u);
+    EXPECT_EQ(message.recips[0].recipClass, mail::kMapiTo);
+    EXPECT_EQ(message.recips[0].name, "anna@x.de");
+    EXPECT_TRUE(message.recips[0].address.empty());
+    EXPECT_EQ(message.originator.name, "tunelink@torvane.com");
+    EXPECT_TRUE(message.originator.address.empty());
+    EXPECT_TRUE(message.files.empty());
+    EXPECT_EQ(message.flags, 0u);
+
+    ASSERT_EQ(client.requests.size(), 1u);
+    EXPECT_EQ(client.requests[0].recipients, std::vector<std::string>{"anna@x.de"});
+    EXPECT_EQ(client.requests[0].subject, "Tunelink");
+    const std::string& body = client.requests[0].body;
+    EXPECT_EQ(body.rfind("Hallo\n\n\n", 0), 0u);
+    EXPECT_TRUE(body.ends_with("\nViel Spaß damit!"));
+}
+
+TEST(MapiMailTest, WorkerReportsItsStepsThenTheResultLast) {
+    MailTestEnvironment environment;
+    RecordingClient client(17);
+    CTranslator translator;
+    CProgressWnd progress(nullptr, "Verschicke Buddybox", false, false);
+    CIMapiThread worker(client, translator, CTranslator::kGerman);
+    std::mutex mutex;
+    std::vector<std::string> events;
+    worker.Mail().AttachProgress(&progress, nullptr, [&](const std::string& text, int percent) {
+        std::lock_guard lock(mutex);
+        events.push_back(text + " " + std::to_string(percent));
+    });
+    EXPECT_EQ(progress.StatusLabel()->text(), QStringLiteral("Initialisiere E-Mail Versandt..."));
+    EXPECT_EQ(progress.windowTitle(), QStringLiteral("Verschicke Buddybox [10%]"));
+    worker.Mail().AddRecipient("anna@x.de");
+    worker.SetResultReceiver([&](int result) {
+        std::lock_guard lock(mutex);
+        events.push_back("result " + std::to_string(result));
+    });
+    worker.start();
+    ASSERT_TRUE(worker.wait(5000));
+    EXPECT_EQ(events, (std::vector<std::string>{"Beginne mit E-Mailversand… 80", "Fertig ! 100",
+                                                "result 17"}));
+}
+
+TEST(MapiMailTest, StopEndsTheClosingPause) {
+    RecordingClient client(0);
+    CTranslator translator;
+    CIMapiThread worker(client, translator, CTranslator::kEnglish);
+    MailTestEnvironment environment;
+    CProgressWnd progress(nullptr, "x", false, false);
+    std::atomic<bool> done{false};
+    worker.Mail().AttachProgress(&progress, nullptr, [&](const std::string& text, int) {
+        if (text == "Done !")
+            done = true;
+    });
+    QElapsedTimer timer;
+    timer.start();
+    worker.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 5000));
+    worker.RequestStop();
+    ASSERT_TRUE(worker.wait(5000));
+    EXPECT_LT(timer.elapsed(), 450);
+}
