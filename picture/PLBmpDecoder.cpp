@@ -126,13 +126,12 @@ void PLBmpDecoder::readWindowsHeader() {
     }
     if (m_Header.bitCount <= 8)
         readPalette(paletteEntries(), 4);
-    // Writers may leave a gap before the pixels; the file header's offset says where they
-    // start. An offset that points back into the headers is ignored.
-    const std::size_t bitmapStart = m_ArrayBytesSkipped;
-    const std::size_t pixelStart = bitmapStart + m_PixelOffset;
-    if (m_PixelOffset != 0 && pixelStart > m_pDataSrc->GetBytesConsumed()) {
-        m_pDataSrc->Skip(pixelStart - m_pDataSrc->GetBytesConsumed());
-    }
+    // Writers may leave a gap before the pixels; the file header's offset (from the start of
+    // the data, bitmap array headers included) says where they start. An offset that points
+    // back into the headers is ignored: the pixels then follow the palette.
+    const std::size_t consumed = m_pDataSrc->GetBytesConsumed();
+    if (m_PixelOffset > consumed)
+        m_pDataSrc->Skip(m_PixelOffset - consumed);
 }
 
 void PLBmpDecoder::readColourMasks() {

@@ -191,6 +191,16 @@ TEST(BmpDecoder, BitmapArrayHeadersAreSkipped) {
     Decode(file, bmp);
     EXPECT_EQ(bmp.GetLine(0)[0], 99);
 
+    // The pixel offset counts from the start of the data, array header included.
+    BmpSpec gap = spec;
+    gap.pixelOffset = 14 + 40 + 1024 + 20;
+    Bytes inner = MakeBmp(gap);  // pixels 20 bytes after the palette
+    inner.erase(inner.begin() + 14 + 40 + 1024, inner.begin() + 14 + 40 + 1024 + 14);
+    inner.insert(inner.begin(), array.bytes.begin(), array.bytes.end());
+    inner[14 + 14 + 40 + 1024 + 5] = 55;  // in the gap, right before the pixels
+    Decode(inner, bmp);
+    EXPECT_EQ(bmp.GetLine(0)[0], 99);
+
     // An array header followed by something that is not a bitmap.
     file[14] = 'X';
     const PLTextException e = DecodeError(file);
