@@ -36,7 +36,7 @@ inline constexpr int kFlapHeight = 228;
 inline constexpr int kFlapLeft = 254;
 inline constexpr int kFlapFirstRow = 19;
 // The flap art is drawn open; closed it sits this many pixels lower, out of sight.
-inline constexpr double kFlapTravel = 130.0;
+inline constexpr double kFlapTravel = 124.0;
 
 inline constexpr int kAboutSize = 316;
 inline constexpr QRect kAboutClose{289, 10, 18, 18};
