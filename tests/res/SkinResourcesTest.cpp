@@ -1,8 +1,9 @@
 // Every picture, mask, bitmap and the outline compiled into the program: numbers, sizes,
 // forms, and the geometry the radio window relies on.
 //
-// Pixels are read with QImage (it reads both JPEG and BMP); the BMP headers are checked
-// byte by byte, since the radio's own decoder accepts only the exact mask form.
+// Pixels are read with QImage here (the radio's own decoder is exercised in
+// SkinDecodingTest); the BMP headers are checked byte by byte, since that decoder accepts
+// the masks only in their exact form.
 
 #include <gtest/gtest.h>
 
