@@ -2,7 +2,6 @@
 
 #include "catalogue/ActionStationData.h"
 #include "catalogue/FavoritesDlg.h"
-#include "platform/shell/OpenUrl.h"
 #include "radio/Commands.h"
 #include "radio/SkinGeometry.h"
 #include "ui/SplashWnd.h"
@@ -25,6 +24,7 @@
 Q_LOGGING_CATEGORY(lcStatus, "tunelink.status")
 Q_LOGGING_CATEGORY(lcCommand, "tunelink.command")
 Q_LOGGING_CATEGORY(lcCatalogue, "tunelink.catalogue")
+Q_LOGGING_CATEGORY(lcPlayer, "tunelink.player")
 
 namespace radio {
 
@@ -70,6 +70,10 @@ TunelinkDlg::TunelinkDlg(Options options)
         options_.catalogueAddress.empty() ? CActionStationData::CatalogueAddress()
                                           : options_.catalogueAddress);
     SetUpTimers();
+    webLink_ = new CHyperLink(this);
+    webLink_->setObjectName(QStringLiteral("1000"));
+    webLink_->SetURL(std::string("https://") + util::kWebSiteHost + "/");
+    webLink_->hide();
 }
 
 TunelinkDlg::~TunelinkDlg() {
@@ -210,7 +214,7 @@ void TunelinkDlg::OnMenuCommand(int id) {
 }
 
 void TunelinkDlg::OpenWebSite() {
-    platform::shell::OpenUrl(std::string("https://") + util::kWebSiteHost + "/");
+    webLink_->FollowLink();
 }
 
 void TunelinkDlg::ChooseStation(int slot) {
@@ -267,6 +271,7 @@ void TunelinkDlg::TogglePower() {
 }
 
 void TunelinkDlg::OnPlayerStatus(const std::string& text) {
+    qCInfo(lcPlayer, "%s", text.c_str());
     if (!previewActive_ || switching_) {
         SetStatusText(text);
     } else {

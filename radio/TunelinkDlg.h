@@ -9,6 +9,7 @@
 #include "radio/PlayerWindow.h"
 #include "radio/RadioSkin.h"
 #include "ui/BuddyboxDlg.h"
+#include "ui/HyperLink.h"
 #include "ui/SendToUiThread.h"
 #include "ui/Translator.h"
 
@@ -113,6 +114,7 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
     RadioSkin skin_;
     std::unique_ptr<CActionStationData> updater_;
     ui::UiCallGate gate_;
+    CHyperLink* webLink_ = nullptr;  // dialog item 1000: the maker's web site, not shown
 
     QTimer nowPlayingTimer_;  // 1
     QTimer switchTimer_;      // 2

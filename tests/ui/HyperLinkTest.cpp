@@ -1,0 +1,95 @@
+#include "ui/HyperLink.h"
+#include "util/MessageBox.h"
+
+#include <gtest/gtest.h>
+#include <QTest>
+#include <QWidget>
+
+#include <mutex>
+
+namespace {
+// Records what would have been opened instead of starting a browser.
+struct OpenerScope {
+    explicit OpenerScope(int result) {
+        CHyperLinkThread::SetOpener([this, result](const std::string& url, const std::string&) {
+            std::lock_guard lock(mutex);
+            opened.push_back(url);
+            return result;
+        });
+        previous = util::InstallMessagePresenter([this](const util::MessageRequest& r) {
+            std::lock_guard lock(mutex);
+            messages.push_back(r.text);
+            return util::MessageResult::Ok;
+        });
+    }
+    ~OpenerScope() {
+        CHyperLinkThread::SetOpener({});
+        util::InstallMessagePresenter(previous);
+    }
+    std::size_t OpenedCount() {
+        std::lock_guard lock(mutex);
+        return opened.size();
+    }
+    std::mutex mutex;
+    std::vector<std::string> opened, messages;
+    util::MessagePresenter previous;
+};
+}  // namespace
+
+TEST(HyperLink, FailureTextsByCode) {
+    EXPECT_EQ(CHyperLinkThread::FailureText(31),
+              "Can't open link:\n\nThere is no application associated\nwith the given filename "
+              "extension.");
+    EXPECT_EQ(CHyperLinkThread::FailureText(26),
+              "Can't open link:\n\nA sharing violation occurred. ");
+    EXPECT_EQ(CHyperLinkThread::FailureText(99),
+              "Can't open link:\n\nUnknown Error (99) occurred.");
+}
+
+TEST(HyperLink, FailureIsReportedSuccessIsQuiet) {
+    {
+        OpenerScope scope(31);
+        EXPECT_EQ(CHyperLinkThread::Run("https://www.example.org/"), 31);
+        ASSERT_EQ(scope.messages.size(), 1u);
+        EXPECT_EQ(scope.messages[0], CHyperLinkThread::FailureText(31));
+    }
+    OpenerScope scope(42);
+    EXPECT_EQ(CHyperLinkThread::Run("https://www.example.org/"), 42);
+    EXPECT_TRUE(scope.messages.empty());
+}
+
+TEST(HyperLink, TextWithoutUrlOpensItsTextAndSpaceFollows) {
+    OpenerScope scope(42);
+    QWidget parent;
+    auto* link = new CHyperLink(&parent, "https://text.example/");
+    parent.show();
+    link->setFocus();
+    QTest::keyClick(link, Qt::Key_Return);
+    QTest::qWait(50);
+    EXPECT_EQ(scope.OpenedCount(), 0u);  // Enter does not follow
+    QTest::keyClick(link, Qt::Key_Space);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return scope.OpenedCount() == 1; }, 2000));
+    EXPECT_EQ(scope.opened[0], "https://text.example/");
+
+    auto* empty = new CHyperLink(&parent);
+    empty->SetURL("https://url.example/");
+    EXPECT_EQ(empty->text(), "https://url.example/");
+    EXPECT_EQ(empty->toolTip(), "https://url.example/");
+}
+
+TEST(HyperLink, HoverAndActiveColours) {
+    CHyperLink::SetColours(Qt::white, Qt::white, Qt::white, QColor(255, 0, 0));
+    QWidget parent;
+    auto* link = new CHyperLink(&parent, "link");
+    link->SetStyle(link->GetStyle() | CHyperLink::HLF_HOVERCOLOUR);
+    parent.resize(300, 200);
+    parent.show();
+    QTest::mouseMove(link, QPoint(2, 2));
+    EXPECT_TRUE(link->Over());
+    EXPECT_EQ(link->CurrentColour(), QColor(255, 0, 0));
+    QTest::mouseMove(&parent, QPoint(250, 150));  // off the link, still in its window
+    EXPECT_FALSE(link->Over());
+    EXPECT_EQ(link->CurrentColour(), QColor(Qt::white));
+    CHyperLink::SetColours(QColor(0, 0, 255), QColor(0, 128, 128), QColor(128, 0, 128),
+                           QColor(255, 0, 0));
+}
