@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QTest>
 #include <optional>
 
@@ -173,4 +175,26 @@ TEST(MailClientTest, OpenAddressReportsLaterWhetherTheOpenerManaged) {
         XdgMailClient client(ShortTimeouts());
         EXPECT_TRUE(open(client, "mailto:a@x.de"));
     }
+}
+
+TEST(MailClientTest, RealXdgEmailTurnsTheArgumentsIntoOneMailtoAddress) {
+    const QString real = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
+    if (real.isEmpty())
+        GTEST_SKIP() << "xdg-email is not installed";
+    StandInTools tools;
+    // xdg-email hands its finished address to a hook on PATH instead of the desktop.
+    tools.AddRecorder("xdg-email-hook.sh");
+    qputenv("PATH",
+            (tools.Path("bin") + ":" + QFileInfo(real).path().toStdString() + ":/usr/bin:/bin")
+                .c_str());
+    const std::atomic<bool> noStop{false};
+    const MailRequest request{{"o'neil@x.de", "$(id)@y.de"},
+                              "It's \"fine\" $(id) & ?",
+                              "Hör mal!\n`id`; exit 1\nViel Spaß damit!"};
+    EXPECT_EQ(XdgMailClient().SendMail(request, noStop), mapi::kSuccess);
+    EXPECT_EQ(tools.Arguments("xdg-email-hook.sh"),
+              (std::vector<std::string>{
+                  "mailto:o%27neil@x.de?subject=It%27s%20%22fine%22%20%24%28id%29%20%26%20%3F"
+                  "&body=H%C3%B6r%20mal%21%0D%0A%60id%60%3B%20exit%201%0D%0A"
+                  "Viel%20Spa%C3%9F%20damit%21&to=%24%28id%29@y.de"}));
 }
