@@ -15,6 +15,8 @@
 #include "picture/LoadPicture.h"
 #include "platform/shell/OpenUrl.h"
 #include "radio/RadioMenu.h"
+#include "ui/DialogBuilder.h"
+#include "ui/DialogTemplate.h"
 #include "ui/HoverBitmapButton.h"
 #include "util/MessageBox.h"
 #include "util/Product.h"
@@ -71,9 +73,11 @@ class AboutLink : public QLabel {
     std::function<void()> follow_;
 };
 
-QLabel* CreditsLabel(const char* text, Qt::Alignment align, QWidget* parent) {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
-    label->setAlignment(align | Qt::AlignVCenter);
+// A credits text on the plate: the template's label, or a new one when there is none.
+QLabel* CreditsLabel(QLabel* fromTemplate, const char* text, QWidget* parent) {
+    QLabel* label = fromTemplate ? fromTemplate : new QLabel(QString::fromUtf8(text), parent);
+    label->setWordWrap(false);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, kCreditsText);
     label->setPalette(p);
@@ -86,8 +90,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
     setWindowTitle(QString::fromUtf8(util::kProductTitle));
     setMouseTracking(true);
     LoadBackground();
-    setFixedSize(background_.isNull() ? kFallbackSize : background_.size());
     BuildControls();
+    setFixedSize(background_.isNull() ? kFallbackSize : background_.size());
     for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         child->setFont(QApplication::font());
     // Links: the application font, underlined.
@@ -143,27 +147,63 @@ void CAboutDlg::LoadBackground() {
 }
 
 void CAboutDlg::BuildControls() {
+    // The controls come from template 106; the close button and the two links are replaced
+    // by their own kinds of control in the places the template gives them.
+    ui::DialogItems items;
+    bool fromTemplate = true;
+    try {
+        items = ui::BuildDialog(*this, ui::LoadDialogTemplate(kTemplateId));
+    } catch (const std::exception&) {
+        fromTemplate = false;
+        qDeleteAll(findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly));
+    }
+    setWindowFlag(Qt::FramelessWindowHint, true);
+    const auto templateLabel = [&](const char* text) -> QLabel* {
+        if (!fromTemplate)
+            return nullptr;
+        for (QWidget* widget : items.InOrder()) {
+            auto* label = qobject_cast<QLabel*>(widget);
+            if (label && label->text() == QLatin1String(text))
+                return label;
+        }
+        return nullptr;
+    };
+    programmingLabel_ = CreditsLabel(templateLabel("Programming:"), "Programming:", this);
+    artworkLabel_ = CreditsLabel(templateLabel("Artwork:"), "Artwork:", this);
+    studioLabel_ = CreditsLabel(templateLabel("Torvane Studio"), "Torvane Studio", this);
+    programmingLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    artworkLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    QPoint closePlace = kCloseButtonPlace;
+    if (QWidget* old = fromTemplate ? items.Item(kCloseButtonId) : nullptr) {
+        closePlace = old->pos();
+        delete old;
+    }
+    QString mailText = QStringLiteral("Torvane Radiowerke");
+    if (auto* old = fromTemplate ? items.ItemAs<QLabel>(kMailLinkId) : nullptr) {
+        mailText = old->text();
+        delete old;
+    }
+    // The web link shows the address it opens.
+    delete (fromTemplate ? items.Item(kWebLinkId) : nullptr);
+
     closeButton_ = new CHoverBitmapButton(this);
-    closeButton_->setObjectName(QStringLiteral("1007"));
+    closeButton_->setObjectName(QString::number(kCloseButtonId));
     if (!closeButton_->LoadStateBitmaps(kCloseNormalBitmap, kCloseOtherBitmap, kCloseOtherBitmap,
                                         kCloseOtherBitmap)) {
         closeButton_->resize(18, 18);
         closeButton_->setText(QStringLiteral("x"));
     }
-    closeButton_->move(kCloseButtonPlace);
+    closeButton_->move(closePlace);
     connect(closeButton_, &QAbstractButton::clicked, this, &QDialog::reject);
 
-    const QString mailText = QStringLiteral("Torvane Radiowerke");
-    const QString webText = QString::fromUtf8(util::kWebSiteHost);
-    programmingLabel_ = CreditsLabel("Programming:", Qt::AlignRight, this);
     mailLink_ = new AboutLink(
         mailText, kContactAddress, [this] { opener_(kContactAddress); }, this);
-    mailLink_->setObjectName(QStringLiteral("1002"));
-    artworkLabel_ = CreditsLabel("Artwork:", Qt::AlignRight, this);
-    studioLabel_ = CreditsLabel("Torvane Studio", Qt::AlignLeft, this);
+    mailLink_->setObjectName(QString::number(kMailLinkId));
     webLink_ = new AboutLink(
-        webText, WebSiteUrl(), [this] { opener_(WebSiteUrl()); }, this);
-    webLink_->setObjectName(QStringLiteral("1001"));
+        QString::fromUtf8(util::kWebSiteHost), WebSiteUrl(), [this] { opener_(WebSiteUrl()); },
+        this);
+    webLink_->setObjectName(QString::number(kWebLinkId));
     webLink_->setAlignment(Qt::AlignCenter);
     // As buddies, the labels show "&&" as one "&", as the German credits need.
     programmingLabel_->setBuddy(mailLink_);

@@ -24,6 +24,10 @@ class CAboutDlg : public QDialog {
     Q_OBJECT
 
   public:
+    static constexpr int kTemplateId = 106;
+    static constexpr int kWebLinkId = 1001;
+    static constexpr int kMailLinkId = 1002;
+    static constexpr int kCloseButtonId = 1007;
     static constexpr int kPictureId = 118;
     static constexpr int kCloseNormalBitmap = 136;
     static constexpr int kCloseOtherBitmap = 135;

@@ -3,7 +3,10 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
+#include <cstdlib>
+#include <string>
 
 #include "radio/AboutDlg.h"
 #include "radio/RadioMenu.h"
@@ -28,9 +31,29 @@ TEST_F(AboutDlgTest, SizedToItsPictureWithTheCloseButtonTopRight) {
     ASSERT_TRUE(box_.HasBackground());
     EXPECT_EQ(box_.size(), QSize(316, 316));
     const QRect button = box_.CloseButton()->geometry();
-    EXPECT_EQ(button.size(), QSize(18, 18));
-    EXPECT_GT(button.left(), 316 / 2);
-    EXPECT_LT(button.top(), 316 / 4);
+    EXPECT_EQ(button, QRect(289, 10, 18, 18)) << "on the round button of the picture";
+    // The template's plain button and texts gave way to the bitmap button and the links.
+    EXPECT_TRUE(box_.findChildren<QPushButton*>().isEmpty());
+    EXPECT_EQ(box_.MailLink()->text(), "Torvane Radiowerke");
+    for (QWidget* child : box_.findChildren<QWidget*>())
+        EXPECT_TRUE(box_.rect().contains(child->geometry())) << child->objectName().toStdString();
+}
+
+TEST(AboutDlgTexts, TranslatedForGermanUsers) {
+    const char* old = std::getenv("LANG");
+    const std::string saved = old ? old : "";
+    unsetenv("LC_ALL");
+    unsetenv("LC_MESSAGES");
+    setenv("LANG", "de_DE.UTF-8", 1);
+    CAboutDlg box;
+    if (old)
+        setenv("LANG", saved.c_str(), 1);
+    else
+        unsetenv("LANG");
+    bool german = false;
+    for (QLabel* label : box.findChildren<QLabel*>())
+        german = german || label->text() == "Programmierung && Konzept::";
+    EXPECT_TRUE(german);
 }
 
 TEST_F(AboutDlgTest, CloseButtonEndsTheBox) {
