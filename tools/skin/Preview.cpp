@@ -1,6 +1,7 @@
 #include "tools/skin/Preview.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 #include <cmath>
 #include <numbers>
@@ -114,7 +115,10 @@ class Sheet {
                                      : WithAlpha(picture, mask);
         const QSize size(static_cast<int>(shown.width() * scale),
                          static_cast<int>(shown.height() * scale));
-        const int boxWidth = std::max(size.width(), 150);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(11);
+        const int boxWidth =
+            std::max(size.width(), QFontMetrics(font).horizontalAdvance(caption) + 4);
         if (x_ + boxWidth > image_.width() - kMargin)
             NewRow();
         QPainter p(&image_);
@@ -123,11 +127,9 @@ class Sheet {
             Checkerboard(p, target, 8);
         p.setRenderHint(QPainter::SmoothPixmapTransform, scale < 1.0);
         p.drawImage(target, shown);
-        QFont font(QStringLiteral("DejaVu Sans"));
-        font.setPixelSize(11);
         p.setFont(font);
         p.setPen(QColor(0xF0, 0xDC, 0xB0));
-        p.drawText(QRect(x_, y_ + size.height() + 3, boxWidth + 40, 28),
+        p.drawText(QRect(x_, y_ + size.height() + 3, boxWidth, 28),
                    Qt::AlignLeft | Qt::TextWordWrap, caption);
         x_ += boxWidth + kMargin;
         rowHeight_ = std::max(rowHeight_, size.height() + 34);
