@@ -48,8 +48,8 @@ CProgressWnd::CProgressWnd(QWidget* owner, const std::string& caption, bool smoo
     bar_->setRange(0, 100);
     bar_->setValue(0);
     bar_->setTextVisible(false);
-    if (!smooth)
-        bar_->setStyleSheet(QStringLiteral("QProgressBar::chunk { width: 8px; margin: 1px; }"));
+    // Blocks or a smooth fill is the desktop style's choice for a Qt bar.
+    Q_UNUSED(smooth);
 
     if (cancelButton) {
         cancel_ = new QPushButton(kCancelText, this);
