@@ -9,6 +9,22 @@ namespace platform::media {
 
 namespace {
 
+// Playlists are text; audio is not. A start with NUL or many control bytes is a stream, and
+// reading on would only wait for more of it.
+constexpr std::size_t kSniffBytes = 4096;
+
+bool LooksLikeText(const std::string& start) {
+    std::size_t control = 0;
+    for (char c : start) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u == 0)
+            return false;
+        if (u < 0x09 || (u > 0x0d && u < 0x20))
+            ++control;
+    }
+    return control * 10 < start.size();
+}
+
 struct Transfer {
     FetchedDocument* result;
     std::size_t maxBytes;
@@ -21,7 +37,10 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
     std::string& body = transfer->result->body;
     const std::size_t room = transfer->maxBytes - body.size();
     body.append(data, std::min(bytes, room));
-    if (bytes > room) {
+    const bool binary = body.size() >= kSniffBytes &&
+                        body.size() - std::min(bytes, room) < kSniffBytes &&
+                        !LooksLikeText(body.substr(0, kSniffBytes));
+    if (bytes > room || binary) {
         // Enough to know what it is: stop the transfer (an endless stream would never end).
         transfer->result->truncated = true;
         return 0;

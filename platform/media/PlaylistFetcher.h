@@ -14,7 +14,7 @@ struct FetchedDocument {
     std::string contentType;
     std::string effectiveAddress;  // after redirects: the base for relative entries
     std::string body;
-    bool truncated = false;  // the body was longer than the bound (an audio stream, say)
+    bool truncated = false;  // cut short: longer than the bound, or binary (an audio stream)
     std::string error;
 };
 

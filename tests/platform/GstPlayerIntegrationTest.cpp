@@ -2,6 +2,8 @@
 // them, playlists, titles, drops, dead and missing addresses, and the sound itself.
 
 #include "platform/media/GstMediaPlayer.h"
+#include "platform/media/Playlist.h"
+#include "platform/media/PlaylistFetcher.h"
 #include "tests/support/StreamServer.h"
 
 #include <gtest/gtest.h>
@@ -211,6 +213,32 @@ TEST_F(GstPlayerIntegration, SwitchingStationsAndDestroyingWhilePlayingAreSafe) 
     EXPECT_EQ(player->CurrentStreamAddress(), server->Url("/live.ogg"));
     player.reset();  // while playing: no hang, no late events
     QTest::qWait(200);
+}
+
+TEST_F(GstPlayerIntegration, PlaylistReadsAreBoundedAndStopEarlyOnAudio) {
+    std::atomic<bool> cancel{false};
+    const auto start = std::chrono::steady_clock::now();
+    const FetchedDocument audio = FetchDocument(server->Url("/live.mp3"), cancel);
+    EXPECT_TRUE(audio.ok);
+    EXPECT_TRUE(audio.truncated);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << "an endless stream is not read on";
+
+    const FetchedDocument list = FetchDocument(server->Url("/station.pls"), cancel);
+    EXPECT_TRUE(list.ok);
+    EXPECT_FALSE(list.truncated);
+    EXPECT_EQ(list.contentType, "audio/x-scpls");
+    EXPECT_EQ(SniffPlaylistFormat(list.body), PlaylistFormat::Pls);
+
+    EXPECT_FALSE(FetchDocument(server->Url("/missing.pls"), cancel).ok);
+    EXPECT_FALSE(FetchDocument("file:///etc/passwd", cancel).ok);
+    cancel = true;
+    EXPECT_FALSE(FetchDocument(server->Url("/live.ogg"), cancel).ok);
+}
+
+TEST_F(GstPlayerIntegration, AnUnusableAudioSinkIsReportedByCreate) {
+    std::string error;
+    EXPECT_FALSE(GstMediaPlayer::Create(&error, WithSink("nosuchsinkelement")));
+    EXPECT_NE(error.find("nosuchsinkelement"), std::string::npos) << error;
 }
 
 // --- sound ----------------------------------------------------------------------------
