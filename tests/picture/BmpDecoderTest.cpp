@@ -6,7 +6,7 @@
 #include "picture/PLTextException.h"
 #include "tests/picture/TestPictures.h"
 
-using picture_test::BmpSpec;
+using picture_test::BmpLayout;
 using picture_test::Bytes;
 using picture_test::MakeBmp;
 
@@ -46,13 +46,13 @@ PLPixel32 Pixel32(const PLBmp& bmp, int x, int y) {
 }  // namespace
 
 TEST(BmpDecoder, Grey8BitMaskDecodesBottomLineFirstWithItsPalette) {
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.palette = GreyPalette(256);
-    spec.pixels = {10, 20, 30, 0, /* top line: */ 40, 50, 60, 0};
+    BmpLayout layout;
+    layout.width = 3;
+    layout.height = 2;
+    layout.palette = GreyPalette(256);
+    layout.pixels = {10, 20, 30, 0, /* top line: */ 40, 50, 60, 0};
     PLAnyBmp bmp;
-    Decode(MakeBmp(spec), bmp);
+    Decode(MakeBmp(layout), bmp);
     ASSERT_EQ(bmp.GetBitsPerPixel(), 8);
     ASSERT_EQ(bmp.GetWidth(), 3);
     ASSERT_EQ(bmp.GetHeight(), 2);
@@ -65,19 +65,19 @@ TEST(BmpDecoder, Grey8BitMaskDecodesBottomLineFirstWithItsPalette) {
 }
 
 TEST(BmpDecoder, ColoursUsedZeroReadsTwoToTheDepthEntries) {
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.palette = GreyPalette(256);
-    spec.palette[200] = {1, 2, 3};
-    spec.pixels = {200, 255, 0, 0};
+    BmpLayout layout;
+    layout.width = 2;
+    layout.height = 1;
+    layout.palette = GreyPalette(256);
+    layout.palette[200] = {1, 2, 3};
+    layout.pixels = {200, 255, 0, 0};
     PLAnyBmp bmp;
-    Decode(MakeBmp(spec), bmp);
+    Decode(MakeBmp(layout), bmp);
     EXPECT_EQ(bmp.GetPalette()[200], (PLPixel32{1, 2, 3, 255}));
     EXPECT_EQ(bmp.GetPalette()[255], (PLPixel32{255, 255, 255, 255}));
 
     // 4 bits: 16 entries, the last one used by pixel value 15.
-    BmpSpec four;
+    BmpLayout four;
     four.width = 3;
     four.height = 1;
     four.bpp = 4;
@@ -92,33 +92,33 @@ TEST(BmpDecoder, ColoursUsedZeroReadsTwoToTheDepthEntries) {
 }
 
 TEST(BmpDecoder, ShortPaletteLeavesTheRestBlackAndIndicesStayRaw) {
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.colorsUsed = 2;
-    spec.palette = {{0, 0, 255}, {0, 255, 0}};
-    spec.pixels = {1, 250, 0, 0};  // 250 is past the file's palette
+    BmpLayout layout;
+    layout.width = 2;
+    layout.height = 1;
+    layout.colorsUsed = 2;
+    layout.palette = {{0, 0, 255}, {0, 255, 0}};
+    layout.pixels = {1, 250, 0, 0};  // 250 is past the file's palette
     PLAnyBmp bmp;
-    Decode(MakeBmp(spec), bmp);
+    Decode(MakeBmp(layout), bmp);
     EXPECT_EQ(bmp.GetLine(0)[0], 1);
     EXPECT_EQ(bmp.GetLine(0)[1], 250);
     EXPECT_EQ(bmp.GetPalette()[1], (PLPixel32{0, 255, 0, 255}));
     EXPECT_EQ(bmp.GetPalette()[250], (PLPixel32{0, 0, 0, 255}));
     // Widened to 32 bits, index 250 takes the (black) entry, not memory beyond the palette.
-    Decode(MakeBmp(spec), bmp, 32);
+    Decode(MakeBmp(layout), bmp, 32);
     EXPECT_EQ(Pixel32(bmp, 0, 0), (PLPixel32{0, 255, 0, 255}));
     EXPECT_EQ(Pixel32(bmp, 1, 0), (PLPixel32{0, 0, 0, 255}));
 }
 
 TEST(BmpDecoder, OneBitUsesTheTopBitsOfAPartialByte) {
-    BmpSpec spec;
-    spec.width = 10;
-    spec.height = 1;
-    spec.bpp = 1;
-    spec.palette = {{0, 0, 0}, {255, 255, 255}};
-    spec.pixels = {0b10110000, 0b01000000, 0, 0};
+    BmpLayout layout;
+    layout.width = 10;
+    layout.height = 1;
+    layout.bpp = 1;
+    layout.palette = {{0, 0, 0}, {255, 255, 255}};
+    layout.pixels = {0b10110000, 0b01000000, 0, 0};
     PLAnyBmp bmp;
-    Decode(MakeBmp(spec), bmp);
+    Decode(MakeBmp(layout), bmp);
     ASSERT_EQ(bmp.GetBitsPerPixel(), 8);
     const std::uint8_t expected[10] = {1, 0, 1, 1, 0, 0, 0, 0, 0, 1};
     for (int x = 0; x < 10; ++x) EXPECT_EQ(bmp.GetLine(0)[x], expected[x]) << x;
@@ -126,7 +126,7 @@ TEST(BmpDecoder, OneBitUsesTheTopBitsOfAPartialByte) {
 
 TEST(BmpDecoder, TrueColourDepthsDecodeToBlueGreenRedAlpha) {
     PLAnyBmp bmp;
-    BmpSpec rgb;
+    BmpLayout rgb;
     rgb.width = 2;
     rgb.height = 1;
     rgb.bpp = 24;
@@ -136,21 +136,21 @@ TEST(BmpDecoder, TrueColourDepthsDecodeToBlueGreenRedAlpha) {
     EXPECT_FALSE(bmp.HasAlpha());
     EXPECT_EQ(Pixel32(bmp, 1, 0), (PLPixel32{40, 50, 60, 255}));
 
-    BmpSpec argb = rgb;
+    BmpLayout argb = rgb;
     argb.bpp = 32;
     argb.pixels = {1, 2, 3, 4, 5, 6, 7, 8};
     Decode(MakeBmp(argb), bmp);
     EXPECT_TRUE(bmp.HasAlpha());
     EXPECT_EQ(Pixel32(bmp, 1, 0), (PLPixel32{5, 6, 7, 8}));
 
-    BmpSpec x555 = rgb;
+    BmpLayout x555 = rgb;
     x555.bpp = 16;
     x555.pixels = {0x00, 0x7C, 0xE0, 0x03};  // pure red, pure green
     Decode(MakeBmp(x555), bmp);
     EXPECT_EQ(Pixel32(bmp, 0, 0), (PLPixel32{0, 0, 0xF8, 255}));
     EXPECT_EQ(Pixel32(bmp, 1, 0), (PLPixel32{0, 0xF8, 0, 255}));
 
-    BmpSpec x565 = x555;
+    BmpLayout x565 = x555;
     x565.compression = 3;
     picture_test::ByteWriter masks;
     masks.U32(0xF800).U32(0x07E0).U32(0x001F);
@@ -162,28 +162,28 @@ TEST(BmpDecoder, TrueColourDepthsDecodeToBlueGreenRedAlpha) {
 }
 
 TEST(BmpDecoder, Os2HeaderWithThreeBytePaletteAndGapBeforePixels) {
-    BmpSpec spec;
-    spec.os2 = true;
-    spec.width = 2;
-    spec.height = 2;
-    spec.palette = GreyPalette(256);
-    spec.palette[7] = {70, 80, 90};
-    spec.pixelOffset = 14 + 12 + 256 * 3 + 6;  // six bytes of gap
-    spec.pixels = {7, 1, 0, 0, 2, 3, 0, 0};
+    BmpLayout layout;
+    layout.os2 = true;
+    layout.width = 2;
+    layout.height = 2;
+    layout.palette = GreyPalette(256);
+    layout.palette[7] = {70, 80, 90};
+    layout.pixelOffset = 14 + 12 + 256 * 3 + 6;  // six bytes of gap
+    layout.pixels = {7, 1, 0, 0, 2, 3, 0, 0};
     PLAnyBmp bmp;
-    Decode(MakeBmp(spec), bmp);
+    Decode(MakeBmp(layout), bmp);
     EXPECT_EQ(bmp.GetLine(1)[0], 7);
     EXPECT_EQ(bmp.GetLine(0)[1], 3);
     EXPECT_EQ(bmp.GetPalette()[7], (PLPixel32{70, 80, 90, 255}));
 }
 
 TEST(BmpDecoder, BitmapArrayHeadersAreSkipped) {
-    BmpSpec spec;
-    spec.width = 1;
-    spec.height = 1;
-    spec.palette = GreyPalette(256);
-    spec.pixels = {99, 0, 0, 0};
-    Bytes file = MakeBmp(spec);
+    BmpLayout layout;
+    layout.width = 1;
+    layout.height = 1;
+    layout.palette = GreyPalette(256);
+    layout.pixels = {99, 0, 0, 0};
+    Bytes file = MakeBmp(layout);
     picture_test::ByteWriter array;
     array.Text("BA").U32(0).U32(0).U32(0);
     file.insert(file.begin(), array.bytes.begin(), array.bytes.end());
@@ -192,7 +192,7 @@ TEST(BmpDecoder, BitmapArrayHeadersAreSkipped) {
     EXPECT_EQ(bmp.GetLine(0)[0], 99);
 
     // The pixel offset counts from the start of the data, array header included.
-    BmpSpec gap = spec;
+    BmpLayout gap = layout;
     gap.pixelOffset = 14 + 40 + 1024 + 20;
     Bytes inner = MakeBmp(gap);  // pixels 20 bytes after the palette
     inner.erase(inner.begin() + 14 + 40 + 1024, inner.begin() + 14 + 40 + 1024 + 14);
@@ -209,37 +209,37 @@ TEST(BmpDecoder, BitmapArrayHeadersAreSkipped) {
 }
 
 TEST(BmpDecoder, IllegalDepthRaisesCode2) {
-    BmpSpec spec;
-    spec.bpp = 7;
-    spec.pixels = {0, 0, 0, 0};
-    const PLTextException e = DecodeError(MakeBmp(spec));
+    BmpLayout layout;
+    layout.bpp = 7;
+    layout.pixels = {0, 0, 0, 0};
+    const PLTextException e = DecodeError(MakeBmp(layout));
     EXPECT_EQ(e.GetCode(), 2);
     EXPECT_EQ(e.GetText(), "Decoder error: Decoding bmp: Illegal bpp value.\n");
 }
 
 TEST(BmpDecoder, ResolutionFromPixelsPerMetre) {
-    BmpSpec spec;
-    spec.bpp = 24;
-    spec.pixels = {0, 0, 0, 0};
-    spec.xPelsPerMeter = 3780;  // 96.01 dpi
-    spec.yPelsPerMeter = 2835;  // 72.01 dpi
+    BmpLayout layout;
+    layout.bpp = 24;
+    layout.pixels = {0, 0, 0, 0};
+    layout.xPelsPerMeter = 3780;  // 96.01 dpi
+    layout.yPelsPerMeter = 2835;  // 72.01 dpi
     PLAnyBmp bmp;
-    Decode(MakeBmp(spec), bmp);
+    Decode(MakeBmp(layout), bmp);
     EXPECT_EQ(bmp.GetResolution(), (PLPoint{96, 72}));
 
-    spec.xPelsPerMeter = 39;  // 1 dpi: too small to mean anything
-    spec.yPelsPerMeter = -3780;
-    Decode(MakeBmp(spec), bmp);
+    layout.xPelsPerMeter = 39;  // 1 dpi: too small to mean anything
+    layout.yPelsPerMeter = -3780;
+    Decode(MakeBmp(layout), bmp);
     EXPECT_EQ(bmp.GetResolution(), (PLPoint{0, 0}));
 }
 
 TEST(BmpDecoder, TruncatedDataRaisesCode11) {
-    BmpSpec spec;
-    spec.width = 4;
-    spec.height = 4;
-    spec.palette = GreyPalette(256);
-    spec.pixels = Bytes(16, 5);
-    const Bytes whole = MakeBmp(spec);
+    BmpLayout layout;
+    layout.width = 4;
+    layout.height = 4;
+    layout.palette = GreyPalette(256);
+    layout.pixels = Bytes(16, 5);
+    const Bytes whole = MakeBmp(layout);
     const Bytes lastByteMissing(whole.begin(), whole.end() - 1);
     PLTextException e = DecodeError(lastByteMissing);
     EXPECT_EQ(e.GetCode(), 11);
@@ -252,41 +252,41 @@ TEST(BmpDecoder, TruncatedDataRaisesCode11) {
 }
 
 TEST(BmpDecoder, TopDownFilesKeepTheirLineOrder) {
-    BmpSpec spec;
-    spec.width = 1;
-    spec.height = -2;
-    spec.palette = GreyPalette(256);
-    spec.pixels = {1, 0, 0, 0, 2, 0, 0, 0};
+    BmpLayout layout;
+    layout.width = 1;
+    layout.height = -2;
+    layout.palette = GreyPalette(256);
+    layout.pixels = {1, 0, 0, 0, 2, 0, 0, 0};
     PLAnyBmp bmp;
-    Decode(MakeBmp(spec), bmp);
+    Decode(MakeBmp(layout), bmp);
     ASSERT_EQ(bmp.GetHeight(), 2);
     EXPECT_EQ(bmp.GetLine(0)[0], 1);
     EXPECT_EQ(bmp.GetLine(1)[0], 2);
 }
 
 TEST(BmpDecoder, HugeOrEmptySizesAreRefused) {
-    BmpSpec spec;
-    spec.width = 40000;
-    spec.height = 40000;
-    spec.compression = 1;
-    spec.palette = GreyPalette(256);
-    spec.pixels = {0, 1};
-    EXPECT_EQ(DecodeError(MakeBmp(spec)).GetCode(), 10);
-    spec.width = 0;
-    EXPECT_EQ(DecodeError(MakeBmp(spec)).GetCode(), 1);
+    BmpLayout layout;
+    layout.width = 40000;
+    layout.height = 40000;
+    layout.compression = 1;
+    layout.palette = GreyPalette(256);
+    layout.pixels = {0, 1};
+    EXPECT_EQ(DecodeError(MakeBmp(layout)).GetCode(), 10);
+    layout.width = 0;
+    EXPECT_EQ(DecodeError(MakeBmp(layout)).GetCode(), 1);
 }
 
 // RLE8: lines from the bottom up; (count, value) runs and escapes.
 TEST(BmpDecoder, Rle8RunsAbsoluteRunsAndEndOfLine) {
-    BmpSpec spec;
-    spec.width = 5;
-    spec.height = 2;
-    spec.compression = 1;
-    spec.palette = GreyPalette(256);
-    spec.pixels = {3, 9, 0, 3, 1, 2, 3, 0 /* pad */, 0, 0,  // bottom line: 9 9 9 1 2
-                   2, 4, 0, 1};                             // top line: 4 4, then end
+    BmpLayout layout;
+    layout.width = 5;
+    layout.height = 2;
+    layout.compression = 1;
+    layout.palette = GreyPalette(256);
+    layout.pixels = {3, 9, 0, 3, 1, 2, 3, 0 /* pad */, 0, 0,  // bottom line: 9 9 9 1 2
+                     2, 4, 0, 1};                             // top line: 4 4, then end
     PLAnyBmp bmp;
-    Decode(MakeBmp(spec), bmp);
+    Decode(MakeBmp(layout), bmp);
     const std::uint8_t bottom[5] = {9, 9, 9, 1, 2};
     for (int x = 0; x < 5; ++x) EXPECT_EQ(bmp.GetLine(1)[x], bottom[x]) << x;
     EXPECT_EQ(bmp.GetLine(0)[0], 4);
@@ -295,32 +295,32 @@ TEST(BmpDecoder, Rle8RunsAbsoluteRunsAndEndOfLine) {
 }
 
 TEST(BmpDecoder, Rle8DeltaEscapeRaisesCode6) {
-    BmpSpec spec;
-    spec.width = 4;
-    spec.height = 2;
-    spec.compression = 1;
-    spec.palette = GreyPalette(256);
-    spec.pixels = {2, 1, 0, 2, 1, 1, 0, 1};
-    const PLTextException e = DecodeError(MakeBmp(spec));
+    BmpLayout layout;
+    layout.width = 4;
+    layout.height = 2;
+    layout.compression = 1;
+    layout.palette = GreyPalette(256);
+    layout.pixels = {2, 1, 0, 2, 1, 1, 0, 1};
+    const PLTextException e = DecodeError(MakeBmp(layout));
     EXPECT_EQ(e.GetCode(), 6);
     EXPECT_EQ(e.GetText(), "Decoder error: Encountered delta escape.\n");
 }
 
 TEST(BmpDecoder, RleRunsPastTheLineAreClippedNotWrapped) {
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.compression = 1;
-    spec.palette = GreyPalette(256);
+    BmpLayout layout;
+    layout.width = 3;
+    layout.height = 2;
+    layout.compression = 1;
+    layout.palette = GreyPalette(256);
     // 255 pixels into a 3-pixel line, an absolute run of 5 after that, more lines than
     // the picture has, and no end-of-picture marker after the last line.
-    spec.pixels = {255, 7, 0, 5, 1, 2, 3, 4, 5, 0, 0, 0, 0, 0, 3, 8};
+    layout.pixels = {255, 7, 0, 5, 1, 2, 3, 4, 5, 0, 0, 0, 0, 0, 3, 8};
     PLAnyBmp bmp;
-    Decode(MakeBmp(spec), bmp);
+    Decode(MakeBmp(layout), bmp);
     for (int x = 0; x < 3; ++x) EXPECT_EQ(bmp.GetLine(1)[x], 7);
     for (int x = 0; x < 3; ++x) EXPECT_EQ(bmp.GetLine(0)[x], 0);
 
-    BmpSpec four = spec;
+    BmpLayout four = layout;
     four.bpp = 4;
     four.compression = 2;
     four.palette = GreyPalette(16);
@@ -335,35 +335,35 @@ TEST(BmpDecoder, RleRunsPastTheLineAreClippedNotWrapped) {
 }
 
 TEST(BmpDecoder, Rle4AbsoluteRunSkipsPaddingAndDeltaRaises) {
-    BmpSpec spec;
-    spec.width = 6;
-    spec.height = 1;
-    spec.bpp = 4;
-    spec.compression = 2;
-    spec.palette = GreyPalette(16);
+    BmpLayout layout;
+    layout.width = 6;
+    layout.height = 1;
+    layout.bpp = 4;
+    layout.compression = 2;
+    layout.palette = GreyPalette(16);
     // Absolute run of 3 pixels: 2 bytes, even, so no padding; then a run of 3 alternating.
-    spec.pixels = {0, 3, 0xAB, 0xC0, 3, 0x12, 0, 1};
+    layout.pixels = {0, 3, 0xAB, 0xC0, 3, 0x12, 0, 1};
     PLAnyBmp bmp;
-    Decode(MakeBmp(spec), bmp);
+    Decode(MakeBmp(layout), bmp);
     const std::uint8_t expected[6] = {0xA, 0xB, 0xC, 1, 2, 1};
     for (int x = 0; x < 6; ++x) EXPECT_EQ(bmp.GetLine(0)[x], expected[x]) << x;
 
     // Absolute run of 5 pixels: 3 bytes, odd, so one padding byte follows.
-    spec.pixels = {0, 5, 0x12, 0x34, 0x50, 0xFF, 1, 0x70, 0, 1};
-    Decode(MakeBmp(spec), bmp);
+    layout.pixels = {0, 5, 0x12, 0x34, 0x50, 0xFF, 1, 0x70, 0, 1};
+    Decode(MakeBmp(layout), bmp);
     const std::uint8_t padded[6] = {1, 2, 3, 4, 5, 7};
     for (int x = 0; x < 6; ++x) EXPECT_EQ(bmp.GetLine(0)[x], padded[x]) << x;
 
-    spec.pixels = {0, 2, 0, 0};
-    EXPECT_EQ(DecodeError(MakeBmp(spec)).GetCode(), 6);
+    layout.pixels = {0, 2, 0, 0};
+    EXPECT_EQ(DecodeError(MakeBmp(layout)).GetCode(), 6);
 }
 
 TEST(BmpDecoder, Rle8WithoutEndMarkerRaisesCode11) {
-    BmpSpec spec;
-    spec.width = 4;
-    spec.height = 2;
-    spec.compression = 1;
-    spec.palette = GreyPalette(256);
-    spec.pixels = {4, 1};
-    EXPECT_EQ(DecodeError(MakeBmp(spec)).GetCode(), 11);
+    BmpLayout layout;
+    layout.width = 4;
+    layout.height = 2;
+    layout.compression = 1;
+    layout.palette = GreyPalette(256);
+    layout.pixels = {4, 1};
+    EXPECT_EQ(DecodeError(MakeBmp(layout)).GetCode(), 11);
 }

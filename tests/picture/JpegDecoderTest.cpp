@@ -13,7 +13,7 @@
 
 using picture_test::Bytes;
 using picture_test::EncodeJpeg;
-using picture_test::JpegSpec;
+using picture_test::JpegLayout;
 
 namespace {
 
@@ -24,10 +24,10 @@ std::array<std::uint8_t, 3> Flags(int x, int y) {
     return x < 16 ? std::array<std::uint8_t, 3>{255, 0, 0} : std::array<std::uint8_t, 3>{0, 0, 255};
 }
 
-Bytes ColourJpeg(JpegSpec spec = {}) {
-    spec.width = 32;
-    spec.height = 32;
-    return EncodeJpeg(spec, Flags);
+Bytes ColourJpeg(JpegLayout layout = {}) {
+    layout.width = 32;
+    layout.height = 32;
+    return EncodeJpeg(layout, Flags);
 }
 
 void ExpectNear(const std::uint8_t* bgr, int b, int g, int r) {
@@ -93,11 +93,11 @@ TEST(JpegDecoder, MaskGivesAlphaAndLeavesColoursAlone) {
 }
 
 TEST(JpegDecoder, GreyscaleDecodesTo8BitsWithTheGreyRamp) {
-    JpegSpec spec;
-    spec.grey = true;
-    spec.width = 64;
-    spec.height = 4;
-    const Bytes data = EncodeJpeg(spec, [](int x, int) {
+    JpegLayout layout;
+    layout.grey = true;
+    layout.width = 64;
+    layout.height = 4;
+    const Bytes data = EncodeJpeg(layout, [](int x, int) {
         return std::array<std::uint8_t, 3>{static_cast<std::uint8_t>(x * 4), 0, 0};
     });
     PLAnyPicDecoder decoder;
@@ -119,9 +119,9 @@ TEST(JpegDecoder, WantedDepthBelowThePicturesRaisesCode6) {
 }
 
 TEST(JpegDecoder, GreyscaleWidenedTo32BitsThroughThePalette) {
-    JpegSpec spec;
-    spec.grey = true;
-    const Bytes data = EncodeJpeg(spec, [](int, int) {
+    JpegLayout layout;
+    layout.grey = true;
+    const Bytes data = EncodeJpeg(layout, [](int, int) {
         return std::array<std::uint8_t, 3>{200, 0, 0};
     });
     PLAnyPicDecoder decoder;
@@ -133,12 +133,12 @@ TEST(JpegDecoder, GreyscaleWidenedTo32BitsThroughThePalette) {
 }
 
 TEST(JpegDecoder, ExifWithBigEndianTiffHeaderAndEmptyDirectoryDecodesNormally) {
-    JpegSpec spec;
-    spec.app1 = picture_test::EmptyBigEndianExif();
-    spec.densityUnit = 1;
-    spec.xDensity = 72;
-    spec.yDensity = 72;
-    const Bytes data = ColourJpeg(spec);
+    JpegLayout layout;
+    layout.app1 = picture_test::EmptyBigEndianExif();
+    layout.densityUnit = 1;
+    layout.xDensity = 72;
+    layout.yDensity = 72;
+    const Bytes data = ColourJpeg(layout);
     PLJPEGDecoder decoder;
     PLMemSource source;
     source.Open(data);
@@ -154,14 +154,14 @@ TEST(JpegDecoder, ExifWithBigEndianTiffHeaderAndEmptyDirectoryDecodesNormally) {
 TEST(JpegDecoder, ResolutionFromJfifDensities) {
     PLAnyPicDecoder decoder;
     PLAnyBmp bmp;
-    JpegSpec perCm;
+    JpegLayout perCm;
     perCm.densityUnit = 2;
     perCm.xDensity = 28;  // 71.12 dpi
     perCm.yDensity = 40;  // 101.6 dpi
     decoder.DecodeMemory(ColourJpeg(perCm), bmp);
     EXPECT_EQ(bmp.GetResolution(), (PLPoint{71, 101}));
 
-    JpegSpec one;
+    JpegLayout one;
     one.densityUnit = 1;
     one.xDensity = 1;
     one.yDensity = 300;

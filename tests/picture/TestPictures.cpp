@@ -30,36 +30,36 @@ ByteWriter& ByteWriter::Text(const char* s) {
     return *this;
 }
 
-Bytes MakeBmp(const BmpSpec& spec) {
-    const std::uint32_t headerSize = spec.os2 ? 12 : 40;
-    const std::uint32_t entryBytes = spec.os2 ? 3 : 4;
-    const auto paletteBytes = static_cast<std::uint32_t>(spec.palette.size()) * entryBytes;
-    const std::uint32_t offset = spec.pixelOffset.value_or(
-        14 + headerSize + static_cast<std::uint32_t>(spec.afterHeader.size()) + paletteBytes);
+Bytes MakeBmp(const BmpLayout& layout) {
+    const std::uint32_t headerSize = layout.os2 ? 12 : 40;
+    const std::uint32_t entryBytes = layout.os2 ? 3 : 4;
+    const auto paletteBytes = static_cast<std::uint32_t>(layout.palette.size()) * entryBytes;
+    const std::uint32_t offset = layout.pixelOffset.value_or(
+        14 + headerSize + static_cast<std::uint32_t>(layout.afterHeader.size()) + paletteBytes);
     ByteWriter w;
-    w.Text("BM").U32(offset + static_cast<std::uint32_t>(spec.pixels.size())).U32(0).U32(offset);
-    if (spec.os2) {
-        w.U32(12).U16(spec.width).U16(spec.height).U16(1).U16(spec.bpp);
+    w.Text("BM").U32(offset + static_cast<std::uint32_t>(layout.pixels.size())).U32(0).U32(offset);
+    if (layout.os2) {
+        w.U32(12).U16(layout.width).U16(layout.height).U16(1).U16(layout.bpp);
     } else {
         w.U32(40)
-            .U32(static_cast<std::uint32_t>(spec.width))
-            .U32(static_cast<std::uint32_t>(spec.height));
+            .U32(static_cast<std::uint32_t>(layout.width))
+            .U32(static_cast<std::uint32_t>(layout.height));
         w.U16(1)
-            .U16(spec.bpp)
-            .U32(spec.compression)
-            .U32(static_cast<std::uint32_t>(spec.pixels.size()));
-        w.U32(static_cast<std::uint32_t>(spec.xPelsPerMeter))
-            .U32(static_cast<std::uint32_t>(spec.yPelsPerMeter));
-        w.U32(spec.colorsUsed).U32(0);
+            .U16(layout.bpp)
+            .U32(layout.compression)
+            .U32(static_cast<std::uint32_t>(layout.pixels.size()));
+        w.U32(static_cast<std::uint32_t>(layout.xPelsPerMeter))
+            .U32(static_cast<std::uint32_t>(layout.yPelsPerMeter));
+        w.U32(layout.colorsUsed).U32(0);
     }
-    w.Raw(spec.afterHeader);
-    for (const auto& e : spec.palette) {
+    w.Raw(layout.afterHeader);
+    for (const auto& e : layout.palette) {
         w.U8(e[0]).U8(e[1]).U8(e[2]);
-        if (!spec.os2)
+        if (!layout.os2)
             w.U8(0);
     }
     while (w.bytes.size() < offset) w.U8(0);
-    return w.Raw(spec.pixels).bytes;
+    return w.Raw(layout.pixels).bytes;
 }
 
 namespace {
@@ -75,7 +75,7 @@ namespace {
 
 }  // namespace
 
-Bytes EncodeJpeg(const JpegSpec& spec, const RgbFunction& rgb) {
+Bytes EncodeJpeg(const JpegLayout& layout, const RgbFunction& rgb) {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr errors{};
     cinfo.err = jpeg_std_error(&errors);
@@ -84,25 +84,25 @@ Bytes EncodeJpeg(const JpegSpec& spec, const RgbFunction& rgb) {
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = static_cast<JDIMENSION>(spec.width);
-    cinfo.image_height = static_cast<JDIMENSION>(spec.height);
-    cinfo.input_components = spec.grey ? 1 : 3;
-    cinfo.in_color_space = spec.grey ? JCS_GRAYSCALE : JCS_RGB;
+    cinfo.image_width = static_cast<JDIMENSION>(layout.width);
+    cinfo.image_height = static_cast<JDIMENSION>(layout.height);
+    cinfo.input_components = layout.grey ? 1 : 3;
+    cinfo.in_color_space = layout.grey ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, spec.quality, TRUE);
-    cinfo.density_unit = static_cast<UINT8>(spec.densityUnit);
-    cinfo.X_density = static_cast<UINT16>(spec.xDensity);
-    cinfo.Y_density = static_cast<UINT16>(spec.yDensity);
+    jpeg_set_quality(&cinfo, layout.quality, TRUE);
+    cinfo.density_unit = static_cast<UINT8>(layout.densityUnit);
+    cinfo.X_density = static_cast<UINT16>(layout.xDensity);
+    cinfo.Y_density = static_cast<UINT16>(layout.yDensity);
     jpeg_start_compress(&cinfo, TRUE);
-    if (spec.app1) {
-        jpeg_write_marker(&cinfo, JPEG_APP0 + 1, spec.app1->data(),
-                          static_cast<unsigned>(spec.app1->size()));
+    if (layout.app1) {
+        jpeg_write_marker(&cinfo, JPEG_APP0 + 1, layout.app1->data(),
+                          static_cast<unsigned>(layout.app1->size()));
     }
-    const int components = spec.grey ? 1 : 3;
-    Bytes row(static_cast<std::size_t>(spec.width * components));
+    const int components = layout.grey ? 1 : 3;
+    Bytes row(static_cast<std::size_t>(layout.width * components));
     while (cinfo.next_scanline < cinfo.image_height) {
         const int y = static_cast<int>(cinfo.next_scanline);
-        for (int x = 0; x < spec.width; ++x) {
+        for (int x = 0; x < layout.width; ++x) {
             const auto c = rgb(x, y);
             for (int k = 0; k < components; ++k)
                 row[static_cast<std::size_t>(x * components + k)] = c[static_cast<std::size_t>(k)];

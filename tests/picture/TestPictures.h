@@ -23,7 +23,7 @@ class ByteWriter {
     Bytes bytes;
 };
 
-struct BmpSpec {
+struct BmpLayout {
     int width = 1;
     int height = 1;
     int bpp = 8;
@@ -38,9 +38,9 @@ struct BmpSpec {
     std::optional<std::uint32_t> pixelOffset;  // default: right after the palette
 };
 
-Bytes MakeBmp(const BmpSpec& spec);
+Bytes MakeBmp(const BmpLayout& layout);
 
-struct JpegSpec {
+struct JpegLayout {
     int width = 8;
     int height = 8;
     bool grey = false;
@@ -53,7 +53,7 @@ struct JpegSpec {
 
 // rgb(x, y) gives the colour (red, green, blue); for grey pictures only red is used.
 using RgbFunction = std::function<std::array<std::uint8_t, 3>(int x, int y)>;
-Bytes EncodeJpeg(const JpegSpec& spec, const RgbFunction& rgb);
+Bytes EncodeJpeg(const JpegLayout& layout, const RgbFunction& rgb);
 
 // An APP1 body: "Exif\0\0", a big-endian TIFF header and an empty first directory.
 Bytes EmptyBigEndianExif();
