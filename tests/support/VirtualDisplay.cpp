@@ -1,0 +1,76 @@
+#include "tests/support/VirtualDisplay.h"
+
+#include <QFile>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QThread>
+
+namespace testsupport {
+
+bool VirtualDisplay::ToolExists(const std::string& program) {
+    return !QStandardPaths::findExecutable(QString::fromStdString(program)).isEmpty();
+}
+
+VirtualDisplay::VirtualDisplay(int width, int height, bool compositor) {
+    if (!ToolExists("Xvfb"))
+        return;
+    for (number_ = 91; number_ < 160; ++number_) {
+        if (!QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number_)) &&
+            !QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number_)))
+            break;
+    }
+    server_ = std::make_unique<QProcess>();
+    server_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server_->start(QStringLiteral("Xvfb"), {QString::fromStdString(Name()), "-screen", "0",
+                                            QStringLiteral("%1x%2x24").arg(width).arg(height),
+                                            "-noreset", "-nolisten", "tcp"});
+    if (!server_->waitForStarted(5000))
+        return;
+    for (int i = 0; i < 100 && !ready_; ++i) {
+        QThread::msleep(50);
+        ready_ = QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number_));
+    }
+    if (ready_ && compositor && ToolExists("xcompmgr")) {
+        compositor_ = std::make_unique<QProcess>();
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", QString::fromStdString(Name()));
+        compositor_->setProcessEnvironment(env);
+        compositor_->start(QStringLiteral("xcompmgr"), {});
+        compositor_->waitForStarted(5000);
+        QThread::msleep(300);  // let it take the compositing selection
+    }
+}
+
+VirtualDisplay::~VirtualDisplay() {
+    for (auto* process : {compositor_.get(), server_.get()}) {
+        if (!process)
+            continue;
+        process->terminate();
+        if (!process->waitForFinished(3000)) {
+            process->kill();
+            process->waitForFinished(3000);
+        }
+    }
+}
+
+std::string VirtualDisplay::Run(const std::string& program, const QStringList& arguments,
+                                int timeoutMs) const {
+    QProcess tool;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", QString::fromStdString(Name()));
+    tool.setProcessEnvironment(env);
+    tool.start(QString::fromStdString(program), arguments);
+    if (!tool.waitForFinished(timeoutMs)) {
+        tool.kill();
+        tool.waitForFinished(1000);
+        return {};
+    }
+    return tool.readAllStandardOutput().toStdString();
+}
+
+bool VirtualDisplay::Screenshot(const std::string& path) const {
+    Run("import", {"-window", "root", QString::fromStdString(path)});
+    return QFile::exists(QString::fromStdString(path));
+}
+
+}  // namespace testsupport

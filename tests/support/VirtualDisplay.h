@@ -1,0 +1,35 @@
+#pragma once
+// A private X display for end-to-end tests: Xvfb on a free display number, optionally with
+// a compositing manager, stopped by the destructor.
+
+#include <QProcess>
+
+#include <memory>
+#include <string>
+
+namespace testsupport {
+
+class VirtualDisplay {
+  public:
+    // Width × height at 24 bits. Available() is false when Xvfb is missing or did not start.
+    VirtualDisplay(int width, int height, bool compositor);
+    ~VirtualDisplay();
+
+    bool Available() const { return ready_; }
+    std::string Name() const { return ":" + std::to_string(number_); }
+    // Runs a tool on this display and returns its standard output (empty on failure).
+    std::string Run(const std::string& program, const QStringList& arguments,
+                    int timeoutMs = 10000) const;
+    // A PNG of the whole screen.
+    bool Screenshot(const std::string& path) const;
+
+    static bool ToolExists(const std::string& program);
+
+  private:
+    int number_ = 0;
+    bool ready_ = false;
+    std::unique_ptr<QProcess> server_;
+    std::unique_ptr<QProcess> compositor_;
+};
+
+}  // namespace testsupport
