@@ -74,6 +74,76 @@ struct HeaderList {
     curl_slist* list = nullptr;
 };
 
+// Only http and https, also after a redirect: never a local file or another scheme.
+void SetRequest(CURL* easy, const std::string& address, const std::string& agent,
+                curl_slist* headers) {
+    curl_easy_setopt(easy, CURLOPT_URL, address.c_str());
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, static_cast<long>(CHttpDownloader::kMaxRedirects));
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str());
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+}
+
+// Sent only when the server asks, in the scheme it asks for; never to another host that a
+// redirect leads to.
+void SetCredentials(CURL* easy, const std::string& userName, const std::string& password) {
+    if (!userName.empty())
+        curl_easy_setopt(easy, CURLOPT_USERNAME, userName.c_str());
+    if (!password.empty())
+        curl_easy_setopt(easy, CURLOPT_PASSWORD, password.c_str());
+    if (!userName.empty() || !password.empty())
+        curl_easy_setopt(easy, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_ANY));
+}
+
+void SetLimits(CURL* easy, const CHttpDownloader::Timeouts& timeouts) {
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()));
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, timeouts.lowSpeedBytes);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME,
+                     static_cast<long>(timeouts.lowSpeedTime.count()));
+    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(timeouts.total.count()));
+    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE,
+                     static_cast<curl_off_t>(CHttpDownloader::kMaxBodyBytes));
+}
+
+void SetCallbacks(CURL* easy, Transfer& transfer) {
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &transfer);
+    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer.errorBuffer);
+}
+
+// Drives the transfer until it ends or stop is set. A wait for the network lasts at most a
+// second and ends at once on curl_multi_wakeup (Stop()). multiError receives a failure of the
+// multi interface itself.
+CURLcode RunTransfer(CURLM* multi, CURL* easy, const std::atomic<bool>& stop,
+                     std::string& multiError) {
+    if (const CURLMcode added = curl_multi_add_handle(multi, easy); added != CURLM_OK) {
+        multiError = curl_multi_strerror(added);
+        return CURLE_FAILED_INIT;
+    }
+    while (!stop) {
+        int active = 0;
+        CURLMcode step = curl_multi_perform(multi, &active);
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+            if (message->msg == CURLMSG_DONE && message->easy_handle == easy)
+                return message->data.result;
+        }
+        if (step == CURLM_OK)
+            step = curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+        if (step != CURLM_OK) {
+            multiError = curl_multi_strerror(step);
+            return CURLE_FAILED_INIT;
+        }
+    }
+    return CURLE_ABORTED_BY_CALLBACK;
+}
+
 }  // namespace
 
 CHttpDownloader::CHttpDownloader(std::string agent)
@@ -81,8 +151,6 @@ CHttpDownloader::CHttpDownloader(std::string agent)
 
 CHttpDownloader::~CHttpDownloader() {
     Stop();
-    if (worker_.joinable())
-        worker_.detach();  // only when destroyed by its own completion: it is ending anyway
 }
 
 bool CHttpDownloader::Start(const std::string& address, Completion completion, void* context) {
@@ -175,68 +243,18 @@ bool CHttpDownloader::Perform(const std::string& address, std::string& body, std
     transfer.stop = &stop_;
     transfer.body = &body;
     transfer.limit = kMaxBodyBytes;
-
     HeaderList headers;
     headers.Add("Accept: text/*, image/*");
     // Always the whole document from the catalogue server, never a cached copy.
     headers.Add("Cache-Control: no-cache");
     headers.Add("Pragma: no-cache");
 
-    curl_easy_setopt(easy, CURLOPT_URL, address.c_str());
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, static_cast<long>(kMaxRedirects));
-    curl_easy_setopt(easy, CURLOPT_USERAGENT, agent_.c_str());
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers.list);
-    if (!userName_.empty())
-        curl_easy_setopt(easy, CURLOPT_USERNAME, userName_.c_str());
-    if (!password_.empty())
-        curl_easy_setopt(easy, CURLOPT_PASSWORD, password_.c_str());
-    if (!userName_.empty() || !password_.empty())
-        curl_easy_setopt(easy, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_ANY));
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts_.connect.count()));
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, timeouts_.lowSpeedBytes);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME,
-                     static_cast<long>(timeouts_.lowSpeedTime.count()));
-    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(timeouts_.total.count()));
-    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxBodyBytes));
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnBody);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &OnProgress);
-    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &transfer);
-    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer.errorBuffer);
-
-    CURLcode result = CURLE_OK;
+    SetRequest(easy, address, agent_, headers.list);
+    SetCredentials(easy, userName_, password_);
+    SetLimits(easy, timeouts_);
+    SetCallbacks(easy, transfer);
     std::string multiError;
-    if (const CURLMcode added = curl_multi_add_handle(multi, easy); added != CURLM_OK) {
-        result = CURLE_FAILED_INIT;
-        multiError = curl_multi_strerror(added);
-    }
-    for (bool finished = !multiError.empty(); !finished;) {
-        if (stop_) {
-            result = CURLE_ABORTED_BY_CALLBACK;
-            break;
-        }
-        int active = 0;
-        CURLMcode step = curl_multi_perform(multi, &active);
-        int queued = 0;
-        while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
-            if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
-                result = message->data.result;
-                finished = true;
-            }
-        }
-        if (!finished && step == CURLM_OK)
-            step = curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
-        if (!finished && step != CURLM_OK) {
-            result = CURLE_FAILED_INIT;
-            multiError = curl_multi_strerror(step);
-            finished = true;
-        }
-    }
+    const CURLcode result = RunTransfer(multi, easy, stop_, multiError);
     long status = 0;
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
     curl_multi_remove_handle(multi, easy);
@@ -246,23 +264,18 @@ bool CHttpDownloader::Perform(const std::string& address, std::string& body, std
         char text[96];
         std::snprintf(text, sizeof text, "The document is larger than %zu bytes", kMaxBodyBytes);
         error = text;
-        return false;
-    }
-    if (transfer.outOfMemory) {
+    } else if (transfer.outOfMemory) {
         error = "Memory Error!";
-        return false;
-    }
-    if (result != CURLE_OK) {
+    } else if (result != CURLE_OK) {
         error = GetErrorText(result, multiError.empty() ? transfer.errorBuffer : multiError);
-        return false;
-    }
-    if (status != 200) {
+    } else if (status != 200) {
         char text[64];
         std::snprintf(text, sizeof text, "HttpQueryInfo returned [%ld]", status);
         error = text;
-        return false;
+    } else {
+        return true;
     }
-    return true;
+    return false;
 }
 
 void CHttpDownloader::StoreBody(CDownloadRequest& record, const std::string& body) {

@@ -37,7 +37,8 @@ class CHttpDownloader {
 
     // agent: the User-Agent header's value, sent as given.
     explicit CHttpDownloader(std::string agent);
-    // Stops a running download at once and waits for its thread.
+    // Stops a running download at once and waits for its thread (so never from the
+    // completion function).
     ~CHttpDownloader();
     CHttpDownloader(const CHttpDownloader&) = delete;
     CHttpDownloader& operator=(const CHttpDownloader&) = delete;
