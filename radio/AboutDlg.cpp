@@ -9,16 +9,14 @@
 #include <QWindow>
 #include <algorithm>
 #include <exception>
-#include <functional>
 
 #include "picture/ImageView.h"
 #include "picture/LoadPicture.h"
-#include "platform/shell/OpenUrl.h"
 #include "radio/RadioMenu.h"
 #include "ui/DialogBuilder.h"
 #include "ui/DialogTemplate.h"
 #include "ui/HoverBitmapButton.h"
-#include "util/MessageBox.h"
+#include "ui/HyperLink.h"
 #include "util/Product.h"
 
 namespace radio {
@@ -35,43 +33,13 @@ const QColor kPlateColour(0x4a, 0x2e, 0x1c);
 const QColor kPlateEdge(0x8a, 0x62, 0x3c);
 const QColor kCreditsText(0xf0, 0xe2, 0xc0);
 
-// A link drawn in white that takes the highlight colour under the mouse, shows the hand
-// cursor and opens its address when clicked.
-class AboutLink : public QLabel {
-  public:
-    AboutLink(const QString& text, const std::string& url, std::function<void()> follow,
-              QWidget* parent)
-        : QLabel(text, parent), follow_(std::move(follow)) {
-        setCursor(Qt::PointingHandCursor);
-        setToolTip(QString::fromStdString(url));
-        setAttribute(Qt::WA_Hover);
-        SetColour(Qt::white);
-    }
-
-  protected:
-    void enterEvent(QEnterEvent* event) override {
-        QLabel::enterEvent(event);
-        SetColour(palette().color(QPalette::Active, QPalette::Highlight));
-    }
-    void leaveEvent(QEvent* event) override {
-        QLabel::leaveEvent(event);
-        SetColour(Qt::white);
-    }
-    void mousePressEvent(QMouseEvent* event) override { event->accept(); }
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-            follow_();
-    }
-
-  private:
-    void SetColour(const QColor& colour) {
-        QPalette p = palette();
-        p.setColor(QPalette::WindowText, colour);
-        setPalette(p);
-    }
-
-    std::function<void()> follow_;
-};
+CHyperLink* MakeLink(const QString& text, const std::string& url, int id, QWidget* parent) {
+    auto* link = new CHyperLink(parent, text);
+    link->setObjectName(QString::number(id));
+    link->SetStyle(link->GetStyle() | CHyperLink::HLF_HOVERCOLOUR);
+    link->SetURL(url);
+    return link;
+}
 
 // A credits text on the plate: the template's label, or a new one when there is none.
 QLabel* CreditsLabel(QLabel* fromTemplate, const char* text, QWidget* parent) {
@@ -94,11 +62,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
     setFixedSize(background_.isNull() ? kFallbackSize : background_.size());
     for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         child->setFont(QApplication::font());
-    // Links: the application font, underlined.
-    QFont linkFont = QApplication::font();
-    linkFont.setUnderline(true);
-    webLink_->setFont(linkFont);
-    mailLink_->setFont(linkFont);
+    // The links make their own underlined font from the application font.
+    webLink_->SetLinkFont(QApplication::font());
+    mailLink_->SetLinkFont(QApplication::font());
     translator_.TranslateWindow(this, CTranslator::kStored);
     LayOutCredits();
 }
@@ -108,12 +74,13 @@ void CAboutDlg::LayOutCredits() {
     // then the web site centred below them.
     const int labelWidth =
         std::max(programmingLabel_->sizeHint().width(), artworkLabel_->sizeHint().width());
-    const int valueWidth =
-        std::max(mailLink_->sizeHint().width(), studioLabel_->sizeHint().width());
+    int valueWidth = std::max(mailLink_->sizeHint().width(), studioLabel_->sizeHint().width());
     const int total = labelWidth + kCreditsGap + valueWidth;
     const int left = std::max(kCreditsPlate.left() + 4,
                               kCreditsPlate.left() + (kCreditsPlate.width() - total) / 2);
     const int valueLeft = left + labelWidth + kCreditsGap;
+    // A font too large for the plate clips the names rather than spilling off the box.
+    valueWidth = std::max(0, std::min(valueWidth, kCreditsPlate.right() - 4 - valueLeft));
     const int top = kCreditsPlate.top() + 7;
     programmingLabel_->setGeometry(left, top, labelWidth, kCreditsRowHeight);
     mailLink_->setGeometry(valueLeft, top, valueWidth, kCreditsRowHeight);
@@ -125,13 +92,6 @@ void CAboutDlg::LayOutCredits() {
 }
 
 CAboutDlg::~CAboutDlg() = default;
-
-void CAboutDlg::OpenLink(const std::string& url) {
-    if (platform::shell::OpenUrl(url))
-        return;
-    util::ShowMessage({"Can't open link:\n\n" + url, util::kProductTitle,
-                       util::MessageIcon::Warning, util::MessageButtons::Ok});
-}
 
 void CAboutDlg::LoadBackground() {
     try {
@@ -197,13 +157,10 @@ void CAboutDlg::BuildControls() {
     closeButton_->move(closePlace);
     connect(closeButton_, &QAbstractButton::clicked, this, &QDialog::reject);
 
-    mailLink_ = new AboutLink(
-        mailText, kContactAddress, [this] { opener_(kContactAddress); }, this);
-    mailLink_->setObjectName(QString::number(kMailLinkId));
-    webLink_ = new AboutLink(
-        QString::fromUtf8(util::kWebSiteHost), WebSiteUrl(), [this] { opener_(WebSiteUrl()); },
-        this);
-    webLink_->setObjectName(QString::number(kWebLinkId));
+    // White links that take the desktop's highlight colour under the mouse.
+    CHyperLink::SetColours(Qt::white, Qt::white, Qt::white);
+    mailLink_ = MakeLink(mailText, kContactAddress, kMailLinkId, this);
+    webLink_ = MakeLink(QString::fromUtf8(util::kWebSiteHost), WebSiteUrl(), kWebLinkId, this);
     webLink_->setAlignment(Qt::AlignCenter);
     // As buddies, the labels show "&&" as one "&", as the German credits need.
     programmingLabel_->setBuddy(mailLink_);
@@ -279,7 +236,7 @@ void CAboutDlg::done(int result) {
 }
 
 void CAboutDlg::OpenWebSite() {
-    opener_(WebSiteUrl());
+    CHyperLinkThread::Start(WebSiteUrl());
 }
 
 void CAboutDlg::mousePressEvent(QMouseEvent* event) {

@@ -8,12 +8,12 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
-#include <functional>
 #include <string>
 
 #include "ui/Translator.h"
 
 class CHoverBitmapButton;
+class CHyperLink;
 class QLabel;
 class QVariantAnimation;
 class QPropertyAnimation;
@@ -33,9 +33,6 @@ class CAboutDlg : public QDialog {
     static constexpr int kCloseOtherBitmap = 135;
     static constexpr int kEffectMilliseconds = 200;
     static constexpr const char* kContactAddress = "mailto:radio@torvane.com";
-    using LinkOpener = std::function<void(const std::string& url)>;
-    // Opens the desktop's handler for an address, telling the user when that fails.
-    static void OpenLink(const std::string& url);
 
     explicit CAboutDlg(QWidget* parent = nullptr);
     ~CAboutDlg() override;
@@ -45,13 +42,11 @@ class CAboutDlg : public QDialog {
 
     // Effects are on by default; tests switch them off to see the box open and close at once.
     void SetEffectsEnabled(bool enabled) { effects_ = enabled; }
-    // How the links and the emblem open their addresses; tests record them instead.
-    void SetLinkOpener(LinkOpener opener) { opener_ = std::move(opener); }
     bool HasBackground() const { return !background_.isNull(); }
 
     CHoverBitmapButton* CloseButton() const { return closeButton_; }
-    QLabel* WebLink() const { return webLink_; }
-    QLabel* MailLink() const { return mailLink_; }
+    CHyperLink* WebLink() const { return webLink_; }
+    CHyperLink* MailLink() const { return mailLink_; }
 
     void done(int result) override;
 
@@ -70,14 +65,13 @@ class CAboutDlg : public QDialog {
     void OpenWebSite();
 
     CTranslator translator_;
-    LinkOpener opener_ = &CAboutDlg::OpenLink;
     QImage background_;
     CHoverBitmapButton* closeButton_ = nullptr;
     QLabel* programmingLabel_ = nullptr;
     QLabel* artworkLabel_ = nullptr;
     QLabel* studioLabel_ = nullptr;
-    QLabel* mailLink_ = nullptr;
-    QLabel* webLink_ = nullptr;
+    CHyperLink* mailLink_ = nullptr;
+    CHyperLink* webLink_ = nullptr;
     bool effects_ = true;
     bool closing_ = false;
     QVariantAnimation* openEffect_ = nullptr;

@@ -6,25 +6,54 @@
 #include <QPushButton>
 #include <QTest>
 #include <cstdlib>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "radio/AboutDlg.h"
 #include "radio/RadioMenu.h"
 #include "ui/HoverBitmapButton.h"
+#include "ui/HyperLink.h"
 
 namespace {
 
 using radio::CAboutDlg;
 
+// Links open on worker threads; this records what they were asked to open.
+class OpenedLinks {
+  public:
+    OpenedLinks() {
+        CHyperLinkThread::SetOpener([this](const std::string& url, const std::string&) {
+            std::lock_guard lock(mutex_);
+            urls_.push_back(url);
+            return 33;
+        });
+    }
+    ~OpenedLinks() { CHyperLinkThread::SetOpener({}); }
+    // What was opened, after waiting for `count` openings (or a few seconds).
+    std::vector<std::string> Wait(std::size_t count) {
+        for (int i = 0; i < 100 && Size() < count; ++i) QTest::qWait(20);
+        std::lock_guard lock(mutex_);
+        return urls_;
+    }
+
+  private:
+    std::size_t Size() {
+        std::lock_guard lock(mutex_);
+        return urls_.size();
+    }
+    std::mutex mutex_;
+    std::vector<std::string> urls_;
+};
+
 class AboutDlgTest : public ::testing::Test {
   protected:
     void SetUp() override {
         box_.SetEffectsEnabled(false);
-        box_.SetLinkOpener([this](const std::string& url) { opened_.push_back(url); });
         box_.show();
     }
+    OpenedLinks opened_;
     CAboutDlg box_;
-    std::vector<std::string> opened_;
 };
 
 TEST_F(AboutDlgTest, SizedToItsPictureWithTheCloseButtonTopRight) {
@@ -36,7 +65,8 @@ TEST_F(AboutDlgTest, SizedToItsPictureWithTheCloseButtonTopRight) {
     EXPECT_TRUE(box_.findChildren<QPushButton*>().isEmpty());
     EXPECT_EQ(box_.MailLink()->text(), "Torvane Radiowerke");
     for (QWidget* child : box_.findChildren<QWidget*>())
-        EXPECT_TRUE(box_.rect().contains(child->geometry())) << child->objectName().toStdString();
+        EXPECT_TRUE(box_.rect().contains(child->geometry()))
+            << child->metaObject()->className() << " " << child->objectName().toStdString();
 }
 
 TEST(AboutDlgTexts, TranslatedForGermanUsers) {
@@ -60,7 +90,7 @@ TEST_F(AboutDlgTest, CloseButtonEndsTheBox) {
     QTest::mouseClick(box_.CloseButton(), Qt::LeftButton, {}, QPoint(9, 9));
     EXPECT_FALSE(box_.isVisible());
     EXPECT_EQ(box_.result(), QDialog::Rejected);
-    EXPECT_TRUE(opened_.empty());
+    EXPECT_TRUE(opened_.Wait(0).empty());
 }
 
 TEST_F(AboutDlgTest, EmblemOpensTheWebSiteAndConfirms) {
@@ -74,8 +104,9 @@ TEST_F(AboutDlgTest, EmblemOpensTheWebSiteAndConfirms) {
     EXPECT_EQ(box_.cursor().shape(), Qt::ArrowCursor);
 
     QTest::mouseClick(&box_, Qt::LeftButton, {}, QPoint(150, 70));
-    ASSERT_EQ(opened_.size(), 1u);
-    EXPECT_EQ(opened_[0], radio::WebSiteUrl());
+    const auto opened = opened_.Wait(1);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], radio::WebSiteUrl());
     EXPECT_EQ(box_.result(), QDialog::Accepted);
     EXPECT_FALSE(box_.isVisible());
 }
@@ -86,18 +117,23 @@ TEST_F(AboutDlgTest, PressElsewhereDragsInsteadOfClosing) {
     QTest::mouseMove(&box_, QPoint(60, 300));
     QTest::mouseRelease(&box_, Qt::LeftButton, {}, QPoint(60, 300));
     EXPECT_TRUE(box_.isVisible());
-    EXPECT_TRUE(opened_.empty());
+    EXPECT_TRUE(opened_.Wait(0).empty());
     EXPECT_EQ(box_.pos(), start + QPoint(40, 10));
 }
 
 TEST_F(AboutDlgTest, LinksAreWhiteAndOpenTheirAddresses) {
-    QLabel* mail = box_.MailLink();
-    EXPECT_EQ(mail->palette().color(QPalette::WindowText), QColor(Qt::white));
+    CHyperLink* mail = box_.MailLink();
+    EXPECT_EQ(mail->CurrentColour(), QColor(Qt::white));
+    EXPECT_TRUE(mail->font().underline());
+    QTest::mouseMove(mail, QPoint(3, 3));
+    EXPECT_EQ(mail->CurrentColour(), box_.palette().color(QPalette::Highlight));
     QTest::mouseClick(mail, Qt::LeftButton, {}, QPoint(3, 3));
+    ASSERT_EQ(opened_.Wait(1).size(), 1u);
     QTest::mouseClick(box_.WebLink(), Qt::LeftButton, {}, box_.WebLink()->rect().center());
-    ASSERT_EQ(opened_.size(), 2u);
-    EXPECT_EQ(opened_[0], CAboutDlg::kContactAddress);
-    EXPECT_EQ(opened_[1], radio::WebSiteUrl());
+    const auto opened = opened_.Wait(2);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], CAboutDlg::kContactAddress);
+    EXPECT_EQ(opened[1], radio::WebSiteUrl());
     EXPECT_TRUE(box_.isVisible());
 }
 
