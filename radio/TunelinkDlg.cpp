@@ -74,6 +74,7 @@ TunelinkDlg::TunelinkDlg(Options options)
     webLink_->setObjectName(QStringLiteral("1000"));
     webLink_->SetURL(std::string("https://") + util::kWebSiteHost + "/");
     webLink_->hide();
+    mailFlow_ = std::make_unique<mail::MailFlow>(this, translator_);
 }
 
 TunelinkDlg::~TunelinkDlg() {
@@ -203,6 +204,8 @@ void TunelinkDlg::OnCommand(int id) {
 void TunelinkDlg::OnMenuCommand(int id) {
     if (id == cmd::kWeb) {
         OpenWebSite();
+    } else if (id == cmd::kSend) {
+        mailFlow_->OnSendCommand();
     } else if (id >= cmd::kFavorite1 && id <= cmd::kFavorite3) {
         EditFavorite(id - cmd::kFavorite1 + 1);
     } else if (id == cmd::kTopMost) {
@@ -431,6 +434,7 @@ void TunelinkDlg::Shutdown() {
         t->stop();
     auto& profile = util::TheProfile();
     profile.WriteInt(kSection, "LastStation", stations_.current);
+    mailFlow_->Shutdown();  // waits for a mail worker instead of freeing its window under it
     ClearPlayerWindow();
     player_.Stop();
     RefreshButtons();

@@ -5,6 +5,7 @@
 
 #include "catalogue/StationData.h"
 #include "catalogue/StationsChangedSink.h"
+#include "mail/MailFlow.h"
 #include "radio/PlayerHost.h"
 #include "radio/PlayerWindow.h"
 #include "radio/RadioSkin.h"
@@ -115,6 +116,7 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
     std::unique_ptr<CActionStationData> updater_;
     ui::UiCallGate gate_;
     CHyperLink* webLink_ = nullptr;  // dialog item 1000: the maker's web site, not shown
+    std::unique_ptr<mail::MailFlow> mailFlow_;
 
     QTimer nowPlayingTimer_;  // 1
     QTimer switchTimer_;      // 2

@@ -1,11 +1,11 @@
 // The real program, started twice: the second copy says that the first is running and
 // writes nothing.
+#include <gtest/gtest.h>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QFile>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 
@@ -28,7 +28,8 @@ QProcessEnvironment IsolatedEnvironment(const QTemporaryDir& home) {
 }  // namespace
 
 TEST(StartUp, SecondCopyIsRefusedWithTheProductTitle) {
-    if (!std::filesystem::exists(ProgramPath().toStdString())) GTEST_SKIP() << "program not built";
+    if (!std::filesystem::exists(ProgramPath().toStdString()))
+        GTEST_SKIP() << "program not built";
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
 
@@ -54,11 +55,32 @@ TEST(StartUp, SecondCopyIsRefusedWithTheProductTitle) {
         second.waitForReadyRead(100);
         output += second.readAll();
     }
-    EXPECT_TRUE(output.contains("Orbifon 1.0 already running on this machine.")) << output.toStdString();
+    EXPECT_TRUE(output.contains("Orbifon 1.0 already running on this machine."))
+        << output.toStdString();
     second.kill();
     second.waitForFinished(5000);
     EXPECT_EQ(QFile(home.path() + "/config/Torvane/tunelink.conf").size(), settingsBefore);
 
     first.kill();
     first.waitForFinished(5000);
+}
+
+TEST(StartUp, WithoutAnyDisplayItSaysHowToRunIt) {
+    if (!std::filesystem::exists(ProgramPath().toStdString()))
+        GTEST_SKIP() << "program not built";
+    QTemporaryDir home;
+    QProcessEnvironment env = IsolatedEnvironment(home);
+    env.remove("QT_QPA_PLATFORM");
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    QProcess radio;
+    radio.setProcessEnvironment(env);
+    radio.setProcessChannelMode(QProcess::MergedChannels);
+    radio.start(ProgramPath(), {});
+    ASSERT_TRUE(radio.waitForFinished(10000));
+    EXPECT_EQ(radio.exitCode(), 1);
+    const QByteArray output = radio.readAll();
+    EXPECT_TRUE(output.contains("no display was found")) << output.toStdString();
+    EXPECT_TRUE(output.contains("Xvfb"));
+    EXPECT_FALSE(output.contains("qt.qpa"));  // no toolkit error
 }

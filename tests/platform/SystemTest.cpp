@@ -48,3 +48,19 @@ TEST(InstanceLock, SecondHolderIsRefusedUntilTheFirstEnds) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     std::filesystem::remove_all(dir);
 }
+
+#include "platform/system/PlatformChoice.h"
+
+TEST(PlatformChoice, PrefersX11AndExplainsTheRest) {
+    auto c = platform::ChoosePlatform("", ":0", "wayland-0");
+    EXPECT_EQ(c.platform, "xcb");
+    EXPECT_FALSE(c.note.empty());
+    c = platform::ChoosePlatform("", "", "wayland-0");
+    EXPECT_EQ(c.platform, "wayland");
+    EXPECT_NE(c.note.find("stay on top"), std::string::npos);
+    c = platform::ChoosePlatform("offscreen", "", "");
+    EXPECT_TRUE(c.platform.empty());
+    EXPECT_FALSE(c.noDisplay);
+    c = platform::ChoosePlatform("", "", "");
+    EXPECT_TRUE(c.noDisplay);
+}
