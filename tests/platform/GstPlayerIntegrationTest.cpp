@@ -143,6 +143,20 @@ TEST_F(GstPlayerIntegration, PlaylistsArePlayedByTheirFirstWorkingEntry) {
     }
 }
 
+TEST_F(GstPlayerIntegration, GapsAreCountedOnlyWhenTheStreamCannotKeepUp) {
+    auto player = Make();
+    ExpectPlays(*player, server->Url("/live.mp3"));
+    QTest::qWait(3000);
+    EXPECT_EQ(player->UnderrunCount(), 0) << "a stream at real-time rate plays on";
+    EXPECT_LE(events.Count(PlayState::Buffering), 1) << Describe(events.states);
+
+    events = {};
+    auto slow = Make();
+    ExpectPlays(*slow, server->Url("/slow.mp3"));
+    EXPECT_TRUE(WaitFor([&] { return slow->UnderrunCount() > 0; }, 4s))
+        << "a stream at 70 % of real time must be heard to break up";
+}
+
 TEST_F(GstPlayerIntegration, IcyTitlesArriveAsMediaChanges) {
     auto player = Make();
     ExpectPlays(*player, server->Url("/icy.mp3"));

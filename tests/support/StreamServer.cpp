@@ -201,10 +201,11 @@ struct StreamServer::Impl {
     }
 
     void ServeLive(const std::string& path, const std::string* data, const std::string& type,
-                   std::size_t burst, std::chrono::milliseconds dropAfter) {
+                   std::size_t burst, std::chrono::milliseconds dropAfter, double speed = 1.0) {
         server.Get(path, [=, this](const httplib::Request& req, httplib::Response& res) {
             Count(req.path);
-            Pacing pacing{data, static_cast<double>(data->size()) / kLiveSeconds, burst, dropAfter};
+            Pacing pacing{data, speed * static_cast<double>(data->size()) / kLiveSeconds, burst,
+                          dropAfter};
             ServePaced(res, type, pacing);
         });
     }
@@ -235,6 +236,7 @@ StreamServer::StreamServer(StreamServerOptions options) : impl_(std::make_unique
     }
     p.ServeLive("/live.ogg", &audio.liveOgg, "audio/ogg", audio.liveOggHeaders, {});
     p.ServeLive("/live.mp3", &audio.liveMp3, "audio/mpeg", 0, {});
+    p.ServeLive("/slow.mp3", &audio.liveMp3, "audio/mpeg", 0, {}, 0.7);
     p.ServeLive("/burst.mp3", &audio.liveMp3, "audio/mpeg", kBurstBytes, {});
     p.ServeLive("/drop.ogg", &audio.liveOgg, "audio/ogg", audio.liveOggHeaders, options.dropAfter);
     p.server.Get("/icy.mp3", [&p, &audio](const httplib::Request& req, httplib::Response& res) {

@@ -16,6 +16,7 @@
 //   /nested.asx              an <entryref> to /station.asx
 //   /unsafe.pls              a file:// entry first, then /live.ogg
 //   /lying.mp3               a .pls playlist served under an audio name and type
+//   /slow.mp3                like /live.mp3 but at 70 % of real time: the sound must break up
 //   /burst.mp3               like /live.mp3 after an initial burst of 64 KB
 //   anything else            404
 
