@@ -93,6 +93,19 @@ void CAboutDlg::LayOutCredits() {
 
 CAboutDlg::~CAboutDlg() = default;
 
+int CAboutDlg::Run(QWidget* owner) {
+    int result = QDialog::Rejected;
+    {
+        CAboutDlg box(owner);
+        result = box.exec();
+    }
+    if (owner) {
+        owner->raise();
+        owner->activateWindow();
+    }
+    return result;
+}
+
 void CAboutDlg::LoadBackground() {
     try {
         auto picture = picture::LoadPicture(kPictureId);

@@ -37,6 +37,10 @@ class CAboutDlg : public QDialog {
     explicit CAboutDlg(QWidget* parent = nullptr);
     ~CAboutDlg() override;
 
+    // The about command: runs the box modally over `owner`, then brings the owner back to
+    // the top. Returns how the box ended.
+    static int Run(QWidget* owner);
+
     // The emblem that opens the web site.
     static QRect HotArea() { return QRect(QPoint(84, 6), QPoint(213, 143)); }
 

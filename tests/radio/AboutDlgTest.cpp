@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -135,6 +136,20 @@ TEST_F(AboutDlgTest, LinksAreWhiteAndOpenTheirAddresses) {
     EXPECT_EQ(opened[0], CAboutDlg::kContactAddress);
     EXPECT_EQ(opened[1], radio::WebSiteUrl());
     EXPECT_TRUE(box_.isVisible());
+}
+
+TEST(AboutDlgRun, RunsModallyOverItsOwner) {
+    QWidget owner;
+    owner.show();
+    QTimer::singleShot(0, [&owner] {
+        auto* box = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->parentWidget(), &owner);
+        box->SetEffectsEnabled(false);
+        QTest::mouseClick(box->CloseButton(), Qt::LeftButton, {}, QPoint(9, 9));
+    });
+    EXPECT_EQ(CAboutDlg::Run(&owner), QDialog::Rejected);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST(AboutDlgEffect, BlendsOutBeforeItEnds) {
