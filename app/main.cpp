@@ -1,3 +1,4 @@
+#include "app/StartupShortcut.h"
 #include "app/TunelinkApp.h"
 #include "platform/system/PlatformChoice.h"
 #include "radio/TunelinkDlg.h"
@@ -31,7 +32,10 @@ int main(int argc, char** argv) {
 
     TunelinkApp app;
     return app.Run([] {
-        radio::TunelinkDlg window;
+        radio::TunelinkDlg::Options options;
+        options.startupEntryExists = [] { return app::ShortcutExists(); };
+        options.toggleStartupEntry = [] { app::ToggleStartupShortcut(); };
+        radio::TunelinkDlg window(std::move(options));
         if (window.Initialise())
             window.exec();
     });

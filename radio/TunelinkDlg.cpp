@@ -2,6 +2,7 @@
 
 #include "catalogue/ActionStationData.h"
 #include "catalogue/FavoritesDlg.h"
+#include "radio/AboutDlg.h"
 #include "radio/Commands.h"
 #include "radio/SkinGeometry.h"
 #include "ui/SplashWnd.h"
@@ -75,6 +76,10 @@ TunelinkDlg::TunelinkDlg(Options options)
     webLink_->SetURL(std::string("https://") + util::kWebSiteHost + "/");
     webLink_->hide();
     mailFlow_ = std::make_unique<mail::MailFlow>(this, translator_);
+    // The menu's choice arrives after the menu has gone, as a posted command.
+    connect(
+        &menu_, &CSkinMenu::commandChosen, this, [this](int id) { OnCommand(id); },
+        Qt::QueuedConnection);
 }
 
 TunelinkDlg::~TunelinkDlg() {
@@ -144,20 +149,20 @@ bool TunelinkDlg::Initialise() {
 // Values from the settings file are checked: anything out of range falls back.
 void TunelinkDlg::ReadStartSettings() {
     auto& profile = util::TheProfile();
-    rightClickHints_ = profile.GetInt(kSection, "iKnowsRightClick", 3);
+    hint_ = RightClickHint::Load(profile);
     volume_ = std::clamp(profile.GetInt(kSection, "iVolume", 50), 0, 100);
     const int last = profile.GetInt(kSection, "LastStation", 0);
     stations_.current = last >= 0 && last < CStationData::kSlotCount ? last : 0;
 }
 
 void TunelinkDlg::SetUpHint() {
-    if (rightClickHints_ <= 0) {
+    if (!hint_.ShowsTooltipAtStart()) {
         setToolTip(QString());
         return;
     }
     // Margins of 5 pixels and a width of 150 keep the hint a small note beside the mouse.
     setToolTip(QStringLiteral("<table width=\"150\" cellpadding=\"5\"><tr><td>%1</td></tr></table>")
-                   .arg(QString::fromUtf8(kRightClickHint)));
+                   .arg(QString::fromUtf8(RightClickHint::kText)));
 }
 
 void TunelinkDlg::OnCommand(int id) {
@@ -211,6 +216,11 @@ void TunelinkDlg::OnMenuCommand(int id) {
     } else if (id == cmd::kTopMost) {
         SetTopMost(!TopMost());
         util::TheProfile().WriteInt(CBuddyboxDlg::kSection, "TopMost", TopMost() ? 1 : 0);
+    } else if (id == cmd::kAbout) {
+        CAboutDlg::Run(this);
+    } else if (id == cmd::kAutostart) {
+        if (options_.toggleStartupEntry)
+            options_.toggleStartupEntry();
     } else if (id == cmd::kAppExit) {
         reject();
     }
@@ -409,13 +419,17 @@ void TunelinkDlg::keyPressEvent(QKeyEvent* event) {
     CBuddyboxDlg::keyPressEvent(event);
 }
 
-void TunelinkDlg::closeEvent(QCloseEvent* event) {
-    CBuddyboxDlg::closeEvent(event);
-}
-
-void TunelinkDlg::ShowPopupMenu(const QPoint&) {
-    if (rightClickHints_ > 0 && --rightClickHints_ == 0)
+void TunelinkDlg::ShowPopupMenu(const QPoint& globalPos) {
+    if (hint_.OnRightClick())
         setToolTip(QString());
+    RadioMenuState state;
+    state.alwaysOnTop = TopMost();
+    state.startupEntryExists = options_.startupEntryExists && options_.startupEntryExists();
+    state.translator = &translator_;
+    state.language = CTranslator::GetUiLanguage();
+    state.productTitle = util::kProductTitle;
+    FillRadioMenu(menu_, state);
+    menu_.TrackPopup(globalPos, this);
 }
 
 void TunelinkDlg::done(int result) {
@@ -440,7 +454,8 @@ void TunelinkDlg::Shutdown() {
     RefreshButtons();
     player_.Shutdown();
     updater_.reset();  // stops a running download and waits for it
-    profile.WriteInt(kSection, "iKnowsRightClick", rightClickHints_);
+    menu_.Close();
+    hint_.Save(profile);
     SavePosition();
 }
 

@@ -8,6 +8,7 @@
 #include "mail/MailFlow.h"
 #include "radio/PlayerHost.h"
 #include "radio/PlayerWindow.h"
+#include "radio/RadioMenu.h"
 #include "radio/RadioSkin.h"
 #include "ui/BuddyboxDlg.h"
 #include "ui/HyperLink.h"
@@ -16,6 +17,7 @@
 
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,8 +29,6 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
     Q_OBJECT
   public:
     static constexpr const char* kSection = "CTunelinkDlg";
-    static constexpr const char* kRightClickHint =
-        "Klicken Sie hier mit der RECHTEN Maustaste, um ein erweitertes Menu zu erhalten.";
 
     // What tests replace: the player, the translucency decision, the catalogue's cache
     // and address, and whether the start-up picture shows.
@@ -38,6 +38,9 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
         std::string cachePath;         // empty: the default cache path
         std::string catalogueAddress;  // empty: the default address
         bool splash = true;
+        // The start-with-the-desktop entry (the application layer owns it).
+        std::function<bool()> startupEntryExists;
+        std::function<void()> toggleStartupEntry;
     };
 
     TunelinkDlg();
@@ -69,7 +72,8 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
     bool PreviewActive() const { return previewActive_; }
     bool VolumeDragging() const { return volumeDrag_; }
     int Volume() const { return volume_; }
-    int RightClickHints() const { return rightClickHints_; }
+    int RightClickHints() const { return hint_.ValueToSave(); }
+    CSkinMenu& Menu() { return menu_; }
     QTimer& Timer(int id);
 
   signals:
@@ -83,7 +87,6 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
     void done(int result) override;
 
     // The right-click menu; the window shows it where the mouse is.
@@ -134,7 +137,8 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
     bool drawnPower_ = false;
     bool closing_ = false;
     bool shutDown_ = false;
-    int rightClickHints_ = 3;
+    RightClickHint hint_;
+    CSkinMenu menu_;
     int volume_ = 50;
 };
 

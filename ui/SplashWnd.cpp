@@ -27,7 +27,7 @@ CSplashWnd* CSplashWnd::ShowSplashScreen(int resourceId, QWidget* parent) {
     QImage picture;
     try {
         auto decoded = picture::LoadPicture(resourceId);
-        picture = picture::ImageView(*decoded).convertToFormat(QImage::Format_RGB32);
+        picture = picture::ToImage(*decoded);  // an owning copy: the decoded picture goes now
     } catch (const PLTextException&) {
         return nullptr;  // no picture, no splash, no message
     }

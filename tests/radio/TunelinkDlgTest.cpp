@@ -268,3 +268,41 @@ TEST_F(RadioWindowTest, LayeredSurfaceIsPremultipliedAndComposesTheFlap) {
         opaqueAbove += qAlpha(w.Skin().Surface().pixel(x, 60)) > 200;
     EXPECT_GT(opaqueAbove, 50);
 }
+
+TEST_F(RadioWindowTest, RightClickHintEndsAfterThreeClicksOverTwoRuns) {
+    {
+        auto& w = Open();
+        for (int i = 0; i < 2; ++i) {
+            QTest::mouseClick(&w, Qt::RightButton, {}, QPoint(300, 300));
+            EXPECT_TRUE(w.Menu().IsOpen());
+            w.Menu().Close();
+        }
+        EXPECT_FALSE(w.toolTip().isEmpty());
+        window_.reset();
+    }
+    EXPECT_EQ(profile_.GetInt("CTunelinkDlg", "iKnowsRightClick", -1), 1);
+    {
+        auto& w = Open();
+        EXPECT_FALSE(w.toolTip().isEmpty());
+        QTest::mouseClick(&w, Qt::RightButton, {}, QPoint(300, 300));
+        w.Menu().Close();
+        EXPECT_TRUE(w.toolTip().isEmpty());
+        window_.reset();
+    }
+    EXPECT_EQ(profile_.GetInt("CTunelinkDlg", "iKnowsRightClick", -1), 0);
+    EXPECT_TRUE(Open().toolTip().isEmpty());
+}
+
+TEST_F(RadioWindowTest, MenuCommandsArriveAsPostedCommands) {
+    auto& w = Open();
+    ASSERT_FALSE(w.TopMost());
+    emit w.Menu().commandChosen(107);  // always on top
+    EXPECT_FALSE(w.TopMost());         // not yet: the command is posted
+    QTest::qWait(20);
+    EXPECT_TRUE(w.TopMost());
+    EXPECT_EQ(profile_.GetInt("CBuddyboxDlg", "TopMost", 0), 1);
+    emit w.Menu().commandChosen(57665);  // exit
+    QTest::qWait(20);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.result(), QDialog::Rejected);
+}
