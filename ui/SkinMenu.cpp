@@ -95,7 +95,12 @@ class SkinMenuWindow : public QWidget {
             menu_->OnCharacter(event->text());
     }
     // The desktop may close a popup by itself (another window activated, the owner hidden).
-    void hideEvent(QHideEvent*) override { Gone(); }
+    void hideEvent(QHideEvent*) override {
+        if (menu_) {
+            Gone();
+            deleteLater();
+        }
+    }
 
   private:
     void Gone() {

@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QFontMetrics>
 #include <QImage>
+#include <QPointer>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -191,6 +192,19 @@ TEST_F(SkinMenuTest, MnemonicChoosesTheFirstMatchingRow) {
     EXPECT_FALSE(menu_.IsOpen());
     ASSERT_EQ(chosen.count(), 1);
     EXPECT_EQ(chosen.at(0).at(0).toInt(), 3);
+}
+
+TEST_F(SkinMenuTest, ClosedByTheDesktopCountsAsClosedWithoutCommand) {
+    AddRows();
+    QSignalSpy chosen(&menu_, &CSkinMenu::commandChosen);
+    QPointer<QWidget> window = Open();
+    window->close();  // as when another application becomes active
+    EXPECT_FALSE(menu_.IsOpen());
+    Settle();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull()) << "the hidden window is not left behind";
+    EXPECT_EQ(chosen.count(), 0);
+    EXPECT_NE(Open(), nullptr) << "and the menu opens again";
 }
 
 TEST_F(SkinMenuTest, EscapeClosesWithoutCommand) {
