@@ -329,10 +329,17 @@ void GstMediaPlayer::Impl::OnFetched(Candidate candidate, const FetchedDocument&
         if (format == PlaylistFormat::None)
             format = PlaylistFormatFromAddress(candidate.address);
     }
-    if (format == PlaylistFormat::Hls ||
-        (format == PlaylistFormat::None && !current.everPlayed && document.truncated)) {
-        // Not a list we read: a stream (or an HLS index, which the player reads itself).
-        StartPipeline();
+    if (format == PlaylistFormat::Hls) {
+        StartPipeline();  // an HLS index: the player reads it itself
+        return;
+    }
+    if (format == PlaylistFormat::None && document.truncated) {
+        // Audio after all. An address read for its playlist extension is played; one read
+        // because the player failed on it has nothing more to offer.
+        if (PlaylistFormatFromAddress(candidate.address) != PlaylistFormat::None)
+            StartPipeline();
+        else
+            StartNextCandidate();
         return;
     }
     const auto entries = ParsePlaylist(format, document.body, document.effectiveAddress);

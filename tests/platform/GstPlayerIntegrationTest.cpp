@@ -148,6 +148,11 @@ TEST_F(GstPlayerIntegration, PlaylistsArePlayedByTheirFirstWorkingEntry) {
                                static_cast<int>(OpenState::PlaylistChanged)))
             << playlist;
     }
+    // And an address named like a playlist that serves audio is played as it is.
+    events = {};
+    auto player = Make();
+    ExpectPlays(*player, server->Url("/audio.pls"));
+    EXPECT_EQ(player->CurrentStreamAddress(), server->Url("/audio.pls"));
 }
 
 TEST_F(GstPlayerIntegration, GapsAreCountedOnlyWhenTheStreamCannotKeepUp) {

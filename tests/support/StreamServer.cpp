@@ -236,6 +236,7 @@ StreamServer::StreamServer(StreamServerOptions options) : impl_(std::make_unique
     }
     p.ServeLive("/live.ogg", &audio.liveOgg, "audio/ogg", audio.liveOggHeaders, {});
     p.ServeLive("/live.mp3", &audio.liveMp3, "audio/mpeg", 0, {});
+    p.ServeLive("/audio.pls", &audio.liveMp3, "audio/mpeg", 0, {});
     p.ServeLive("/slow.mp3", &audio.liveMp3, "audio/mpeg", 0, {}, 0.7);
     p.ServeLive("/burst.mp3", &audio.liveMp3, "audio/mpeg", kBurstBytes, {});
     p.ServeLive("/drop.ogg", &audio.liveOgg, "audio/ogg", audio.liveOggHeaders, options.dropAfter);

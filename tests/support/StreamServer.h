@@ -15,6 +15,7 @@
 //   /station.asx             <ASX> in mixed case: a missing entry first, then /live.mp3
 //   /nested.asx              an <entryref> to /station.asx
 //   /unsafe.pls              a file:// entry first, then /live.ogg
+//   /audio.pls               an MP3 stream under a playlist name
 //   /lying.mp3               a .pls playlist served under an audio name and type
 //   /slow.mp3                like /live.mp3 but at 70 % of real time: the sound must break up
 //   /burst.mp3               like /live.mp3 after an initial burst of 64 KB
