@@ -61,8 +61,9 @@ void PlayerEventSink::OnPlayStateChange(int state) {
 void PlayerEventSink::OnOpenStateChange(int) {}
 
 void PlayerEventSink::OnMediaChange(const platform::media::MediaItem& item) {
-    // Stream titles are kept for whoever reads the buffer next; they are not announced.
-    // Titles that name a playlist or carry '$' are server placeholders, not songs.
+    // Stream titles are kept for whoever reads the buffer next, and offered to the window
+    // as "now playing". Titles that name a playlist or carry '$' are server placeholders,
+    // not songs.
     auto title = item.attributes.find("Title");
     if (title == item.attributes.end())
         return;
@@ -70,6 +71,8 @@ void PlayerEventSink::OnMediaChange(const platform::media::MediaItem& item) {
     if (value.find("Playlist") != std::string::npos || value.find('$') != std::string::npos)
         return;
     Buffer() = value;
+    if (PlayerWindow* window = LivePlayerWindow())
+        window->OnMediaTitle(value);
 }
 
 void PlayerEventSink::OnError(long, const std::string&) {

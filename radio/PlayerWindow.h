@@ -19,6 +19,8 @@ class PlayerWindow {
     virtual void OnPlayerStatus(const std::string& text) = 0;
     // A numbered command, as from the skin or the menu (here: kCommandNowPlaying).
     virtual void OnCommand(int id) = 0;
+    // A new stream title (ICY StreamTitle or tag) for the station that plays.
+    virtual void OnMediaTitle(const std::string& /*title*/) {}
 };
 
 // The player window handle. Set by PlayerHost::Create; the window clears it when it is

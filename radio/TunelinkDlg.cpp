@@ -178,6 +178,7 @@ void TunelinkDlg::OnCommand(int id) {
                 RefreshButtons();
                 break;
             case cmd::kPlay:
+                streamTitle_.clear();
                 player_.Open(stations_.address[static_cast<std::size_t>(stations_.current)]);
                 player_.Play();
                 RefreshButtons();
@@ -236,6 +237,7 @@ void TunelinkDlg::ChooseStation(int slot) {
         switching_ = true;
         switchTimer_.start();
         stations_.current = slot;
+        streamTitle_.clear();
         player_.Open(stations_.address[i]);
         player_.Play();
         RefreshButtons();
@@ -336,9 +338,26 @@ void TunelinkDlg::OnFlapTimer() {
     }
 }
 
+std::string TunelinkDlg::NowPlayingText() const {
+    const std::string& name = stations_.name[static_cast<std::size_t>(stations_.current)];
+    return streamTitle_.empty() ? name : name + " - " + streamTitle_;
+}
+
+void TunelinkDlg::OnMediaTitle(const std::string& title) {
+    if (title.empty() || title == streamTitle_)
+        return;
+    streamTitle_ = title;
+    qCInfo(lcPlayer, "title: %s", title.c_str());
+    // Only over the station's name: a switch, a preview or a pending name keep their text.
+    if (player_.IsPlaying() && !switching_ && !previewActive_ && !nowPlayingTimer_.isActive()) {
+        SetStatusText(NowPlayingText());
+    }
+    emit StateChanged();
+}
+
 void TunelinkDlg::OnNowPlayingTimer() {
     nowPlayingTimer_.stop();
-    SetStatusText(stations_.name[static_cast<std::size_t>(stations_.current)]);
+    SetStatusText(NowPlayingText());
     switching_ = false;
     previewActive_ = false;
 }

@@ -55,6 +55,12 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
     void OnCommand(int id) override;
     // A player status text (shown, or kept while a preview is on the status line).
     void OnPlayerStatus(const std::string& text) override;
+    // A stream title: shown after the station's name while the station plays undisturbed.
+    void OnMediaTitle(const std::string& title) override;
+    // The stream title of the station that plays now (empty until one arrives).
+    const std::string& StreamTitle() const { return streamTitle_; }
+    // The station's name, with the stream title after it when there is one.
+    std::string NowPlayingText() const;
     // Called on the download thread; waits until the table has been refilled.
     bool SendStationsChanged() override;
 
@@ -129,6 +135,7 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
 
     std::string statusText_;
     std::string savedStatus_;
+    std::string streamTitle_;
     bool switching_ = false;
     bool previewActive_ = false;
     bool hover_ = false;

@@ -29,6 +29,13 @@ class FakeMediaPlayer : public platform::media::MediaPlayer {
             events_->OnPlayStateChange(static_cast<int>(state));
     }
 
+    void RaiseTitle(const std::string& title) {
+        platform::media::MediaItem item;
+        item.attributes["Title"] = title;
+        if (events_)
+            events_->OnMediaChange(item);
+    }
+
     std::vector<std::string> opened;
     int plays = 0;
     int stops = 0;

@@ -306,3 +306,22 @@ TEST_F(RadioWindowTest, MenuCommandsArriveAsPostedCommands) {
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.result(), QDialog::Rejected);
 }
+
+TEST_F(RadioWindowTest, StreamTitlesFollowTheStationNameOnceItPlaysUndisturbed) {
+    auto& w = Open();
+    Click(SectorCentre(3));
+    player_->RaiseState(PlayState::Playing);
+    player_->RaiseTitle("Early Song");  // during the switch: kept, not shown
+    EXPECT_EQ(w.StatusText(), "Spielt");
+    QTest::qWait(1150);
+    EXPECT_EQ(w.StatusText(), w.Stations().name[2] + " - Early Song");
+
+    player_->RaiseTitle("Playlist $Next");  // a server placeholder never shows
+    EXPECT_EQ(w.StreamTitle(), "Early Song");
+    player_->RaiseTitle("Next Song");
+    EXPECT_EQ(w.StatusText(), w.Stations().name[2] + " - Next Song");
+
+    Move(SectorCentre(8));  // a preview keeps its text
+    player_->RaiseTitle("Third Song");
+    EXPECT_EQ(w.StatusText(), w.Stations().name[7]);
+}
