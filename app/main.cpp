@@ -1,6 +1,7 @@
 #include "app/StartupShortcut.h"
 #include "app/TunelinkApp.h"
 #include "platform/system/PlatformChoice.h"
+#include "radio/MprisBridge.h"
 #include "radio/TunelinkDlg.h"
 #include "ui/QtMessagePresenter.h"
 #include "util/Product.h"
@@ -36,7 +37,11 @@ int main(int argc, char** argv) {
         options.startupEntryExists = [] { return app::ShortcutExists(); };
         options.toggleStartupEntry = [] { app::ToggleStartupShortcut(); };
         radio::TunelinkDlg window(std::move(options));
-        if (window.Initialise())
-            window.exec();
+        if (!window.Initialise())
+            return;
+        radio::MprisBridge mpris(window);
+        if (!mpris.Start())
+            qCInfo(lcApp, "no session bus: media keys are not available");
+        window.exec();
     });
 }

@@ -370,6 +370,13 @@ void TunelinkDlg::StartVolumeDrag() {
 void TunelinkDlg::DragVolumeTo(int x) {
     ApplyVolume(g::VolumeForDragX(x));
     skin_.Paint();
+    emit StateChanged();
+}
+
+void TunelinkDlg::SetVolume(int volume) {
+    ApplyVolume(std::clamp(volume, 0, 100));
+    skin_.Paint();
+    emit StateChanged();
 }
 
 void TunelinkDlg::ApplyVolume(int volume) {

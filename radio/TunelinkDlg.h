@@ -65,6 +65,8 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
     bool SendStationsChanged() override;
 
     void SetStatusText(const std::string& text);
+    // Volume 0-100 from outside the skin (the desktop's controls); the knob follows.
+    void SetVolume(int volume);
     void RefreshButtons();
 
     // For tests and the bus interface.
