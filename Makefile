@@ -12,7 +12,7 @@ export CCACHE_DIR ?= $(HOME)/.cache/ccache
 
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DTUNELINK_WERROR=$(WERROR)
 
-.PHONY: all deps build run test test-asan test-tsan fuzz bench format clean
+.PHONY: all deps build run test test-asan test-tsan fuzz soak bench format clean package
 
 all: build
 
@@ -51,6 +51,16 @@ fuzz: deps
 	  -DTUNELINK_FUZZ=ON -DTUNELINK_TESTS=OFF -DTUNELINK_BENCH=OFF
 	cmake --build build-fuzz -j $(JOBS) --target fuzz_all
 	@bash scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
+
+# A Debian package of the program, desktop entry, icons and metainfo.
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+# A long run of the real program (SOAK_MINUTES, default 20): memory, threads, descriptors.
+SOAK_MINUTES ?= 20
+soak: build
+	SOAK_MINUTES=$(SOAK_MINUTES) TUNELINK_BINARY_DIR=$(abspath $(BUILD)) $(BUILD)/tests/tests_app \
+	  --gtest_also_run_disabled_tests --gtest_filter='Soak.*'
 
 bench: build
 	$(BUILD)/bench/tunelink_bench
