@@ -13,10 +13,13 @@
 #include <gst/gst.h>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+
 #include <QEventLoop>
 #include <QThread>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -33,8 +36,11 @@ void EnsureApplication() {
     static int argc = 1;
     static char name[] = "tunelink_bench";
     static char* argv[] = {name, nullptr};
+    // A GUI application (on the offscreen platform), so that the radio's benchmarks in the
+    // same program can measure text too.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
+        new QGuiApplication(argc, argv);
 }
 
 testsupport::StreamServer& Server() {
