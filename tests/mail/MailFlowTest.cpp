@@ -2,7 +2,7 @@
 #include "mail/MailFlow.h"
 
 #include "MailTestSupport.h"
-#include "StandInTools.h"
+#include "tests/support/MailStandIns.h"
 #include "mail/MapiMail.h"
 #include "mail/ProgressWnd.h"
 #include "ui/Translator.h"

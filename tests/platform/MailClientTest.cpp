@@ -1,7 +1,7 @@
 #include "platform/shell/MailClient.h"
 #include "platform/shell/Mailto.h"
 
-#include "MailClientStandIns.h"
+#include "tests/support/MailStandIns.h"
 
 #include <gtest/gtest.h>
 #include <QElapsedTimer>
