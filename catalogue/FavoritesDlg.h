@@ -20,8 +20,7 @@ class CFavoritesDlg : public QDialog {
 
     int exec() override;
     QLineEdit* AddressField() const { return field_; }
-
-  protected:
+    // OK: takes the field's text as it stands.
     void accept() override;
 
   private:
