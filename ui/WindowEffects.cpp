@@ -1,4 +1,4 @@
-#include "ui/WndSpecialFX.h"
+#include "ui/WindowEffects.h"
 
 #include "platform/system/Display.h"
 #include "ui/VersionCode.h"

@@ -1,4 +1,4 @@
-#include "ui/WndSpecialFX.h"
+#include "ui/WindowEffects.h"
 #include "util/MessageBox.h"
 
 #include <gtest/gtest.h>
