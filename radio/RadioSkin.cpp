@@ -65,6 +65,7 @@ void RadioSkin::BuildHotspots() {
             sector, 1, QRegion(g::SectorTriangle(sector), Qt::WindingFill)));
     }
     SetMode(kActiveMode);
+    exclusion_ = QRegion(g::ExclusionPolygon(), Qt::WindingFill);
 }
 
 bool RadioSkin::SetUp() {
@@ -144,7 +145,7 @@ bool RadioSkin::ApplyMasks() {
 }
 
 int RadioSkin::ClickTest(const QPoint& point) {
-    if (QRegion(g::ExclusionPolygon(), Qt::WindingFill).contains(point))
+    if (exclusion_.contains(point))
         return 0;
     for (const auto& region : Regions()) {
         if (region->LiveIn(Mode()) && region->Contains(point))
@@ -154,7 +155,7 @@ int RadioSkin::ClickTest(const QPoint& point) {
 }
 
 int RadioSkin::SectorAt(const QPoint& point) const {
-    if (QRegion(g::ExclusionPolygon(), Qt::WindingFill).contains(point))
+    if (exclusion_.contains(point))
         return 0;
     for (const auto& region : Regions()) {
         if (region->Id() <= 32 && region->LiveIn(Mode()) && region->Contains(point))

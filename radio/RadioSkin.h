@@ -76,6 +76,7 @@ class RadioSkin : public CSkinBase {
     void Show(const QRect& changed);
 
     std::unique_ptr<CLayeredWindow> layeredWindow_;
+    QRegion exclusion_;  // over the needle's hub nothing is hot
     QWidget* window_ = nullptr;
     bool complete_ = false;
     bool layered_ = false;
