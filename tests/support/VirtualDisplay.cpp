@@ -14,22 +14,23 @@ bool VirtualDisplay::ToolExists(const std::string& program) {
 VirtualDisplay::VirtualDisplay(int width, int height, bool compositor) {
     if (!ToolExists("Xvfb"))
         return;
-    for (number_ = 91; number_ < 160; ++number_) {
-        if (!QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number_)) &&
-            !QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number_)))
-            break;
-    }
+    // Xvfb picks a free display itself and writes its number to standard output, so tests
+    // that run at the same time never race for one.
     server_ = std::make_unique<QProcess>();
-    server_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server_->start(QStringLiteral("Xvfb"), {QString::fromStdString(Name()), "-screen", "0",
+    server_->setProcessChannelMode(QProcess::SeparateChannels);
+    server_->start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0",
                                             QStringLiteral("%1x%2x24").arg(width).arg(height),
                                             "-noreset", "-nolisten", "tcp"});
     if (!server_->waitForStarted(5000))
         return;
-    for (int i = 0; i < 100 && !ready_; ++i) {
-        QThread::msleep(50);
-        ready_ = QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number_));
+    QByteArray line;
+    for (int i = 0; i < 100 && !line.contains('\n'); ++i) {
+        server_->waitForReadyRead(100);
+        line += server_->readAllStandardOutput();
     }
+    bool ok = false;
+    number_ = line.trimmed().toInt(&ok);
+    ready_ = ok;
     if (ready_ && compositor && ToolExists("xcompmgr")) {
         compositor_ = std::make_unique<QProcess>();
         auto env = QProcessEnvironment::systemEnvironment();
