@@ -80,13 +80,26 @@ TEST(Soak, DISABLED_PlaysForMinutesWithoutGrowing) {
     radio.start(QString::fromLocal8Bit(qgetenv("TUNELINK_BINARY_DIR")) + "/app/tunelink", {});
     ASSERT_TRUE(radio.waitForStarted(5000));
     const qint64 pid = radio.processId();
-    QThread::sleep(6);
-    QProcess play;
-    play.setProcessEnvironment(env);
-    play.start("gdbus",
-               {"call", "--session", "--dest", "org.mpris.MediaPlayer2.tunelink", "--object-path",
-                "/org/mpris/MediaPlayer2", "--method", "org.mpris.MediaPlayer2.Player.Play"});
-    ASSERT_TRUE(play.waitForFinished(10000));
+    // Press Play until the bus answers that the radio plays (start-up may be slow).
+    const auto gdbus = [&](const QStringList& method) {
+        QProcess call;
+        call.setProcessEnvironment(env);
+        call.start("gdbus",
+                   QStringList{"call", "--session", "--dest", "org.mpris.MediaPlayer2.tunelink",
+                               "--object-path", "/org/mpris/MediaPlayer2", "--method"} +
+                       method);
+        call.waitForFinished(10000);
+        return call.readAllStandardOutput().toStdString();
+    };
+    bool playing = false;
+    for (int i = 0; i < 60 && !playing; ++i) {
+        gdbus({"org.mpris.MediaPlayer2.Player.Play"});
+        QThread::sleep(1);
+        playing = gdbus({"org.freedesktop.DBus.Properties.Get", "org.mpris.MediaPlayer2.Player",
+                         "PlaybackStatus"})
+                      .find("Playing") != std::string::npos;
+    }
+    ASSERT_TRUE(playing);
     ASSERT_EQ(radio.state(), QProcess::Running);
     const int requestsBefore = server.RequestCount("/icy.mp3");
 
