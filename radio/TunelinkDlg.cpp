@@ -26,6 +26,7 @@ Q_LOGGING_CATEGORY(lcStatus, "tunelink.status")
 Q_LOGGING_CATEGORY(lcCommand, "tunelink.command")
 Q_LOGGING_CATEGORY(lcCatalogue, "tunelink.catalogue")
 Q_LOGGING_CATEGORY(lcPlayer, "tunelink.player")
+Q_LOGGING_CATEGORY(lcStartup, "tunelink.startup")
 
 namespace radio {
 
@@ -388,6 +389,12 @@ void TunelinkDlg::ApplyVolume(int volume) {
 void TunelinkDlg::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     skin_.PaintWindow(painter, event->rect());
+    if (!firstFrameLogged_) {
+        firstFrameLogged_ = true;
+        // Posted, so the line comes after the frame has been handed to the display server:
+        // start-up is timed from outside up to this line.
+        QTimer::singleShot(0, this, [] { qCInfo(lcStartup, "first frame painted"); });
+    }
 }
 
 void TunelinkDlg::mousePressEvent(QMouseEvent* event) {

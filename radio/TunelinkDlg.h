@@ -146,6 +146,7 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
     bool drawnPower_ = false;
     bool closing_ = false;
     bool shutDown_ = false;
+    bool firstFrameLogged_ = false;
     RightClickHint hint_;
     CSkinMenu menu_;
     int volume_ = 50;

@@ -3,83 +3,32 @@
 // settings saved. Once with a compositing manager (translucent window), once without
 // (outline window).
 #include "radio/SkinGeometry.h"
+#include "tests/support/RadioProcess.h"
 #include "tests/support/StreamServer.h"
 #include "tests/support/VirtualDisplay.h"
 #include "tests/support/Wave.h"
 
 #include <gtest/gtest.h>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QThread>
-
-#include <sstream>
 
 namespace {
 using testsupport::VirtualDisplay;
-
-struct Geometry {
-    int x = 0, y = 0, width = 0, height = 0;
-};
-
-Geometry WindowGeometry(const VirtualDisplay& display, const std::string& window) {
-    std::istringstream out(
-        display.Run("xdotool", {"getwindowgeometry", "--shell", QString::fromStdString(window)}));
-    Geometry g;
-    for (std::string line; std::getline(out, line);) {
-        const auto eq = line.find('=');
-        if (eq == std::string::npos)
-            continue;
-        const std::string key = line.substr(0, eq);
-        const int value = std::atoi(line.c_str() + eq + 1);
-        if (key == "X")
-            g.x = value;
-        if (key == "Y")
-            g.y = value;
-        if (key == "WIDTH")
-            g.width = value;
-        if (key == "HEIGHT")
-            g.height = value;
-    }
-    return g;
-}
 
 class EndToEnd : public ::testing::TestWithParam<bool> {
   protected:
     void SetUp() override {
         if (!VirtualDisplay::ToolExists("Xvfb") || !VirtualDisplay::ToolExists("xdotool"))
             GTEST_SKIP() << "Xvfb and xdotool are needed";
-        program_ = QString::fromLocal8Bit(qgetenv("TUNELINK_BINARY_DIR")) + "/app/tunelink";
-        ASSERT_TRUE(QFile::exists(program_));
-        ASSERT_TRUE(home_.isValid());
-        QDir(home_.path()).mkpath("config/Torvane");
-        QDir(home_.path()).mkpath("runtime");
-        QFile::setPermissions(home_.path() + "/runtime",
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        ASSERT_TRUE(QFile::exists(testsupport::RadioProcess::BuiltProgram()));
+        ASSERT_TRUE(radio_.Ready());
     }
 
-    // Waits until the program's log holds `needle` at or after `from`; returns where, or -1.
-    qsizetype WaitForLog(const QByteArray& needle, int timeoutMs, qsizetype from = 0) {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < timeoutMs) {
-            radio_.waitForReadyRead(100);
-            log_ += radio_.readAll();
-            if (const auto at = log_.indexOf(needle, from); at >= 0)
-                return at;
-            if (radio_.state() == QProcess::NotRunning)
-                break;
-        }
-        return -1;
-    }
+    std::string Log() const { return radio_.Log().toStdString(); }
 
-    QString program_;
-    QTemporaryDir home_;
-    QProcess radio_;
-    QByteArray log_;
+    testsupport::RadioProcess radio_;
 };
 }  // namespace
 
@@ -89,36 +38,19 @@ TEST_P(EndToEnd, FavouritePlaysFlapOpensPowerOffSaves) {
     ASSERT_TRUE(display.Available());
     testsupport::StreamServer server;
 
-    const QString config = home_.path() + "/config/Torvane/tunelink.conf";
-    {
-        QSettings settings(config, QSettings::IniFormat);
-        settings.setValue("CStationData/1", QString::fromStdString(server.Url("/live.ogg")));
-    }
-    const QString wav = home_.path() + "/sound.wav";
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", QString::fromStdString(display.Name()));
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    env.insert("HOME", home_.path());
-    env.insert("XDG_CONFIG_HOME", home_.path() + "/config");
-    env.insert("XDG_CACHE_HOME", home_.path() + "/cache");
-    env.insert("XDG_RUNTIME_DIR", home_.path() + "/runtime");
-    env.insert("TUNELINK_AUDIO_SINK",
-               "audioconvert ! audio/x-raw,format=S16LE ! wavenc ! filesink location=" + wav);
-    env.insert("TUNELINK_CATALOGUE_URL",
-               QString::fromStdString(testsupport::StreamServer::DeadAddress()));
-    env.insert("QT_LOGGING_RULES", "tunelink.*=true");
-    env.insert("LANG", "de_DE.UTF-8");
-    radio_.setProcessEnvironment(env);
-    radio_.setProcessChannelMode(QProcess::MergedChannels);
-    radio_.start(program_, {});
-    ASSERT_TRUE(radio_.waitForStarted(5000));
+    radio_.SetSetting("CStationData/1", QString::fromStdString(server.Url("/live.ogg")));
+    const QString wav = radio_.Home() + "/sound.wav";
+    ASSERT_TRUE(
+        radio_.Start(testsupport::RadioProcess::BuiltProgram(),
+                     radio_.Environment(display.Name(),
+                                        "audioconvert ! audio/x-raw,format=S16LE ! wavenc ! "
+                                        "filesink location=" +
+                                            wav)));
 
-    const std::string window =
-        display.Run("xdotool", {"search", "--sync", "--name", "Orbifon 1.0"}, 15000);
-    ASSERT_FALSE(window.empty()) << log_.toStdString();
-    const std::string id = window.substr(0, window.find('\n'));
+    const std::string id = display.FindWindow("Orbifon 1.0", 15000);
+    ASSERT_FALSE(id.empty()) << Log();
     QThread::msleep(4500);  // the start-up picture goes after four seconds
-    const Geometry g = WindowGeometry(display, id);
+    const testsupport::WindowGeometry g = display.Geometry(id);
     EXPECT_EQ(g.width, 606);
     EXPECT_EQ(g.height, 520);
     EXPECT_EQ(g.x, 1280 - 606 - 20);  // bottom right of the screen
@@ -127,17 +59,14 @@ TEST_P(EndToEnd, FavouritePlaysFlapOpensPowerOffSaves) {
     // Sector 30 is favourite 1.
     const QPolygon sector = radio::geometry::SectorTriangle(30);
     const QPoint target = (sector[0] + 3 * sector[1] + 3 * sector[2]) / 7;
-    display.Run("xdotool", {"mousemove", QString::number(g.x + target.x()),
-                            QString::number(g.y + target.y()), "click", "1"});
+    display.Pointer(g.x + target.x(), g.y + target.y(), true);
 
-    const auto playing = WaitForLog("tunelink.player: Spielt", 15000);
-    ASSERT_GE(playing, 0) << log_.toStdString();
+    const auto playing = radio_.WaitForLog("tunelink.player: Spielt", 15000);
+    ASSERT_GE(playing, 0) << Log();
     QElapsedTimer sinceSpielt;
     sinceSpielt.start();
-    display.Run("xdotool", {"mousemove", QString::number(g.x + 40),
-                            QString::number(g.y + 150)});  // off the dial
-    ASSERT_GE(WaitForLog("tunelink.status: Benutzerdefiniert 1", 5000, playing), 0)
-        << log_.toStdString();
+    display.Pointer(g.x + 40, g.y + 150, false);  // off the dial
+    ASSERT_GE(radio_.WaitForLog("tunelink.status: Benutzerdefiniert 1", 5000, playing), 0) << Log();
     EXPECT_GE(sinceSpielt.elapsed(), 700);
 
     QThread::msleep(2500);  // the flap is open and the sound runs
@@ -147,14 +76,13 @@ TEST_P(EndToEnd, FavouritePlaysFlapOpensPowerOffSaves) {
     EXPECT_TRUE(display.Screenshot(shot));
 
     // Power off: the flap closes and the program ends by itself.
-    display.Run("xdotool", {"mousemove", QString::number(g.x + 370), QString::number(g.y + 195),
-                            "click", "1"});
-    ASSERT_TRUE(radio_.waitForFinished(15000)) << log_.toStdString();
-    log_ += radio_.readAll();
-    EXPECT_EQ(radio_.exitStatus(), QProcess::NormalExit);
-    EXPECT_NE(log_.indexOf("tunelink.command: 116"), -1);
+    display.Pointer(g.x + 370, g.y + 195, true);
+    ASSERT_TRUE(radio_.WaitForEnd(15000)) << Log();
+    EXPECT_EQ(radio_.ExitStatus(), QProcess::NormalExit);
+    EXPECT_NE(radio_.Log().indexOf("tunelink.command: 116"), -1);
+    EXPECT_NE(radio_.Log().indexOf("tunelink.startup: first frame painted"), -1);
 
-    QSettings saved(config, QSettings::IniFormat);
+    QSettings saved(radio_.SettingsFile(), QSettings::IniFormat);
     EXPECT_EQ(saved.value("CTunelinkDlg/LastStation").toInt(), 29);
     EXPECT_EQ(saved.value("CBuddyboxDlg/WndX").toInt(), g.x);
     EXPECT_EQ(saved.value("CBuddyboxDlg/WndY").toInt(), g.y);

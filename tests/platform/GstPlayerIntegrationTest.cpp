@@ -71,7 +71,7 @@ GstPlayerOptions WithSink(const std::string& sink) {
 
 class GstPlayerIntegration : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { server = new testsupport::StreamServer({.dropAfter = 1500ms}); }
+    static void SetUpTestSuite() { server = new testsupport::StreamServer({.dropAfter = 1500ms, .icyTitle = {}}); }
     static void TearDownTestSuite() {
         delete server;
         server = nullptr;

@@ -191,7 +191,9 @@ struct StreamServer::Impl {
                 at.audio += count;
                 if (pacing.icy && at.audio == at.nextMeta) {
                     const std::string block =
-                        IcyBlock("Song " + std::to_string(static_cast<int>(seconds)));
+                        IcyBlock(options.icyTitle.empty()
+                                     ? "Song " + std::to_string(static_cast<int>(seconds))
+                                     : options.icyTitle);
                     if (!sink.write(block.data(), block.size()))
                         return false;
                     at.nextMeta += kIcyInterval;

@@ -9,7 +9,8 @@
 //                            once, as radio servers do), 60 s, then the end
 //   /icy.mp3                 like /live.mp3; with "Icy-MetaData: 1" it interleaves ICY
 //                            metadata every 8000 bytes, StreamTitle "Song N" (N = second of
-//                            the stream), and sends icy-name "Tunelink Test FM"
+//                            the stream) or the options' icyTitle, and sends icy-name
+//                            "Tunelink Test FM"
 //   /drop.ogg                like /live.ogg but the connection breaks after dropAfter
 //   /station.pls, /station.m3u, /station.xspf   one entry each, pointing at /live.ogg
 //   /station.asx             <ASX> in mixed case: a missing entry first, then /live.mp3
@@ -29,6 +30,8 @@ namespace testsupport {
 
 struct StreamServerOptions {
     std::chrono::milliseconds dropAfter{2500};
+    // The StreamTitle of /icy.mp3; empty: "Song N".
+    std::string icyTitle;
 };
 
 class StreamServer {

@@ -5,6 +5,8 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <sstream>
+
 namespace testsupport {
 
 bool VirtualDisplay::ToolExists(const std::string& program) {
@@ -67,6 +69,40 @@ std::string VirtualDisplay::Run(const std::string& program, const QStringList& a
         return {};
     }
     return tool.readAllStandardOutput().toStdString();
+}
+
+std::string VirtualDisplay::FindWindow(const QString& title, int timeoutMs) const {
+    const std::string found = Run("xdotool", {"search", "--sync", "--name", title}, timeoutMs);
+    return found.substr(0, found.find('\n'));
+}
+
+WindowGeometry VirtualDisplay::Geometry(const std::string& window) const {
+    std::istringstream out(
+        Run("xdotool", {"getwindowgeometry", "--shell", QString::fromStdString(window)}));
+    WindowGeometry g;
+    for (std::string line; std::getline(out, line);) {
+        const auto eq = line.find('=');
+        if (eq == std::string::npos)
+            continue;
+        const std::string key = line.substr(0, eq);
+        const int value = std::atoi(line.c_str() + eq + 1);
+        if (key == "X")
+            g.x = value;
+        if (key == "Y")
+            g.y = value;
+        if (key == "WIDTH")
+            g.width = value;
+        if (key == "HEIGHT")
+            g.height = value;
+    }
+    return g;
+}
+
+void VirtualDisplay::Pointer(int x, int y, bool click) const {
+    QStringList arguments{"mousemove", QString::number(x), QString::number(y)};
+    if (click)
+        arguments += QStringList{"click", "1"};
+    Run("xdotool", arguments);
 }
 
 bool VirtualDisplay::Screenshot(const std::string& path) const {

@@ -1,6 +1,7 @@
 #pragma once
-// A private X display for end-to-end tests: Xvfb on a free display number, optionally with
-// a compositing manager, stopped by the destructor.
+// A private X display for end-to-end tests and benchmarks: Xvfb on a free display number,
+// optionally with a compositing manager, stopped by the destructor. Windows are found and
+// clicked with xdotool.
 
 #include <QProcess>
 
@@ -8,6 +9,10 @@
 #include <string>
 
 namespace testsupport {
+
+struct WindowGeometry {
+    int x = 0, y = 0, width = 0, height = 0;
+};
 
 class VirtualDisplay {
   public:
@@ -20,6 +25,11 @@ class VirtualDisplay {
     // Runs a tool on this display and returns its standard output (empty on failure).
     std::string Run(const std::string& program, const QStringList& arguments,
                     int timeoutMs = 10000) const;
+    // The first window whose name is `title`, waiting up to `timeoutMs`; empty if none.
+    std::string FindWindow(const QString& title, int timeoutMs) const;
+    WindowGeometry Geometry(const std::string& window) const;
+    // Moves the pointer to screen position x, y and, if `click`, presses the left button.
+    void Pointer(int x, int y, bool click) const;
     // A PNG of the whole screen.
     bool Screenshot(const std::string& path) const;
 

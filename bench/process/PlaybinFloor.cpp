@@ -1,0 +1,26 @@
+// The floor the radio is measured against: the smallest Qt 6 program that shows a window and
+// plays a stream with playbin. The sink comes from TUNELINK_AUDIO_SINK, as for the radio.
+#include <gst/gst.h>
+#include <QApplication>
+#include <QLabel>
+
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    gst_init(&argc, &argv);
+    QApplication app(argc, argv);
+    if (argc < 2)
+        return 2;
+    QLabel label(QStringLiteral("playbin"));
+    label.show();
+    GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+    g_object_set(playbin, "uri", argv[1], nullptr);
+    if (const char* sink = std::getenv("TUNELINK_AUDIO_SINK"))
+        g_object_set(playbin, "audio-sink", gst_parse_bin_from_description(sink, TRUE, nullptr),
+                     nullptr);
+    gst_element_set_state(playbin, GST_STATE_PLAYING);
+    const int result = QApplication::exec();
+    gst_element_set_state(playbin, GST_STATE_NULL);
+    gst_object_unref(playbin);
+    return result;
+}

@@ -1,0 +1,235 @@
+// The real program measured from outside, on private X displays:
+//   start-up   from exec to the first frame handed to the display server, several runs;
+//   footprint  resident memory and CPU over 30 s while it plays a local MP3 stream whose long
+//              title keeps the marquee running, next to a bare Qt 6 playbin program playing
+//              the same stream in the same run.
+// Prints a report. Exits with 1 when the radio needs more than 1.15 times the bare program's
+// memory or 1.3 times its CPU, with 2 when a measurement could not be made.
+//
+//   tunelink_process_bench [--seconds 30] [--startups 5]
+#include "radio/SkinGeometry.h"
+#include "tests/support/ProcessUsage.h"
+#include "tests/support/RadioProcess.h"
+#include "tests/support/SessionBus.h"
+#include "tests/support/StreamServer.h"
+#include "tests/support/VirtualDisplay.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testsupport::RadioProcess;
+using testsupport::VirtualDisplay;
+
+constexpr double kMemoryLimit = 1.15;
+constexpr double kCpuLimit = 1.3;
+constexpr int kWarmUpMs = 5000;
+const char* const kSink = "fakesink sync=true";
+const char* const kTitle =
+    "The Northern Lights Orchestra - Variations on a Theme for Long Winter Nights (Live)";
+
+struct Settings {
+    int seconds = 30;
+    int startups = 5;
+};
+
+struct Footprint {
+    double meanRssMiB = 0;
+    double peakRssMiB = 0;
+    double meanPssMiB = 0;
+    double cpuPercent = 0;  // of one core
+};
+
+double MiB(long kib) {
+    return static_cast<double>(kib) / 1024.0;
+}
+
+// Samples the process four times a second for `seconds`, reading its output meanwhile.
+std::optional<Footprint> Sample(RadioProcess& process, int seconds) {
+    const auto first = testsupport::MeasureProcess(process.Pid());
+    if (!first.valid)
+        return std::nullopt;
+    QElapsedTimer clock;
+    clock.start();
+    Footprint result;
+    int samples = 0;
+    testsupport::ProcessUsage last = first;
+    while (clock.elapsed() < seconds * 1000LL) {
+        process.ReadLogFor(250);
+        const auto now = testsupport::MeasureProcess(process.Pid());
+        if (!now.valid)
+            return std::nullopt;
+        result.meanRssMiB += MiB(now.rssKiB);
+        result.meanPssMiB += MiB(now.pssKiB);
+        result.peakRssMiB = std::max(result.peakRssMiB, MiB(now.rssKiB));
+        last = now;
+        ++samples;
+    }
+    result.meanRssMiB /= samples;
+    result.meanPssMiB /= samples;
+    result.cpuPercent = 100.0 * (last.cpuSeconds - first.cpuSeconds) /
+                        (static_cast<double>(clock.elapsed()) / 1000.0);
+    return result;
+}
+
+bool WaitForRequest(const testsupport::StreamServer& server, int before, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (server.RequestCount("/icy.mp3") == before && clock.elapsed() < timeoutMs)
+        QThread::msleep(50);
+    return server.RequestCount("/icy.mp3") > before;
+}
+
+std::optional<Footprint> MeasureFloor(const VirtualDisplay& display,
+                                      const testsupport::StreamServer& server, int seconds) {
+    RadioProcess floor;
+    const int before = server.RequestCount("/icy.mp3");
+    if (!floor.Ready() ||
+        !floor.Start(TUNELINK_FLOOR_PROGRAM, floor.Environment(display.Name(), kSink),
+                     {QString::fromStdString(server.Url("/icy.mp3"))}))
+        return std::nullopt;
+    if (!WaitForRequest(server, before, 15000)) {
+        std::fprintf(stderr, "the bare program never asked for the stream\n%s\n",
+                     floor.Log().constData());
+        return std::nullopt;
+    }
+    floor.ReadLogFor(kWarmUpMs);
+    return Sample(floor, seconds);
+}
+
+// Starts the radio, clicks favourite 1 (the stream) and waits for the title on the status
+// line, so the marquee runs.
+std::optional<Footprint> MeasureRadio(const VirtualDisplay& display,
+                                      const testsupport::StreamServer& server, int seconds) {
+    RadioProcess radio;
+    testsupport::SessionBus bus;
+    if (!radio.Ready())
+        return std::nullopt;
+    radio.SetSetting("CStationData/1", QString::fromStdString(server.Url("/icy.mp3")));
+    auto env = radio.Environment(display.Name(), kSink);
+    if (bus.Available())
+        env.insert("DBUS_SESSION_BUS_ADDRESS", bus.Address());
+    if (!radio.Start(TUNELINK_PROGRAM, env))
+        return std::nullopt;
+    const std::string window = display.FindWindow("Orbifon 1.0", 20000);
+    if (window.empty() || radio.WaitForLog("tunelink.startup: first frame painted", 20000) < 0) {
+        std::fprintf(stderr, "the radio did not show its window\n%s\n", radio.Log().constData());
+        return std::nullopt;
+    }
+    const testsupport::WindowGeometry g = display.Geometry(window);
+    const QPolygon sector = radio::geometry::SectorTriangle(30);
+    const QPoint target = (sector[0] + 3 * sector[1] + 3 * sector[2]) / 7;
+    display.Pointer(g.x + target.x(), g.y + target.y(), true);
+    display.Pointer(g.x + 40, g.y + 150, false);  // off the dial: no preview
+    const QByteArray shown = QByteArray("tunelink.status: Benutzerdefiniert 1 - ") + kTitle;
+    if (radio.WaitForLog(shown, 20000) < 0) {
+        std::fprintf(stderr, "the radio did not play the stream\n%s\n", radio.Log().constData());
+        return std::nullopt;
+    }
+    radio.ReadLogFor(kWarmUpMs);
+    return Sample(radio, seconds);
+}
+
+// Milliseconds from exec to the first painted frame, once per run.
+std::vector<double> MeasureStartUps(const VirtualDisplay& display, int runs) {
+    std::vector<double> times;
+    testsupport::SessionBus bus;
+    for (int run = 0; run < runs; ++run) {
+        RadioProcess radio;
+        auto env = radio.Environment(display.Name(), kSink);
+        if (bus.Available())
+            env.insert("DBUS_SESSION_BUS_ADDRESS", bus.Address());
+        QElapsedTimer clock;
+        clock.start();
+        if (!radio.Ready() || !radio.Start(TUNELINK_PROGRAM, env))
+            break;
+        if (radio.WaitForLog("tunelink.startup: first frame painted", 30000) < 0) {
+            std::fprintf(stderr, "no first frame\n%s\n", radio.Log().constData());
+            break;
+        }
+        times.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        radio.Stop();
+    }
+    return times;
+}
+
+void ReportStartUps(const char* mode, std::vector<double> times) {
+    if (times.empty())
+        return;
+    std::printf("start-up to first frame, %-11s runs:", mode);
+    for (double t : times) std::printf(" %.0f", t);
+    std::sort(times.begin(), times.end());
+    std::printf(" ms; median %.0f ms, best %.0f ms\n", times[times.size() / 2], times.front());
+}
+
+void ReportFootprint(const char* name, const Footprint& f) {
+    std::printf("%-24s %9.1f %9.1f %9.1f %8.2f\n", name, f.meanRssMiB, f.peakRssMiB, f.meanPssMiB,
+                f.cpuPercent);
+}
+
+// True when the radio stays within the limits against the floor.
+bool Compare(const char* mode, const Footprint& radio, const Footprint& floor) {
+    const double memory = radio.meanRssMiB / floor.meanRssMiB;
+    // Below a tenth of a percent of a core, tick resolution dominates; the limit is moot.
+    const double cpu = floor.cpuPercent > 0.1 ? radio.cpuPercent / floor.cpuPercent : 1.0;
+    const bool fits = memory <= kMemoryLimit && cpu <= kCpuLimit;
+    std::printf("%-11s memory %.2f x (limit %.2f), CPU %.2f x (limit %.2f): %s\n", mode, memory,
+                kMemoryLimit, cpu, kCpuLimit, fits ? "within" : "OVER");
+    return fits;
+}
+
+Settings ReadArguments(int argc, char** argv) {
+    Settings settings;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const int value = std::max(1, std::atoi(argv[i + 1]));
+        if (std::strcmp(argv[i], "--seconds") == 0)
+            settings.seconds = value;
+        else if (std::strcmp(argv[i], "--startups") == 0)
+            settings.startups = value;
+    }
+    return settings;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const Settings settings = ReadArguments(argc, argv);
+    for (const char* tool : {"Xvfb", "xdotool"}) {
+        if (!VirtualDisplay::ToolExists(tool)) {
+            std::fprintf(stderr, "%s is needed\n", tool);
+            return 2;
+        }
+    }
+    VirtualDisplay outline(1280, 1024, false);
+    VirtualDisplay translucent(1280, 1024, true);
+    if (!outline.Available() || !translucent.Available())
+        return 2;
+
+    ReportStartUps("outline", MeasureStartUps(outline, settings.startups));
+    ReportStartUps("translucent", MeasureStartUps(translucent, settings.startups));
+
+    testsupport::StreamServer server({.icyTitle = kTitle});
+    const auto floor = MeasureFloor(outline, server, settings.seconds);
+    const auto radioOutline = MeasureRadio(outline, server, settings.seconds);
+    const auto radioTranslucent = MeasureRadio(translucent, server, settings.seconds);
+    if (!floor || !radioOutline || !radioTranslucent)
+        return 2;
+    std::printf("\nplaying an MP3 stream for %d s     RSS MiB  peak MiB   PSS MiB   CPU %%\n",
+                settings.seconds);
+    ReportFootprint("bare Qt 6 playbin", *floor);
+    ReportFootprint("radio, outline", *radioOutline);
+    ReportFootprint("radio, translucent", *radioTranslucent);
+    const bool outlineFits = Compare("outline", *radioOutline, *floor);
+    const bool translucentFits = Compare("translucent", *radioTranslucent, *floor);
+    return outlineFits && translucentFits ? 0 : 1;
+}
