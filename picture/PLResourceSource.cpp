@@ -5,9 +5,15 @@
 #include "picture/PLTextException.h"
 
 int PLResourceSource::Open(int resourceId, util::ResourceType type) {
-    const auto data = util::FindResourceData(resourceId, type);
+    auto data = util::ReadResourceData(resourceId, type);
     if (!data)
         return PLErr::kResourceNotFound;
-    open("Resource: " + std::to_string(resourceId), *data);
+    m_Bytes = std::move(*data);
+    open("Resource: " + std::to_string(resourceId), m_Bytes);
     return PLErr::kOk;
+}
+
+void PLResourceSource::Close() {
+    PLDataSource::Close();
+    m_Bytes = {};
 }

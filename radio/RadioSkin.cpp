@@ -94,7 +94,7 @@ void RadioSkin::LoadFlapFrame(int frame) {
 bool RadioSkin::Attach(QWidget* window) {
     window_ = window;
     SetDrawWindow(window);
-    if (!complete_)
+    if (!complete_ || !ReloadReleasedPictures())
         return false;
     if (!layeredWindow_)
         layeredWindow_ = std::make_unique<CLayeredWindow>();
@@ -110,12 +110,59 @@ bool RadioSkin::Attach(QWidget* window) {
             ui::SetWindowRegionFromResource(kOutline, window);
     }
     surface_ = backgroundImage_.copy();
+    KeepBackgroundPatches();
+    ReleaseSourcePictures();
     DrawDial();
     if (layered_)
         ComposeFlap();
     DrawVolumeArea();
     DrawStatusLine();
     Show(surface_.rect());
+    return true;
+}
+
+// The window draws only from the premultiplied images; the decoded sources of the two large
+// ones would double the skin's memory for nothing.
+void RadioSkin::ReleaseSourcePictures() {
+    background_.reset();
+    pressed_.reset();
+    backgroundImage_ = QImage();
+}
+
+void RadioSkin::KeepBackgroundPatches() {
+    const QRect keys = g::kStopButton.rect.united(g::kPowerButton.rect)
+                           .united(WidenedVolumeTrack())
+                           .united(CoverArea());
+    backgroundPatches_.Keep(backgroundImage_, {g::kDialRect, g::kLampRect, g::kStatusRect, keys});
+}
+
+QRect RadioSkin::CoverArea() const {
+    return QRect(g::kCoverOrigin, coverImage_.size());
+}
+
+QRect RadioSkin::WidenedVolumeTrack() {
+    return g::kVolumeTrack.adjusted(-4, 0, 4, 0);
+}
+
+void RadioSkin::RestoreFromBackground(QPainter& painter, const QRect& rect) const {
+    const auto mode = painter.compositionMode();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    if (!backgroundPatches_.Restore(painter, rect))
+        qWarning("no background kept for %d,%d %dx%d", rect.x(), rect.y(), rect.width(),
+                 rect.height());
+    painter.setCompositionMode(mode);
+}
+
+bool RadioSkin::ReloadReleasedPictures() {
+    try {
+        if (!background_)
+            background_ = picture::LoadPicture(kBackground);
+        if (!pressed_)
+            pressed_ = picture::LoadPicture(kPressedStrip);
+    } catch (const PLTextException& e) {
+        ShowPictureError(e);
+        return false;
+    }
     return true;
 }
 
@@ -166,8 +213,7 @@ int RadioSkin::SectorAt(const QPoint& point) const {
 
 void RadioSkin::RestoreFromBackground(const QRect& rect) {
     QPainter p(&surface_);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(rect.topLeft(), backgroundImage_, rect);
+    RestoreFromBackground(p, rect);
 }
 
 void RadioSkin::DrawDial() {
@@ -219,16 +265,10 @@ void RadioSkin::ComposeFlap() {
 void RadioSkin::DrawVolumeArea() {
     QPainter p(&surface_);
     if (flapFrame_ != 0 || coverImage_.isNull()) {
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        const QRect widened = g::kVolumeTrack.adjusted(-4, 0, 4, 0);
-        p.drawImage(widened.topLeft(), backgroundImage_, widened);
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        RestoreFromBackground(p, WidenedVolumeTrack());
     } else {
-        const QRect coverArea(g::kCoverOrigin, coverImage_.size());
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(coverArea.topLeft(), backgroundImage_, coverArea);
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        p.drawImage(coverArea.topLeft(), coverImage_);
+        RestoreFromBackground(p, CoverArea());
+        p.drawImage(CoverArea().topLeft(), coverImage_);
     }
     const QImage knob = knobImage_.isNull() && knob_ ? Premultiplied(*knob_) : knobImage_;
     p.drawImage(g::kKnobOrigin + QPoint(knobOffset_, 0), knob);
@@ -252,7 +292,7 @@ void RadioSkin::DrawButtons(bool stopPressed, bool playPressed, bool mutePressed
             p.drawImage(r.topLeft(), pressedImage_,
                         QRect(button->stripX, 0, r.width(), r.height()));
         } else {
-            p.drawImage(r.topLeft(), backgroundImage_, r);
+            RestoreFromBackground(p, r);
         }
     }
     p.end();
@@ -281,9 +321,7 @@ void RadioSkin::DrawStatusLine() {
     const QRect& status = g::kStatusRect;
     const QString text = QString::fromStdString(statusText_);
     QPainter p(&surface_);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(status.topLeft(), backgroundImage_, status);
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    RestoreFromBackground(p, status);
     p.setFont(font_);
     p.setPen(QColor::fromRgb(kStatusColour));
     if (!marquee_) {

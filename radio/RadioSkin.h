@@ -4,6 +4,7 @@
 // translucency (outline mode) the same surface is painted opaque inside the outline, and
 // the pressed buttons and the flap are not shown.
 
+#include "radio/BackgroundPatches.h"
 #include "ui/HotRegion.h"
 #include "ui/LayeredWindow.h"
 
@@ -66,6 +67,12 @@ class RadioSkin : public CSkinBase {
   private:
     void BuildHotspots();
     bool ApplyMasks();
+    void ReleaseSourcePictures();
+    void KeepBackgroundPatches();
+    QRect CoverArea() const;
+    static QRect WidenedVolumeTrack();
+    void RestoreFromBackground(QPainter& painter, const QRect& rect) const;
+    bool ReloadReleasedPictures();
     void LoadFlapFrame(int frame);
     void RestoreFromBackground(const QRect& rect);
     void DrawDial();
@@ -83,7 +90,10 @@ class RadioSkin : public CSkinBase {
 
     std::unique_ptr<PLDIBSection> background_, backgroundMask_, pressed_, knob_, knobMask_, lamp_,
         cover_, flap_;
-    QImage backgroundImage_;  // premultiplied (masked in layered mode, opaque otherwise)
+    // Premultiplied (masked in layered mode, opaque otherwise); only while attaching, then
+    // only the patches the window repaints are kept.
+    QImage backgroundImage_;
+    BackgroundPatches backgroundPatches_;
     QImage pressedImage_, knobImage_, lampImage_, coverImage_;
     QImage surface_;
 

@@ -4,7 +4,9 @@
 #include "catalogue/FavoritesDlg.h"
 #include "radio/AboutDlg.h"
 #include "radio/Commands.h"
+#include "platform/system/Memory.h"
 #include "radio/SkinGeometry.h"
+#include "ui/BuiltInImage.h"
 #include "ui/SplashWnd.h"
 #include "util/Product.h"
 #include "util/Profile.h"
@@ -41,16 +43,18 @@ constexpr int kMarqueeMs = 70;
 constexpr int kUpdateDelayMs = 5000;
 constexpr int kFlapMs = 70;
 constexpr int kCloseDelayMs = 500;
+constexpr int kStartUpOverMs = 5000;
 
+// PNGs read as PNGs: a resource path without a suffix would make Qt sniff its type through
+// the MIME database and load every image and icon plugin, for one icon. Task bars and
+// window switchers show at most 128 pixels; a 256 one would hold 256 KB for nothing.
 QIcon AppIcon() {
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        const QString path = QStringLiteral(":/res/icon/%1").arg(size);
-        if (QFile::exists(path))
-            icon.addFile(path, QSize(size, size));
+    for (int size : {16, 24, 32, 48, 64, 128}) {
+        const QImage image = ui::ReadBuiltInImage(QStringLiteral(":/res/appicon/%1").arg(size), "png");
+        if (!image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
     }
-    if (icon.isNull())
-        icon = QIcon(QStringLiteral(":/res/icon/128"));
     return icon;
 }
 }  // namespace
@@ -132,6 +136,8 @@ bool TunelinkDlg::Initialise() {
         CSplashWnd::EnableSplashScreen(true);
         CSplashWnd::ShowSplashScreen(kSplashPicture, this);
     }
+    // Once the start-up picture has gone, what start-up needed only for a moment is freed.
+    QTimer::singleShot(kStartUpOverMs, this, [] { platform::ReturnFreedMemory(); });
     setWindowTitle(QString::fromUtf8(util::kProductTitle));
     setWindowIcon(AppIcon());
     ReadStartSettings();
@@ -333,6 +339,8 @@ void TunelinkDlg::OnFlapTimer() {
     if (!atEnd)
         return;
     flapTimer_.stop();
+    if (targetPower_)
+        platform::ReturnFreedMemory();  // the flap's pictures were decoded one by one
     if (!targetPower_) {
         // The flap has closed: the radio is off and the program ends.
         QTimer::singleShot(kCloseDelayMs, this, [this] { accept(); });

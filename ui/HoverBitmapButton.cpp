@@ -1,5 +1,7 @@
 #include "ui/HoverBitmapButton.h"
 
+#include "ui/BuiltInImage.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
@@ -11,7 +13,9 @@ bool LoadBitmap(int id, QImage& image) {
     auto data = util::FindResourceData(id, util::ResourceType::Bitmap);
     if (!data)
         data = util::FindResourceData(id, util::ResourceType::RcData);
-    return data && image.loadFromData(data->data(), static_cast<int>(data->size()));
+    if (data)
+        image = ui::ReadBuiltInImage(*data, "bmp");
+    return data && !image.isNull();
 }
 }  // namespace
 

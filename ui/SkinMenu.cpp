@@ -1,5 +1,7 @@
 #include "ui/SkinMenu.h"
 
+#include "ui/BuiltInImage.h"
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QFontMetrics>
@@ -161,8 +163,8 @@ void CSkinMenu::LoadStrip(int stripId) {
         data = util::FindResourceData(stripId, util::ResourceType::RcData);
     if (!data)
         return;
-    QImage image;
-    if (!image.loadFromData(data->data(), static_cast<int>(data->size())))
+    QImage image = ui::ReadBuiltInImage(*data, "bmp");
+    if (image.isNull())
         return;
     image = image.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < image.height(); ++y) {

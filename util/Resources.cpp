@@ -23,13 +23,13 @@ Store& TheStore() {
     return store;
 }
 
-std::shared_ptr<const std::vector<std::uint8_t>> LoadCompiledIn(int id, ResourceType type) {
+std::optional<std::vector<std::uint8_t>> LoadCompiledIn(int id, ResourceType type) {
     QFile file(
         QStringLiteral(":/res/%1/%2").arg(QString::fromLatin1(ResourceTypeFolder(type))).arg(id));
     if (!file.open(QIODevice::ReadOnly))
-        return nullptr;
+        return std::nullopt;
     const QByteArray bytes = file.readAll();
-    return std::make_shared<const std::vector<std::uint8_t>>(bytes.begin(), bytes.end());
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 }  // namespace
 
@@ -58,9 +58,23 @@ std::optional<std::span<const std::uint8_t>> FindResourceData(int id, ResourceTy
         auto loaded = LoadCompiledIn(id, type);
         if (!loaded)
             return std::nullopt;
-        it = store.entries.emplace(key, std::move(loaded)).first;
+        it = store.entries
+                 .emplace(key,
+                          std::make_shared<const std::vector<std::uint8_t>>(std::move(*loaded)))
+                 .first;
     }
     return std::span<const std::uint8_t>(it->second->data(), it->second->size());
+}
+
+std::optional<std::vector<std::uint8_t>> ReadResourceData(int id, ResourceType type) {
+    {
+        Store& store = TheStore();
+        std::lock_guard lock(store.mutex);
+        if (const auto it = store.entries.find(std::make_pair(id, type));
+            it != store.entries.end())
+            return *it->second;
+    }
+    return LoadCompiledIn(id, type);
 }
 
 void RegisterResource(int id, ResourceType type, std::vector<std::uint8_t> bytes) {

@@ -16,6 +16,10 @@ enum class ResourceType { RcData, Bitmap, Icon, Region, Template };
 // The bytes of a resource, valid for the rest of the process; nothing when it is missing.
 std::optional<std::span<const std::uint8_t>> FindResourceData(int id, ResourceType type);
 
+// A copy of a resource's bytes that the caller owns; nothing is kept afterwards. Pictures are
+// read this way: the flap alone has 70 of them, and keeping each one would hold megabytes.
+std::optional<std::vector<std::uint8_t>> ReadResourceData(int id, ResourceType type);
+
 // Registers (or replaces) a resource in memory; it takes precedence over the compiled-in one.
 void RegisterResource(int id, ResourceType type, std::vector<std::uint8_t> bytes);
 

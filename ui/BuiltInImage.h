@@ -1,0 +1,16 @@
+#pragma once
+// Pictures in a format Qt reads itself (PNG, BMP). Told the format, Qt would still load every
+// image plugin to ask whether one of them wants the data; these readers do not.
+
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+#include <span>
+
+namespace ui {
+
+QImage ReadBuiltInImage(const QString& path, const char* format);
+QImage ReadBuiltInImage(std::span<const std::uint8_t> data, const char* format);
+
+}  // namespace ui
