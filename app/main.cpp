@@ -1,5 +1,6 @@
 #include "app/StartupShortcut.h"
 #include "app/TunelinkApp.h"
+#include "platform/system/Memory.h"
 #include "platform/system/PlatformChoice.h"
 #include "radio/MprisBridge.h"
 #include "radio/TunelinkDlg.h"
@@ -15,6 +16,7 @@
 Q_LOGGING_CATEGORY(lcApp, "tunelink.app")
 
 int main(int argc, char** argv) {
+    platform::KeepLargeBlocksOutOfTheHeap();
     const platform::PlatformChoice choice = platform::ChoosePlatform();
     if (choice.noDisplay) {
         std::fputs(platform::NoDisplayText(), stderr);

@@ -39,7 +39,7 @@ class RadioSkin : public CSkinBase {
     int SectorAt(const QPoint& point) const;
 
     void LinkCurrentSlot(const int* slot) { currentSlot_ = slot; }
-    void SetFont(const QFont& font) { font_ = font; }
+    void SetFont(const QFont& font);
 
     // Takes a new status text; true when it is wider than the status line (marquee).
     bool SetStatusText(const std::string& text);
@@ -56,6 +56,8 @@ class RadioSkin : public CSkinBase {
 
     // One flap step towards open or closed; loads the frame. True when the end is reached.
     bool StepFlap(bool open);
+    // The flap rests: its pictures are let go until it moves again.
+    void ReleaseFlapPictures();
     int FlapFrame() const { return flapFrame_; }
 
     bool Layered() const { return layered_; }
@@ -68,6 +70,7 @@ class RadioSkin : public CSkinBase {
     void BuildHotspots();
     bool ApplyMasks();
     void ReleaseSourcePictures();
+    bool ReloadFlapPictures();
     void KeepBackgroundPatches();
     QRect CoverArea() const;
     static QRect WidenedVolumeTrack();
@@ -80,6 +83,9 @@ class RadioSkin : public CSkinBase {
     void ComposeFlap();
     void DrawVolumeArea();
     void DrawStatusLine();
+    void UpdateStatusTextMetrics();
+    QString MarqueeText() const;
+    QImage RenderMarqueeStrip() const;
     void Show(const QRect& changed);
 
     std::unique_ptr<CLayeredWindow> layeredWindow_;
@@ -100,9 +106,12 @@ class RadioSkin : public CSkinBase {
     QFont font_;
     const int* currentSlot_ = nullptr;
     int flapFrame_ = 0;
+    int composedFrame_ = -1;  // the flap frame on the surface; -1: none yet
     bool lampOn_ = false;
     int knobOffset_ = 0;
     std::string statusText_;
+    int statusTextWidth_ = 0;
+    QImage marqueeStrip_;  // the running text, drawn once per text
     bool marquee_ = false;
     int marqueeOffset_ = 0;
 };

@@ -2,9 +2,9 @@
 
 #include "catalogue/ActionStationData.h"
 #include "catalogue/FavoritesDlg.h"
+#include "platform/system/Memory.h"
 #include "radio/AboutDlg.h"
 #include "radio/Commands.h"
-#include "platform/system/Memory.h"
 #include "radio/SkinGeometry.h"
 #include "ui/BuiltInImage.h"
 #include "ui/SplashWnd.h"
@@ -51,7 +51,8 @@ constexpr int kStartUpOverMs = 5000;
 QIcon AppIcon() {
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128}) {
-        const QImage image = ui::ReadBuiltInImage(QStringLiteral(":/res/appicon/%1").arg(size), "png");
+        const QImage image =
+            ui::ReadBuiltInImage(QStringLiteral(":/res/appicon/%1").arg(size), "png");
         if (!image.isNull())
             icon.addPixmap(QPixmap::fromImage(image));
     }
@@ -145,6 +146,7 @@ bool TunelinkDlg::Initialise() {
     skin_.LinkCurrentSlot(&stations_.current);
     ApplyVolume(volume_);
     skin_.Attach(this);
+    skin_.ReleaseFlapPictures();  // the flap rests closed until the power key
     if (updater_->LoadCachedStations(stations_))
         qCInfo(lcCatalogue, "cached catalogue loaded");
     if (updater_->IsUpdateDue())
@@ -339,6 +341,7 @@ void TunelinkDlg::OnFlapTimer() {
     if (!atEnd)
         return;
     flapTimer_.stop();
+    skin_.ReleaseFlapPictures();
     if (targetPower_)
         platform::ReturnFreedMemory();  // the flap's pictures were decoded one by one
     if (!targetPower_) {
@@ -369,6 +372,7 @@ void TunelinkDlg::OnNowPlayingTimer() {
     SetStatusText(NowPlayingText());
     switching_ = false;
     previewActive_ = false;
+    platform::ReturnFreedMemory();  // what connecting to the station needed has gone
 }
 
 void TunelinkDlg::StartVolumeDrag() {

@@ -2,7 +2,8 @@
 //   start-up   from exec to the first frame handed to the display server, several runs;
 //   footprint  resident memory and CPU over 30 s while it plays a local MP3 stream whose long
 //              title keeps the marquee running, next to a bare Qt 6 playbin program playing
-//              the same stream in the same run.
+//              the same stream at the same time; once without a compositor (outline window)
+//              and once with one (translucent window).
 // Prints a report. Exits with 1 when the radio needs more than 1.15 times the bare program's
 // memory or 1.3 times its CPU, with 2 when a measurement could not be made.
 //
@@ -53,32 +54,39 @@ double MiB(long kib) {
     return static_cast<double>(kib) / 1024.0;
 }
 
-// Samples the process four times a second for `seconds`, reading its output meanwhile.
-std::optional<Footprint> Sample(RadioProcess& process, int seconds) {
-    const auto first = testsupport::MeasureProcess(process.Pid());
-    if (!first.valid)
-        return std::nullopt;
+// Samples the processes four times a second for `seconds`, reading their output meanwhile.
+std::optional<std::vector<Footprint>> Sample(const std::vector<RadioProcess*>& processes,
+                                             int seconds) {
+    std::vector<testsupport::ProcessUsage> first, last;
+    for (RadioProcess* process : processes) {
+        first.push_back(testsupport::MeasureProcess(process->Pid()));
+        if (!first.back().valid)
+            return std::nullopt;
+    }
+    last = first;
+    std::vector<Footprint> results(processes.size());
     QElapsedTimer clock;
     clock.start();
-    Footprint result;
     int samples = 0;
-    testsupport::ProcessUsage last = first;
     while (clock.elapsed() < seconds * 1000LL) {
-        process.ReadLogFor(250);
-        const auto now = testsupport::MeasureProcess(process.Pid());
-        if (!now.valid)
-            return std::nullopt;
-        result.meanRssMiB += MiB(now.rssKiB);
-        result.meanPssMiB += MiB(now.pssKiB);
-        result.peakRssMiB = std::max(result.peakRssMiB, MiB(now.rssKiB));
-        last = now;
+        for (RadioProcess* process : processes) process->ReadLogFor(250 / processes.size());
+        for (std::size_t i = 0; i < processes.size(); ++i) {
+            last[i] = testsupport::MeasureProcess(processes[i]->Pid());
+            if (!last[i].valid)
+                return std::nullopt;
+            results[i].meanRssMiB += MiB(last[i].rssKiB);
+            results[i].meanPssMiB += MiB(last[i].pssKiB);
+            results[i].peakRssMiB = std::max(results[i].peakRssMiB, MiB(last[i].rssKiB));
+        }
         ++samples;
     }
-    result.meanRssMiB /= samples;
-    result.meanPssMiB /= samples;
-    result.cpuPercent = 100.0 * (last.cpuSeconds - first.cpuSeconds) /
-                        (static_cast<double>(clock.elapsed()) / 1000.0);
-    return result;
+    const double elapsed = static_cast<double>(clock.elapsed()) / 1000.0;
+    for (std::size_t i = 0; i < processes.size(); ++i) {
+        results[i].meanRssMiB /= samples;
+        results[i].meanPssMiB /= samples;
+        results[i].cpuPercent = 100.0 * (last[i].cpuSeconds - first[i].cpuSeconds) / elapsed;
+    }
+    return results;
 }
 
 bool WaitForRequest(const testsupport::StreamServer& server, int before, int timeoutMs) {
@@ -89,41 +97,37 @@ bool WaitForRequest(const testsupport::StreamServer& server, int before, int tim
     return server.RequestCount("/icy.mp3") > before;
 }
 
-std::optional<Footprint> MeasureFloor(const VirtualDisplay& display,
-                                      const testsupport::StreamServer& server, int seconds) {
-    RadioProcess floor;
+bool StartFloor(const VirtualDisplay& display, const testsupport::StreamServer& server,
+                RadioProcess& floor) {
     const int before = server.RequestCount("/icy.mp3");
     if (!floor.Ready() ||
         !floor.Start(TUNELINK_FLOOR_PROGRAM, floor.Environment(display.Name(), kSink),
                      {QString::fromStdString(server.Url("/icy.mp3"))}))
-        return std::nullopt;
+        return false;
     if (!WaitForRequest(server, before, 15000)) {
         std::fprintf(stderr, "the bare program never asked for the stream\n%s\n",
                      floor.Log().constData());
-        return std::nullopt;
+        return false;
     }
-    floor.ReadLogFor(kWarmUpMs);
-    return Sample(floor, seconds);
+    return true;
 }
 
 // Starts the radio, clicks favourite 1 (the stream) and waits for the title on the status
 // line, so the marquee runs.
-std::optional<Footprint> MeasureRadio(const VirtualDisplay& display,
-                                      const testsupport::StreamServer& server, int seconds) {
-    RadioProcess radio;
-    testsupport::SessionBus bus;
+bool StartRadio(const VirtualDisplay& display, const testsupport::StreamServer& server,
+                const testsupport::SessionBus& bus, RadioProcess& radio) {
     if (!radio.Ready())
-        return std::nullopt;
+        return false;
     radio.SetSetting("CStationData/1", QString::fromStdString(server.Url("/icy.mp3")));
     auto env = radio.Environment(display.Name(), kSink);
     if (bus.Available())
         env.insert("DBUS_SESSION_BUS_ADDRESS", bus.Address());
     if (!radio.Start(TUNELINK_PROGRAM, env))
-        return std::nullopt;
+        return false;
     const std::string window = display.FindWindow("Orbifon 1.0", 20000);
     if (window.empty() || radio.WaitForLog("tunelink.startup: first frame painted", 20000) < 0) {
         std::fprintf(stderr, "the radio did not show its window\n%s\n", radio.Log().constData());
-        return std::nullopt;
+        return false;
     }
     const testsupport::WindowGeometry g = display.Geometry(window);
     const QPolygon sector = radio::geometry::SectorTriangle(30);
@@ -133,10 +137,31 @@ std::optional<Footprint> MeasureRadio(const VirtualDisplay& display,
     const QByteArray shown = QByteArray("tunelink.status: Benutzerdefiniert 1 - ") + kTitle;
     if (radio.WaitForLog(shown, 20000) < 0) {
         std::fprintf(stderr, "the radio did not play the stream\n%s\n", radio.Log().constData());
-        return std::nullopt;
+        return false;
     }
-    radio.ReadLogFor(kWarmUpMs);
-    return Sample(radio, seconds);
+    return true;
+}
+
+struct SideBySide {
+    Footprint floor, radio;
+};
+
+// The bare program and the radio play the same stream at the same time, so that both see
+// the same load on the machine.
+std::optional<SideBySide> MeasureSideBySide(const VirtualDisplay& display,
+                                            const testsupport::StreamServer& server, int seconds) {
+    testsupport::SessionBus bus;
+    RadioProcess radio, floor;
+    if (!StartRadio(display, server, bus, radio) || !StartFloor(display, server, floor))
+        return std::nullopt;
+    for (int waited = 0; waited < kWarmUpMs; waited += 500) {
+        radio.ReadLogFor(250);
+        floor.ReadLogFor(250);
+    }
+    const auto footprints = Sample({&floor, &radio}, seconds);
+    if (!footprints)
+        return std::nullopt;
+    return SideBySide{(*footprints)[0], (*footprints)[1]};
 }
 
 // Milliseconds from exec to the first painted frame, once per run.
@@ -218,18 +243,19 @@ int main(int argc, char** argv) {
     ReportStartUps("outline", MeasureStartUps(outline, settings.startups));
     ReportStartUps("translucent", MeasureStartUps(translucent, settings.startups));
 
-    testsupport::StreamServer server({.icyTitle = kTitle});
-    const auto floor = MeasureFloor(outline, server, settings.seconds);
-    const auto radioOutline = MeasureRadio(outline, server, settings.seconds);
-    const auto radioTranslucent = MeasureRadio(translucent, server, settings.seconds);
-    if (!floor || !radioOutline || !radioTranslucent)
+    testsupport::StreamServer server({.dropAfter = {}, .icyTitle = kTitle});
+    const auto outlineRun = MeasureSideBySide(outline, server, settings.seconds);
+    const auto translucentRun = MeasureSideBySide(translucent, server, settings.seconds);
+    if (!outlineRun || !translucentRun)
         return 2;
     std::printf("\nplaying an MP3 stream for %d s     RSS MiB  peak MiB   PSS MiB   CPU %%\n",
                 settings.seconds);
-    ReportFootprint("bare Qt 6 playbin", *floor);
-    ReportFootprint("radio, outline", *radioOutline);
-    ReportFootprint("radio, translucent", *radioTranslucent);
-    const bool outlineFits = Compare("outline", *radioOutline, *floor);
-    const bool translucentFits = Compare("translucent", *radioTranslucent, *floor);
+    ReportFootprint("bare Qt 6 playbin", outlineRun->floor);
+    ReportFootprint("radio, outline", outlineRun->radio);
+    ReportFootprint("bare Qt 6 playbin", translucentRun->floor);
+    ReportFootprint("radio, translucent", translucentRun->radio);
+    const bool outlineFits = Compare("outline", outlineRun->radio, outlineRun->floor);
+    const bool translucentFits =
+        Compare("translucent", translucentRun->radio, translucentRun->floor);
     return outlineFits && translucentFits ? 0 : 1;
 }

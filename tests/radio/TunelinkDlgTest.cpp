@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QFontMetrics>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -67,6 +68,12 @@ class RadioWindowTest : public ::testing::Test {
 
 }  // namespace
 
+TEST_F(RadioWindowTest, WindowIconComesInTheSizesTaskBarsAskFor) {
+    const QList<QSize> sizes = Open().windowIcon().availableSizes();
+    for (int size : {16, 24, 32, 48, 64, 128})
+        EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+}
+
 TEST_F(RadioWindowTest, StartsWithTheStoredSettingsChecked) {
     profile_.WriteText("CTunelinkDlg", "LastStation", "40");
     profile_.WriteText("CTunelinkDlg", "iVolume", "250");
@@ -104,6 +111,53 @@ TEST_F(RadioWindowTest, StatusLineScrollsOnlyWhenWiderThanTheLine) {
     const int moved = w.Skin().MarqueeOffset();
     w.SetStatusText(wider);  // the same text does not restart the marquee
     EXPECT_EQ(w.Skin().MarqueeOffset(), moved);
+}
+
+namespace {
+// The status line as if `text` were drawn straight onto the background at `offset`.
+QImage StatusDrawnInPlace(const QImage& background, const QString& text, int offset) {
+    QImage expected = background.copy();
+    QPainter p(&expected);
+    p.setFont(QApplication::font());
+    p.setPen(QColor::fromRgb(qRgb(0x34, 0x32, 0x3D)));
+    p.drawText(expected.rect().adjusted(offset, 0, 0, 0),
+               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text + " - " + text);
+    return expected;
+}
+
+int LargestDifference(const QImage& a, const QImage& b) {
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            largest = std::max({largest, std::abs(qRed(p) - qRed(q)),
+                                std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
+        }
+    }
+    return largest;
+}
+}  // namespace
+
+TEST_F(RadioWindowTest, RunningTextLooksAsIfDrawnInPlaceAtEveryStep) {
+    auto& w = Open();
+    const QRect status = g::kStatusRect;
+    w.Skin().SetStatusText("");
+    const QImage background = w.Skin().Surface().copy(status);
+    // One text short enough to run from a prepared strip, one far too long for a strip.
+    for (const QString& text :
+         {QStringLiteral("Radio Kalimba - Songs of the Northern Lights, played live (1978)"),
+          QString(2000, QLatin1Char('W'))}) {
+        SCOPED_TRACE(text.size());
+        w.Skin().SetStatusText(text.toStdString());
+        ASSERT_TRUE(w.Skin().Marquee());
+        EXPECT_LE(LargestDifference(w.Skin().Surface().copy(status),
+                                    StatusDrawnInPlace(background, text, 20)),
+                  2);
+        for (int step = 0; step < 57; ++step) w.Skin().MarqueeStep();  // drawn at 19 … -37
+        EXPECT_LE(LargestDifference(w.Skin().Surface().copy(status),
+                                    StatusDrawnInPlace(background, text, -37)),
+                  2);
+    }
 }
 
 TEST_F(RadioWindowTest, MarqueeStartsAgainAfterTheTextHasPassed) {
@@ -263,10 +317,23 @@ TEST_F(RadioWindowTest, LayeredSurfaceIsPremultipliedAndComposesTheFlap) {
     // The open flap shows above the body.
     w.OnCommand(116);
     (void)QTest::qWaitFor([&] { return w.Skin().FlapFrame() == 34; }, 5000);
-    int opaqueAbove = 0;
-    for (int x = 254; x < 254 + 335; ++x)
-        opaqueAbove += qAlpha(w.Skin().Surface().pixel(x, 60)) > 200;
-    EXPECT_GT(opaqueAbove, 50);
+    const auto opaqueAbove = [&] {
+        int count = 0;
+        for (int x = 254; x < 254 + 335; ++x)
+            count += qAlpha(w.Skin().Surface().pixel(x, 60)) > 200;
+        return count;
+    };
+    const int open = opaqueAbove();
+    EXPECT_GT(open, 50);
+    // At rest the flap's pictures are let go; repainting keeps the flap as it was.
+    const QImage flapArea = w.Skin().Surface().copy(254, 0, 335, 170);
+    w.SetVolume(30);
+    EXPECT_EQ(w.Skin().Surface().copy(254, 0, 335, 170), flapArea);
+    // Closing decodes the frames again.
+    w.Stations().current = 0;
+    w.OnCommand(116);
+    (void)QTest::qWaitFor([&] { return w.Skin().FlapFrame() == 0; }, 5000);
+    EXPECT_LT(opaqueAbove(), open / 4);
 }
 
 TEST_F(RadioWindowTest, RightClickHintEndsAfterThreeClicksOverTwoRuns) {

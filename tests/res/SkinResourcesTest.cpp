@@ -139,6 +139,17 @@ TEST(SkinResources, EveryPictureAndMaskHasItsNumberSizeAndForm) {
         << "pictures are raw data, not bitmaps";
 }
 
+TEST(SkinResources, ReadingACopyGivesTheSameBytesAndRegisteredOnesFirst) {
+    const auto copy = util::ReadResourceData(130, ResourceType::RcData);
+    ASSERT_TRUE(copy);
+    const auto kept = Bytes(130);
+    EXPECT_TRUE(std::equal(copy->begin(), copy->end(), kept.begin(), kept.end()));
+    EXPECT_FALSE(util::ReadResourceData(435, ResourceType::RcData));
+    util::RegisterResource(91500, ResourceType::RcData, {1, 2, 3});
+    EXPECT_EQ(util::ReadResourceData(91500, ResourceType::RcData),
+              (std::vector<std::uint8_t>{1, 2, 3}));
+}
+
 TEST(SkinResources, BackgroundMaskCoversExactlyTheCabinet) {
     const Mask mask = ReadMask(230, 606, 520);
     ASSERT_EQ(mask.values.size(), 606u * 520u);
@@ -159,7 +170,7 @@ TEST(SkinResources, BackgroundMaskCoversExactlyTheCabinet) {
     for (int y = 0; y < 125; ++y) {
         for (int x = 0; x < 606; ++x) ASSERT_EQ(mask.At(x, y), 0) << x << "," << y;
     }
-    // The controls sit on solid cabinet.
+    // The controls sit on solid cabinet (so nothing drawn on them ever covers the flap).
     for (const QRect r :
          {QRect(82, 177, 318, 30), QRect(231, 221, 205, 203), QRect(88, 475, 326, 15),
           QRect(32, 354, 106, 117), QRect(427, 211, 15, 15)}) {
