@@ -62,8 +62,11 @@ soak: build
 	SOAK_MINUTES=$(SOAK_MINUTES) TUNELINK_BINARY_DIR=$(abspath $(BUILD)) $(BUILD)/tests/tests_app \
 	  --gtest_also_run_disabled_tests --gtest_filter='Soak.*'
 
+# Microbenchmarks, then the real program from outside: start-up to the first frame, and
+# memory and CPU while playing next to a bare Qt 6 playbin program (about two minutes).
 bench: build
 	$(BUILD)/bench/tunelink_bench
+	$(BUILD)/bench/tunelink_process_bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -43,7 +43,7 @@ constexpr int kMarqueeMs = 70;
 constexpr int kUpdateDelayMs = 5000;
 constexpr int kFlapMs = 70;
 constexpr int kCloseDelayMs = 500;
-constexpr int kStartUpOverMs = 5000;
+constexpr int kFlapSettledMs = 500;
 
 // PNGs read as PNGs: a resource path without a suffix would make Qt sniff its type through
 // the MIME database and load every image and icon plugin, for one icon. Task bars and
@@ -137,8 +137,6 @@ bool TunelinkDlg::Initialise() {
         CSplashWnd::EnableSplashScreen(true);
         CSplashWnd::ShowSplashScreen(kSplashPicture, this);
     }
-    // Once the start-up picture has gone, what start-up needed only for a moment is freed.
-    QTimer::singleShot(kStartUpOverMs, this, [] { platform::ReturnFreedMemory(); });
     setWindowTitle(QString::fromUtf8(util::kProductTitle));
     setWindowIcon(AppIcon());
     ReadStartSettings();
@@ -342,8 +340,11 @@ void TunelinkDlg::OnFlapTimer() {
         return;
     flapTimer_.stop();
     skin_.ReleaseFlapPictures();
-    if (targetPower_)
-        platform::ReturnFreedMemory();  // the flap's pictures were decoded one by one
+    if (targetPower_) {
+        // The flap's pictures were decoded one by one and its last frame is still to be
+        // painted; once it is on the screen, what the animation used goes back.
+        QTimer::singleShot(kFlapSettledMs, this, [] { platform::ReturnFreedMemory(); });
+    }
     if (!targetPower_) {
         // The flap has closed: the radio is off and the program ends.
         QTimer::singleShot(kCloseDelayMs, this, [this] { accept(); });

@@ -201,6 +201,9 @@ void ReportFootprint(const char* name, const Footprint& f) {
                 f.cpuPercent);
 }
 
+// Below this a process cannot be a Qt program playing sound: something else was measured.
+constexpr double kPlausibleMiB = 20;
+
 // True when the radio stays within the limits against the floor.
 bool Compare(const char* mode, const Footprint& radio, const Footprint& floor) {
     const double memory = radio.meanRssMiB / floor.meanRssMiB;
@@ -248,6 +251,13 @@ int main(int argc, char** argv) {
     const auto translucentRun = MeasureSideBySide(translucent, server, settings.seconds);
     if (!outlineRun || !translucentRun)
         return 2;
+    for (const SideBySide* run : {&*outlineRun, &*translucentRun}) {
+        if (run->floor.meanRssMiB < kPlausibleMiB || run->radio.meanRssMiB < kPlausibleMiB) {
+            std::fprintf(stderr, "implausible measurement: %.1f and %.1f MiB\n",
+                         run->floor.meanRssMiB, run->radio.meanRssMiB);
+            return 2;
+        }
+    }
     std::printf("\nplaying an MP3 stream for %d s     RSS MiB  peak MiB   PSS MiB   CPU %%\n",
                 settings.seconds);
     ReportFootprint("bare Qt 6 playbin", outlineRun->floor);
