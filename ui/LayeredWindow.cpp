@@ -35,7 +35,11 @@ bool CLayeredWindow::UpdateFromSurface(const QImage& surface) {
         return true;
     const QRegion shape = RegionFromAlpha(surface);
     if (shape != lastShape_) {
-        window_->setMask(shape);
+        // On X11 only the input shape is set: transparent pixels already show what lies
+        // below, and a widget mask would have Qt clip every repaint to it (about 1 MB of
+        // heap while the radio plays).
+        if (!platform::SetX11InputShape(window_->winId(), shape))
+            window_->setMask(shape);
         lastShape_ = shape;
     }
     window_->update();

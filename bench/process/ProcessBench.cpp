@@ -133,7 +133,8 @@ bool StartRadio(const VirtualDisplay& display, const testsupport::StreamServer& 
     const QPolygon sector = radio::geometry::SectorTriangle(30);
     const QPoint target = (sector[0] + 3 * sector[1] + 3 * sector[2]) / 7;
     display.Pointer(g.x + target.x(), g.y + target.y(), true);
-    display.Pointer(g.x + 40, g.y + 150, false);  // off the dial: no preview
+    // Then the pointer goes elsewhere, as a listener's does: no preview, no tooltip.
+    display.Pointer(5, 5, false);
     const QByteArray shown = QByteArray("tunelink.status: Benutzerdefiniert 1 - ") + kTitle;
     if (radio.WaitForLog(shown, 20000) < 0) {
         std::fprintf(stderr, "the radio did not play the stream\n%s\n", radio.Log().constData());

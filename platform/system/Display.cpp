@@ -1,12 +1,15 @@
 #include "platform/system/Display.h"
 
 #include <QGuiApplication>
+#include <QRegion>
 #include <QScreen>
 
+#include <xcb/shape.h>
 #include <xcb/xcb.h>
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -49,6 +52,27 @@ bool DisplayComposites() {
 int ScreenDepth() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->depth() : 0;
+}
+
+bool SetX11InputShape(unsigned long window, const QRegion& region) {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection || window == 0)
+        return false;
+    const xcb_query_extension_reply_t* shape = xcb_get_extension_data(connection, &xcb_shape_id);
+    if (!shape || !shape->present)
+        return false;
+    std::vector<xcb_rectangle_t> rectangles;
+    rectangles.reserve(static_cast<std::size_t>(region.rectCount()));
+    for (const QRect& r : region) {
+        rectangles.push_back({static_cast<int16_t>(r.x()), static_cast<int16_t>(r.y()),
+                              static_cast<uint16_t>(r.width()), static_cast<uint16_t>(r.height())});
+    }
+    xcb_shape_rectangles(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT,
+                         XCB_CLIP_ORDERING_UNSORTED, static_cast<xcb_window_t>(window), 0, 0,
+                         static_cast<uint32_t>(rectangles.size()), rectangles.data());
+    xcb_flush(connection);
+    return true;
 }
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 // What the display offers: per-pixel translucency needs a compositing manager (always on
 // Wayland; on X11 the owner of the _NET_WM_CM_S<screen> selection) and more than 8 bits per pixel.
 
+class QRegion;
+
 namespace platform {
 
 // True when a compositor draws translucent windows over the desktop.
@@ -10,5 +12,9 @@ bool DisplayComposites();
 int ScreenDepth();
 // True on an X11 (xcb) platform, where windows may place themselves and stay on top.
 bool IsX11Platform();
+// Makes `region` (in window pixels) the only part of the X11 window `window` that takes the
+// pointer; what it shows is left alone. False when this is not X11 or the display has no
+// shape extension.
+bool SetX11InputShape(unsigned long window, const QRegion& region);
 
 }  // namespace platform

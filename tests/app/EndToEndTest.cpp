@@ -55,6 +55,9 @@ TEST_P(EndToEnd, FavouritePlaysFlapOpensPowerOffSaves) {
     EXPECT_EQ(g.height, 520);
     EXPECT_EQ(g.x, 1280 - 606 - 20);  // bottom right of the screen
     EXPECT_EQ(g.y, 1024 - 520 - 50);
+    // The pointer goes through the see-through corner to what lies below, not at the body.
+    EXPECT_NE(display.WindowAt(g.x + 3, g.y + 3), id);
+    EXPECT_EQ(display.WindowAt(g.x + 240, g.y + 400), id);
 
     // Sector 30 is favourite 1.
     const QPolygon sector = radio::geometry::SectorTriangle(30);

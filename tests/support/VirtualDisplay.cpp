@@ -105,6 +105,16 @@ void VirtualDisplay::Pointer(int x, int y, bool click) const {
     Run("xdotool", arguments);
 }
 
+std::string VirtualDisplay::WindowAt(int x, int y) const {
+    std::istringstream out(Run("xdotool", {"mousemove", QString::number(x), QString::number(y),
+                                           "getmouselocation", "--shell"}));
+    for (std::string line; std::getline(out, line);) {
+        if (line.rfind("WINDOW=", 0) == 0)
+            return line.substr(7);
+    }
+    return {};
+}
+
 bool VirtualDisplay::Screenshot(const std::string& path) const {
     Run("import", {"-window", "root", QString::fromStdString(path)});
     return QFile::exists(QString::fromStdString(path));

@@ -30,6 +30,8 @@ class VirtualDisplay {
     WindowGeometry Geometry(const std::string& window) const;
     // Moves the pointer to screen position x, y and, if `click`, presses the left button.
     void Pointer(int x, int y, bool click) const;
+    // The window that takes the pointer at screen position x, y (moving the pointer there).
+    std::string WindowAt(int x, int y) const;
     // A PNG of the whole screen.
     bool Screenshot(const std::string& path) const;
 
