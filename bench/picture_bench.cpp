@@ -3,16 +3,14 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
-
-#include <jpeglib.h>
 
 #include "picture/BmpEncoder.h"
 #include "picture/PLAnyPicDecoder.h"
 #include "picture/PLDIBSection.h"
+#include "tests/picture/TestPictures.h"
 #include "util/Resources.h"
 
 namespace {
@@ -24,56 +22,25 @@ constexpr int kMaskId = 94450;
 constexpr int kRealFrameId = 400;
 constexpr int kRealMaskId = 450;
 
-[[noreturn]] void AbortOnError(j_common_ptr cinfo) {
-    char message[JMSG_LENGTH_MAX];
-    (*cinfo->err->format_message)(cinfo, message);
-    std::fprintf(stderr, "benchmark JPEG encoder: %s\n", message);
-    std::abort();
-}
-
 // Something like a flap frame: smooth shading with fine grain, quality 90, with the Exif
 // block the skin pictures carry.
 std::vector<std::uint8_t> FrameJpeg() {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr errors{};
-    cinfo.err = jpeg_std_error(&errors);
-    errors.error_exit = AbortOnError;
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = kWidth;
-    cinfo.image_height = kHeight;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 90, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    const JOCTET exif[] = {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0};
-    jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif, sizeof exif);
-    std::vector<JSAMPLE> row(kWidth * 3);
-    unsigned seed = 1;
-    while (cinfo.next_scanline < cinfo.image_height) {
-        const int y = static_cast<int>(cinfo.next_scanline);
-        for (int x = 0; x < kWidth; ++x) {
-            seed = seed * 1103515245u + 12345u;
-            const int grain = static_cast<int>((seed >> 16) & 15) - 8;
-            const double shade = 0.5 + 0.5 * std::sin(x * 0.03) * std::cos(y * 0.05);
-            row[x * 3 + 0] = static_cast<JSAMPLE>(
-                std::clamp(static_cast<int>(150 * shade) + 60 + grain, 0, 255));
-            row[x * 3 + 1] =
-                static_cast<JSAMPLE>(std::clamp(static_cast<int>(90 * shade) + 40 + grain, 0, 255));
-            row[x * 3 + 2] =
-                static_cast<JSAMPLE>(std::clamp(static_cast<int>(40 * shade) + 20 + grain, 0, 255));
-        }
-        JSAMPROW line = row.data();
-        jpeg_write_scanlines(&cinfo, &line, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    std::vector<std::uint8_t> out(buffer, buffer + size);
-    jpeg_destroy_compress(&cinfo);
-    std::free(buffer);
-    return out;
+    picture_test::JpegLayout layout;
+    layout.width = kWidth;
+    layout.height = kHeight;
+    layout.quality = 90;
+    layout.app1 = picture_test::EmptyBigEndianExif();
+    unsigned seed = 1;  // the encoder asks for the pixels line by line, left to right
+    return picture_test::EncodeJpeg(layout, [&seed](int x, int y) {
+        seed = seed * 1103515245u + 12345u;
+        const int grain = static_cast<int>((seed >> 16) & 15) - 8;
+        const double shade = 0.5 + 0.5 * std::sin(x * 0.03) * std::cos(y * 0.05);
+        const auto channel = [&](int scale, int base) {
+            return static_cast<std::uint8_t>(
+                std::clamp(static_cast<int>(scale * shade) + base + grain, 0, 255));
+        };
+        return std::array<std::uint8_t, 3>{channel(150, 60), channel(90, 40), channel(40, 20)};
+    });
 }
 
 // A rounded flap outline: opaque inside, a soft edge, transparent outside.
