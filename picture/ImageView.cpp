@@ -25,9 +25,10 @@ void AttachPalette(const PLBmp& bmp, QImage& image) {
     image.setColorTable(table);
 }
 
-}  // namespace
-
-QImage ImageView(PLBmp& bmp) {
+// A writable view for a picture that may change, a read-only one otherwise: GetLine's
+// constness picks QImage's constructor.
+template <typename Bmp>
+QImage View(Bmp& bmp) {
     if (bmp.GetHeight() <= 0)
         return {};
     QImage image(bmp.GetLine(0), bmp.GetWidth(), bmp.GetHeight(), bmp.GetBytesPerLine(),
@@ -36,13 +37,14 @@ QImage ImageView(PLBmp& bmp) {
     return image;
 }
 
+}  // namespace
+
+QImage ImageView(PLBmp& bmp) {
+    return View(bmp);
+}
+
 QImage ImageView(const PLBmp& bmp) {
-    if (bmp.GetHeight() <= 0)
-        return {};
-    QImage image(bmp.GetLine(0), bmp.GetWidth(), bmp.GetHeight(), bmp.GetBytesPerLine(),
-                 FormatOf(bmp));
-    AttachPalette(bmp, image);
-    return image;
+    return View(bmp);
 }
 
 QImage ToImage(const PLBmp& bmp) {
