@@ -194,9 +194,9 @@ void PLBmpDecoder::GetImage(PLBmp& bmp) {
         bmp.SetPalette(m_Palette.data());
     const bool rle = m_Header.compression != 0;
     if (rle && m_Header.bitCount == 8) {
-        decodeRle8(bmp);
+        decodeRle(bmp, /*nibbles=*/false);
     } else if (rle && m_Header.bitCount == 4) {
-        decodeRle4(bmp);
+        decodeRle(bmp, /*nibbles=*/true);
     } else {
         decodeUncompressed(bmp);
     }
@@ -252,44 +252,20 @@ void PLBmpDecoder::decodeLine(const std::uint8_t* src, std::uint8_t* dst) const 
     }
 }
 
-// Runs are clipped at the end of their line: pixels beyond it are dropped, never wrapped.
-// Lines beyond the top end the picture.
-void PLBmpDecoder::decodeRle8(PLBmp& bmp) {
-    const int width = GetWidth();
-    int x = 0;
-    for (int line = 0; line < GetHeight();) {
-        const std::uint8_t count = m_pDataSrc->ReadByte();
-        const std::uint8_t value = m_pDataSrc->ReadByte();
-        std::uint8_t* dst = outputLine(bmp, line);
-        if (count > 0) {
-            const int n = std::min<int>(count, width - x);
-            std::memset(dst + x, value, static_cast<std::size_t>(n));
-            x += n;
-            continue;
-        }
-        switch (value) {
-            case 0:
-                x = 0;
-                ++line;
-                break;
-            case 1:
-                return;
-            case 2:
-                raiseError(PLErr::kDecoding, "Encountered delta escape.");
-            default: {
-                const std::uint8_t* src = m_pDataSrc->ReadNBytes(value);
-                const int n = std::min<int>(value, width - x);
-                std::memcpy(dst + x, src, static_cast<std::size_t>(n));
-                x += n;
-                if (value & 1)
-                    m_pDataSrc->Skip(1);
-                break;
-            }
-        }
-    }
+namespace {
+// Pixel i of run-length data: a whole byte each, or (4 bits) the high, then the low nibble.
+std::uint8_t RlePixel(const std::uint8_t* bytes, int i, bool nibbles) {
+    if (!nibbles)
+        return bytes[i];
+    return (i & 1) ? (bytes[i / 2] & 0x0F) : (bytes[i / 2] >> 4);
 }
+}  // namespace
 
-void PLBmpDecoder::decodeRle4(PLBmp& bmp) {
+// Both run-length forms share their escapes: 0 0 ends a line, 0 1 the picture, 0 2 (a delta)
+// is refused, 0 n brings n literal pixels padded to a word. Runs are clipped at the end of
+// their line: pixels beyond it are dropped, never wrapped. Lines beyond the top end the
+// picture.
+void PLBmpDecoder::decodeRle(PLBmp& bmp, bool nibbles) {
     const int width = GetWidth();
     int x = 0;
     for (int line = 0; line < GetHeight();) {
@@ -297,9 +273,8 @@ void PLBmpDecoder::decodeRle4(PLBmp& bmp) {
         const std::uint8_t value = m_pDataSrc->ReadByte();
         std::uint8_t* dst = outputLine(bmp, line);
         if (count > 0) {
-            for (int i = 0; i < count && x < width; ++i, ++x) {
-                dst[x] = (i & 1) ? (value & 0x0F) : (value >> 4);
-            }
+            for (int i = 0; i < count && x < width; ++i, ++x)
+                dst[x] = RlePixel(&value, nibbles ? (i & 1) : 0, nibbles);
             continue;
         }
         switch (value) {
@@ -312,11 +287,10 @@ void PLBmpDecoder::decodeRle4(PLBmp& bmp) {
             case 2:
                 raiseError(PLErr::kDecoding, "Encountered delta escape.");
             default: {
-                const std::size_t bytes = (value + 1u) / 2;
+                const std::size_t bytes = nibbles ? (value + 1u) / 2 : value;
                 const std::uint8_t* src = m_pDataSrc->ReadNBytes(bytes);
-                for (int i = 0; i < value && x < width; ++i, ++x) {
-                    dst[x] = (i & 1) ? (src[i / 2] & 0x0F) : (src[i / 2] >> 4);
-                }
+                for (int i = 0; i < value && x < width; ++i, ++x)
+                    dst[x] = RlePixel(src, i, nibbles);
                 if (bytes & 1)
                     m_pDataSrc->Skip(1);
                 break;

@@ -48,8 +48,8 @@ class PLBmpDecoder : public PLPicDecoder {
     std::uint8_t* outputLine(PLBmp& bmp, int fileLine) const;
     void decodeUncompressed(PLBmp& bmp);
     void decodeLine(const std::uint8_t* src, std::uint8_t* dst) const;
-    void decodeRle8(PLBmp& bmp);
-    void decodeRle4(PLBmp& bmp);
+    // RLE8, or with `nibbles` RLE4.
+    void decodeRle(PLBmp& bmp, bool nibbles);
 
     Header m_Header;
     std::array<PLPixel32, 256> m_Palette{};
