@@ -42,5 +42,5 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-bad, \
 gstreamer1.0-libav, gstreamer1.0-pulseaudio | gstreamer1.0-alsa, qt6-qpa-plugins, \
-libqt6svg6, xdg-utils, fonts-dejavu-core")
+xdg-utils, fonts-dejavu-core")
 include(CPack)
