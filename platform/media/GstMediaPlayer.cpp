@@ -1,5 +1,6 @@
 #include "platform/media/GstMediaPlayer.h"
 
+#include "platform/media/NetworkSourceGuard.h"
 #include "platform/media/Playlist.h"
 #include "platform/media/PlaylistFetcher.h"
 #include "platform/media/StreamAddress.h"
@@ -96,6 +97,7 @@ struct GstMediaPlayer::Impl {
     bool playingThisConnection = false;
     Clock::time_point playingSince;
     int reconnects = 0;
+    unsigned startAttempt = 0;  // moves on with every start, so older deadlines lapse
     bool muted = false;
     int volume = 100;
     MediaItem item;
@@ -124,6 +126,7 @@ struct GstMediaPlayer::Impl {
     void Fail();
     void Reconnect();
     void OnCandidateFailed(bool mayBePlaylist);
+    void ArmStartDeadline();
 
     // --- playlists
     void StartFetch(Candidate candidate);
@@ -141,6 +144,7 @@ struct GstMediaPlayer::Impl {
     void StopBufferingReports();
     void OnEndOfStream();
     void OnError(GstMessage* message);
+    void OnSourceRefused();
     void OnTags(GstMessage* message);
     bool SourceHasKnownLength() const;
     void SetPipelineState(GstState state);
@@ -200,7 +204,25 @@ void GstMediaPlayer::Impl::StartSession(const std::string& address) {
     bufferingReported = false;
     EmitState(PlayState::Transitioning);
     EmitOpenState(OpenState::MediaChanging);
+    ArmStartDeadline();
     StartNextCandidate();
+}
+
+// Playlists, redirects, connecting and buffering all count against one deadline: whatever
+// the server does, the listener hears sound or an error within it.
+void GstMediaPlayer::Impl::ArmStartDeadline() {
+    const unsigned attempt = ++startAttempt;
+    QTimer::singleShot(options.startDeadline, context.get(), [this, attempt] {
+        const bool starting = phase == Phase::Resolving || phase == Phase::Starting;
+        if (attempt != startAttempt || !starting)
+            return;
+        if (current.everPlayed) {
+            Reconnect();  // counts as one failed attempt to reopen a dropped stream
+            return;
+        }
+        pending.clear();
+        Fail();
+    });
 }
 
 void GstMediaPlayer::Impl::StartNextCandidate() {
@@ -276,8 +298,10 @@ void GstMediaPlayer::Impl::Reconnect() {
     EmitState(PlayState::Reconnecting);
     const unsigned expected = generation;
     QTimer::singleShot(delay, context.get(), [this, expected] {
-        if (generation == expected && phase == Phase::WaitingToReconnect)
+        if (generation == expected && phase == Phase::WaitingToReconnect) {
+            ArmStartDeadline();
             StartPipeline();
+        }
     });
 }
 
@@ -567,12 +591,22 @@ void GstMediaPlayer::Impl::OnError(GstMessage* message) {
         error &&
         (error->domain == GST_STREAM_ERROR ||
          (error->domain == GST_CORE_ERROR && error->code == GST_CORE_ERROR_MISSING_PLUGIN));
+    const bool refusedSource = IsRefusedSourceError(error);
     if (error)
         g_error_free(error);
     g_free(debug);
     Post([code, description](MediaPlayerEvents& e) { e.OnError(code, description); });
-    if (phase == Phase::Starting || phase == Phase::Playing)
+    if (refusedSource)
+        OnSourceRefused();
+    else if (phase == Phase::Starting || phase == Phase::Playing)
         OnCandidateFailed(mayBePlaylist);
+}
+
+// The stream asked for a local file (or another non-network source) somewhere inside. It is
+// not reopened, since every attempt would ask again; a playlist's next entry may be tried.
+void GstMediaPlayer::Impl::OnSourceRefused() {
+    if (phase == Phase::Starting || phase == Phase::Playing)
+        StartNextCandidate();
 }
 
 void GstMediaPlayer::Impl::OnTags(GstMessage* message) {
@@ -610,7 +644,11 @@ void GstMediaPlayer::Impl::OnTags(GstMessage* message) {
 bool GstMediaPlayer::CheckAvailable(std::string* missing) {
     static std::once_flag once;
     static bool initialised = false;
-    std::call_once(once, [] { initialised = gst_init_check(nullptr, nullptr, nullptr); });
+    std::call_once(once, [] {
+        initialised = gst_init_check(nullptr, nullptr, nullptr);
+        if (initialised)
+            InstallNetworkSourceGuard();
+    });
     if (!initialised) {
         if (missing)
             *missing = "GStreamer";

@@ -18,6 +18,9 @@ struct GstPlayerOptions {
     int maxReconnects = 4;
     std::chrono::milliseconds firstReconnectDelay{500};
     std::chrono::milliseconds stableAfter{10000};
+    // From Play (or a reconnect) to sound at most this long: a server that trickles, or
+    // answers and then sends nothing playable, has failed to connect.
+    std::chrono::milliseconds startDeadline{20000};
     // Audio held before sound starts (and regained after an underrun).
     std::chrono::milliseconds prebuffer{300};
     // A GStreamer sink description; empty: $TUNELINK_AUDIO_SINK, else the desktop's sink.

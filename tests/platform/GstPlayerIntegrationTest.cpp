@@ -2,6 +2,7 @@
 // them, playlists, titles, drops, dead and missing addresses, and the sound itself.
 
 #include "platform/media/GstMediaPlayer.h"
+#include "platform/media/NetworkSourceGuard.h"
 #include "platform/media/Playlist.h"
 #include "platform/media/PlaylistFetcher.h"
 #include "tests/support/StreamServer.h"
@@ -71,7 +72,9 @@ GstPlayerOptions WithSink(const std::string& sink) {
 
 class GstPlayerIntegration : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { server = new testsupport::StreamServer({.dropAfter = 1500ms, .icyTitle = {}}); }
+    static void SetUpTestSuite() {
+        server = new testsupport::StreamServer({.dropAfter = 1500ms, .icyTitle = {}});
+    }
     static void TearDownTestSuite() {
         delete server;
         server = nullptr;
@@ -208,6 +211,23 @@ TEST_F(GstPlayerIntegration, UnreachableAndMissingAddressesEndInReady) {
     }
 }
 
+TEST_F(GstPlayerIntegration, AStreamThatNeverStartsFailsAtTheDeadline) {
+    GstPlayerOptions options;
+    options.startDeadline = 3s;
+    auto player = Make(options);
+    player->Open(server->Url("/trickle.mp3"));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(player->Play());
+    ASSERT_TRUE(WaitFor([&] { return events.Saw(PlayState::Ready); }, 12s))
+        << Describe(events.states);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 3s);
+    EXPECT_FALSE(events.Saw(PlayState::Playing)) << Describe(events.states);
+    const auto countAtFailure = events.states.size();
+    QTest::qWait(500);
+    EXPECT_EQ(events.states.size(), countAtFailure) << "nothing follows the failure";
+    EXPECT_EQ(server->RequestCount("/trickle.mp3"), 1) << "given up, not retried";
+}
+
 TEST_F(GstPlayerIntegration, RefusedAddressesFailAtOnceWithReady) {
     for (const char* address : {"", "   ", "file:///etc/passwd", "ftp://127.0.0.1/x.mp3"}) {
         events = {};
@@ -259,6 +279,69 @@ TEST_F(GstPlayerIntegration, PlaylistReadsAreBoundedAndStopEarlyOnAudio) {
     EXPECT_FALSE(FetchDocument("file:///etc/passwd", cancel).ok);
     cancel = true;
     EXPECT_FALSE(FetchDocument(server->Url("/live.ogg"), cancel).ok);
+}
+
+TEST_F(GstPlayerIntegration, HlsPlaysOverHttpButNeverFromLocalFiles) {
+    auto player = Make();
+    ExpectPlays(*player, server->Url("/hls/index.m3u8"));
+    EXPECT_GE(server->RequestCount("/hls/segment00000.ts"), 1);
+    player.reset();
+
+    // Whatever part of the stream names a local file (every segment, a later segment, the
+    // only variant), the stream ends in the connection-error state and is not reopened.
+    for (const char* path : {"/hls/local.m3u8", "/hls/master-local.m3u8", "/hls/mixed.m3u8"}) {
+        events = {};
+        auto hostile = Make();
+        hostile->Open(server->Url(path));
+        ASSERT_TRUE(hostile->Play());
+        ASSERT_TRUE(WaitFor([&] { return events.Saw(PlayState::Ready); }, 20s))
+            << path << ": " << Describe(events.states);
+        if (std::string(path) != "/hls/mixed.m3u8") {
+            EXPECT_FALSE(events.Saw(PlayState::Playing)) << path << ": " << Describe(events.states);
+        }
+        EXPECT_FALSE(events.Saw(PlayState::Reconnecting)) << path;
+        EXPECT_FALSE(events.Saw(PlayState::MediaEnded)) << path;
+        EXPECT_EQ(events.states.back(), static_cast<int>(PlayState::Ready)) << path;
+    }
+}
+
+// The guard holds for any source made anywhere in the process, not just the player's own.
+TEST(NetworkSourceGuard, NonNetworkSourcesCannotStartButHttpCan) {
+    std::string missing;
+    ASSERT_TRUE(GstMediaPlayer::CheckAvailable(&missing)) << missing;
+    const auto tryToStart = [](const std::string& uri, bool* refused) {
+        GstElement* source = gst_element_make_from_uri(GST_URI_SRC, uri.c_str(), nullptr, nullptr);
+        if (!source)
+            return GST_STATE_CHANGE_FAILURE;
+        GstElement* pipeline = gst_pipeline_new(nullptr);
+        GstElement* sink = gst_element_factory_make("fakesink", nullptr);
+        gst_bin_add_many(GST_BIN(pipeline), source, sink, nullptr);
+        gst_element_link(source, sink);
+        const GstStateChangeReturn result = gst_element_set_state(pipeline, GST_STATE_PAUSED);
+        GstBus* bus = gst_element_get_bus(pipeline);
+        GstMessage* message = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR);
+        *refused = false;
+        if (message) {
+            GError* error = nullptr;
+            gst_message_parse_error(message, &error, nullptr);
+            *refused = IsRefusedSourceError(error);
+            g_error_free(error);
+            gst_message_unref(message);
+        }
+        gst_object_unref(bus);
+        gst_element_set_state(pipeline, GST_STATE_NULL);
+        gst_object_unref(pipeline);
+        return result;
+    };
+    for (const std::string uri : {"file:///etc/hostname", "data:text/plain,hello"}) {
+        bool refused = false;
+        EXPECT_EQ(tryToStart(uri, &refused), GST_STATE_CHANGE_FAILURE) << uri;
+        EXPECT_TRUE(refused) << uri;
+    }
+    bool refused = true;
+    EXPECT_NE(tryToStart(testsupport::StreamServer::DeadAddress(), &refused),
+              GST_STATE_CHANGE_FAILURE);
+    EXPECT_FALSE(refused);
 }
 
 TEST_F(GstPlayerIntegration, AnUnusableAudioSinkIsReportedByCreate) {

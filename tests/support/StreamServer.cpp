@@ -30,6 +30,7 @@ constexpr int kFiniteSeconds = 4;
 constexpr int kLiveSeconds = 60;
 constexpr std::size_t kIcyInterval = 8000;
 constexpr std::size_t kBurstBytes = 64 * 1024;
+constexpr int kHlsSeconds = 12;
 
 void Generate(const std::string& path, int seconds, const QStringList& encoder) {
     QStringList arguments{"-q",
@@ -63,6 +64,8 @@ struct AudioFiles {
     std::string folder;
     std::string toneOgg, toneMp3, liveOgg, liveMp3;
     std::size_t liveOggHeaders = 0;
+    std::string hlsFolder;  // index.m3u8 and its MPEG-TS segments, as hlssink2 writes them
+    std::string hlsIndex;
 };
 
 // Radio servers keep an Ogg stream's header pages and send them at once to every listener;
@@ -102,6 +105,43 @@ void GenerateOnce(const std::string& path, int seconds, const QStringList& encod
     std::filesystem::rename(partial, path);
 }
 
+// An HTTP live stream: MP3 in MPEG-TS segments of about 2 s with their index, written by
+// GStreamer's HLS sink into a private folder that is renamed into place when complete.
+void GenerateHlsOnce(const std::string& folder) {
+    if (std::filesystem::exists(folder + "/index.m3u8"))
+        return;
+    const std::string partial = folder + ".part" + std::to_string(::getpid());
+    std::filesystem::create_directories(partial);
+    QProcess process;
+    process.start("gst-launch-1.0",
+                  {"-q",
+                   "audiotestsrc",
+                   QString("num-buffers=%1").arg(kHlsSeconds * 10),
+                   "samplesperbuffer=4410",
+                   "freq=440",
+                   "volume=0.5",
+                   "!",
+                   "audio/x-raw,rate=44100,channels=2",
+                   "!",
+                   "audioconvert",
+                   "!",
+                   "lamemp3enc",
+                   "!",
+                   "mpegaudioparse",
+                   "!",
+                   "hlssink2",
+                   QString::fromStdString("location=" + partial + "/segment%05d.ts"),
+                   QString::fromStdString("playlist-location=" + partial + "/index.m3u8"),
+                   "target-duration=2",
+                   "max-files=0",
+                   "playlist-length=0"});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        throw std::runtime_error("cannot make an HLS stream with gst-launch-1.0 hlssink2");
+    std::error_code ignored;
+    std::filesystem::rename(partial, folder, ignored);  // a parallel process may have won
+    std::filesystem::remove_all(partial, ignored);
+}
+
 const AudioFiles& Audio() {
     static std::once_flag once;
     static AudioFiles files;
@@ -113,6 +153,9 @@ const AudioFiles& Audio() {
         GenerateOnce(folder + "/tone.mp3", kFiniteSeconds, mp3);
         GenerateOnce(folder + "/live.ogg", kLiveSeconds, ogg);
         GenerateOnce(folder + "/live.mp3", kLiveSeconds, mp3);
+        GenerateHlsOnce(folder + "/hls");
+        files.hlsFolder = folder + "/hls";
+        files.hlsIndex = ReadFile(files.hlsFolder + "/index.m3u8");
         files.folder = folder;
         files.toneOgg = ReadFile(folder + "/tone.ogg");
         files.toneMp3 = ReadFile(folder + "/tone.mp3");
@@ -128,6 +171,19 @@ std::string IcyBlock(const std::string& title) {
     const std::size_t blocks = (text.size() + 15) / 16;
     text.resize(blocks * 16, '\0');
     return std::string(1, static_cast<char>(blocks)) + text;
+}
+
+// The index with every segment from `firstLocal` on named as a local file.
+std::string WithLocalSegments(const std::string& index, const std::string& folder, int firstLocal) {
+    std::istringstream in(index);
+    std::string out, line;
+    int segment = 0;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line[0] != '#' && segment++ >= firstLocal)
+            line = "file://" + folder + "/" + line;
+        out += line + "\n";
+    }
+    return out;
 }
 
 }  // namespace
@@ -241,6 +297,21 @@ StreamServer::StreamServer(StreamServerOptions options) : impl_(std::make_unique
     p.ServeLive("/audio.pls", &audio.liveMp3, "audio/mpeg", 0, {});
     p.ServeLive("/slow.mp3", &audio.liveMp3, "audio/mpeg", 0, {}, 0.7);
     p.ServeLive("/burst.mp3", &audio.liveMp3, "audio/mpeg", kBurstBytes, {});
+    p.server.Get("/trickle.mp3", [&p, &audio](const httplib::Request& req, httplib::Response& res) {
+        p.Count(req.path);
+        // One byte every two seconds: the connection stays alive, no sound ever comes.
+        const auto next = std::make_shared<Clock::time_point>(Clock::now());
+        res.set_content_provider("audio/mpeg", [&p, &audio, next](std::size_t offset,
+                                                                  httplib::DataSink& sink) {
+            while (Clock::now() < *next) {
+                if (p.stopping)
+                    return false;
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            *next += std::chrono::seconds(2);
+            return offset < audio.liveMp3.size() && sink.write(audio.liveMp3.data() + offset, 1);
+        });
+    });
     p.ServeLive("/drop.ogg", &audio.liveOgg, "audio/ogg", audio.liveOggHeaders, options.dropAfter);
     p.server.Get("/icy.mp3", [&p, &audio](const httplib::Request& req, httplib::Response& res) {
         p.Count(req.path);
@@ -271,6 +342,19 @@ StreamServer::StreamServer(StreamServerOptions options) : impl_(std::make_unique
     p.ServeText("/unsafe.pls", "audio/x-scpls",
                 "[playlist]\nFile1=file:///etc/passwd\nFile2=" + live + "\n");
     p.ServeText("/lying.mp3", "audio/mpeg", "[playlist]\nFile1=" + Url("/live.mp3") + "\n");
+
+    const std::string hlsType = "application/vnd.apple.mpegurl";
+    p.ServeText("/hls/index.m3u8", hlsType, audio.hlsIndex);
+    p.server.Get(R"(/hls/(segment\d{5}\.ts))", [&p, &audio](const httplib::Request& req,
+                                                            httplib::Response& res) {
+        p.Count(req.path);
+        res.set_content(ReadFile(audio.hlsFolder + "/" + req.matches[1].str()), "video/mp2t");
+    });
+    p.ServeText("/hls/local.m3u8", hlsType, WithLocalSegments(audio.hlsIndex, audio.hlsFolder, 0));
+    p.ServeText("/hls/mixed.m3u8", hlsType, WithLocalSegments(audio.hlsIndex, audio.hlsFolder, 2));
+    p.ServeText("/hls/master-local.m3u8", hlsType,
+                "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=128000,CODECS=\"mp4a.40.34\"\nfile://" +
+                    audio.hlsFolder + "/index.m3u8\n");
 
     p.thread = std::thread([&p] { p.server.listen_after_bind(); });
     while (!p.server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));

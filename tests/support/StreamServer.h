@@ -20,6 +20,12 @@
 //   /lying.mp3               a .pls playlist served under an audio name and type
 //   /slow.mp3                like /live.mp3 but at 70 % of real time: the sound must break up
 //   /burst.mp3               like /live.mp3 after an initial burst of 64 KB
+//   /trickle.mp3             answers at once, then sends one byte of MP3 every 2 s
+//   /hls/index.m3u8          an HTTP live stream (12 s of MP3 in MPEG-TS segments of 2 s,
+//                            made with hlssink2), its segments under /hls/segmentNNNNN.ts
+//   /hls/local.m3u8          the same index with every segment named as a local file://
+//   /hls/mixed.m3u8          two segments over HTTP, then local files
+//   /hls/master-local.m3u8   a variant list whose only variant is a local file
 //   anything else            404
 
 #include <chrono>
