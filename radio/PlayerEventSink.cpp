@@ -28,6 +28,18 @@ std::string& Buffer() {
     return text;
 }
 
+// The description as typed, cut short and without control characters.
+std::string ShownDescription(const std::string& text, std::size_t limit) {
+    std::string shown;
+    for (char c : text) {
+        if (shown.size() >= limit)
+            break;
+        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7f)
+            shown += c;
+    }
+    return shown;
+}
+
 }  // namespace
 
 const char* PlayStateText(int state) {
@@ -45,10 +57,17 @@ void PlayerEventSink::ResetStatusText() {
 }
 
 void PlayerEventSink::OnPlayStateChange(int state) {
+    using platform::media::PlayState;
     const char* text = PlayStateText(state);
     if (!text)
         return;
     Buffer() = text;
+    if (state == static_cast<int>(PlayState::Ready) && !failureReason_.empty())
+        Buffer() += " (" + failureReason_ + ")";
+    if (state == static_cast<int>(PlayState::Transitioning)) {
+        failureReason_.clear();
+        noSoundOutput_ = false;
+    }
     PlayerWindow* window = LivePlayerWindow();
     if (!window)
         return;
@@ -77,6 +96,25 @@ void PlayerEventSink::OnMediaChange(const platform::media::MediaItem& item) {
 
 void PlayerEventSink::OnError(long, const std::string&) {
     // Errors show up as the play state that follows them ("Fertig - Verbindungsfehler").
+}
+
+// A network failure keeps the plain "ready" text; a missing or unusable sound output says so.
+void PlayerEventSink::OnFailure(platform::media::FailureKind kind, const std::string& detail) {
+    using platform::media::FailureKind;
+    constexpr std::size_t kMaxShownDescription = 60;
+    noSoundOutput_ = kind != FailureKind::Connection;
+    switch (kind) {
+        case FailureKind::Connection:
+            failureReason_.clear();
+            break;
+        case FailureKind::NoAudioOutput:
+            failureReason_ = "keine Tonausgabe";
+            break;
+        case FailureKind::AudioOutputInvalid:
+            failureReason_ = "Tonausgabe \"" + ShownDescription(detail, kMaxShownDescription) +
+                             "\" ungültig (TUNELINK_AUDIO_SINK)";
+            break;
+    }
 }
 
 }  // namespace radio

@@ -22,6 +22,15 @@ class PlayerEventSink final : public platform::media::MediaPlayerEvents {
     void OnOpenStateChange(int state) override;
     void OnMediaChange(const platform::media::MediaItem& item) override;
     void OnError(long code, const std::string& description) override;
+    void OnFailure(platform::media::FailureKind kind, const std::string& detail) override;
+
+    // The last failure left nothing to hear because no sound output works; cleared when a
+    // new start begins.
+    bool NoSoundOutput() const { return noSoundOutput_; }
+
+  private:
+    std::string failureReason_;  // appended to the "ready" text
+    bool noSoundOutput_ = false;
 };
 
 }  // namespace radio

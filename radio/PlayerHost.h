@@ -43,7 +43,8 @@ class PlayerHost {
 
     bool IsCreated() const { return created_; }
     bool AutoStart() const { return autoStart_; }
-    bool IsPlaying() const { return playing_; }
+    // Not while the last start failed for want of a sound output: nothing can be heard.
+    bool IsPlaying() const { return playing_ && !sink_.NoSoundOutput(); }
     bool IsStopped() const { return stopped_; }
     bool IsMuted() const { return muted_; }
     bool IsPowerOn() const { return power_; }

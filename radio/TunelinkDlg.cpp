@@ -299,6 +299,7 @@ void TunelinkDlg::OnPlayerStatus(const std::string& text) {
     } else {
         savedStatus_ = text;
     }
+    emit StateChanged();  // a failed start is no longer "playing" on the desktop's controls
 }
 
 bool TunelinkDlg::SendStationsChanged() {

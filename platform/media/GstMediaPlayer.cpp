@@ -49,6 +49,22 @@ std::string SinkDescription(const GstPlayerOptions& options) {
     return fromEnvironment ? fromEnvironment : "";
 }
 
+// The desktop's output when `description` is empty. A description that does not parse gives
+// null and the reason, naming the description.
+GstElement* MakeAudioSink(const std::string& description, std::string* error) {
+    if (description.empty())
+        return gst_element_factory_make("autoaudiosink", nullptr);
+    GError* parseError = nullptr;
+    GstElement* sink = gst_parse_bin_from_description(description.c_str(), TRUE, &parseError);
+    if (!parseError)
+        return sink;
+    *error = "audio output \"" + description + "\": " + parseError->message;
+    g_error_free(parseError);
+    if (sink)
+        gst_object_unref(sink);
+    return nullptr;
+}
+
 struct MessageDeleter {
     void operator()(GstMessage* message) const { gst_message_unref(message); }
 };
@@ -83,6 +99,8 @@ struct Fetch {
 struct GstMediaPlayer::Impl {
     GstPlayerOptions options;
     GstElement* playbin = nullptr;
+    GstElement* audioSink = nullptr;   // held, to tell the output's errors from the stream's
+    std::string sinkDescriptionError;  // the output description did not parse: nothing plays
     std::unique_ptr<QObject> context = std::make_unique<QObject>();
     MediaPlayerEvents* events = nullptr;
 
@@ -124,6 +142,7 @@ struct GstMediaPlayer::Impl {
     void StartPipeline();
     void ResetPipeline();
     void Fail();
+    void FailWith(FailureKind kind, const std::string& detail);
     void Reconnect();
     void OnCandidateFailed(bool mayBePlaylist);
     void ArmStartDeadline();
@@ -145,6 +164,9 @@ struct GstMediaPlayer::Impl {
     void OnEndOfStream();
     void OnError(GstMessage* message);
     void OnSourceRefused();
+    bool IsFromAudioOutput(GstMessage* message) const;
+    void AttachAudioSink(GstElement* sink, bool automatic);
+    static void OnAutoSinkChildAdded(GstBin* bin, GstElement* child, gpointer self);
     void OnTags(GstMessage* message);
     bool SourceHasKnownLength() const;
     void SetPipelineState(GstState state);
@@ -162,6 +184,8 @@ GstMediaPlayer::Impl::~Impl() {
     context.reset();
     if (playbin)
         gst_object_unref(playbin);
+    if (audioSink)
+        gst_object_unref(audioSink);
 }
 
 void GstMediaPlayer::Impl::Post(std::function<void(MediaPlayerEvents&)> call) {
@@ -260,8 +284,14 @@ void GstMediaPlayer::Impl::SetPipelineState(GstState state) {
 }
 
 void GstMediaPlayer::Impl::Fail() {
+    FailWith(FailureKind::Connection, {});
+}
+
+void GstMediaPlayer::Impl::FailWith(FailureKind kind, const std::string& detail) {
     ResetPipeline();
+    pending.clear();
     phase = Phase::Failed;
+    Post([kind, detail](MediaPlayerEvents& e) { e.OnFailure(kind, detail); });
     EmitState(PlayState::Ready);
 }
 
@@ -288,8 +318,7 @@ void GstMediaPlayer::Impl::Reconnect() {
         reconnects = 0;
     ResetPipeline();
     if (reconnects >= options.maxReconnects) {
-        phase = Phase::Failed;
-        EmitState(PlayState::Ready);
+        FailWith(FailureKind::Connection, {});
         return;
     }
     const auto delay = options.firstReconnectDelay * (1 << std::min(reconnects, 10));
@@ -592,14 +621,57 @@ void GstMediaPlayer::Impl::OnError(GstMessage* message) {
         (error->domain == GST_STREAM_ERROR ||
          (error->domain == GST_CORE_ERROR && error->code == GST_CORE_ERROR_MISSING_PLUGIN));
     const bool refusedSource = IsRefusedSourceError(error);
+    const bool outputFailed = IsFromAudioOutput(message);
     if (error)
         g_error_free(error);
     g_free(debug);
     Post([code, description](MediaPlayerEvents& e) { e.OnError(code, description); });
-    if (refusedSource)
+    if (outputFailed && phase != Phase::Failed)
+        FailWith(FailureKind::NoAudioOutput, description);  // no other address would help
+    else if (refusedSource)
         OnSourceRefused();
     else if (phase == Phase::Starting || phase == Phase::Playing)
         OnCandidateFailed(mayBePlaylist);
+}
+
+bool GstMediaPlayer::Impl::IsFromAudioOutput(GstMessage* message) const {
+    GstObject* source = GST_MESSAGE_SRC(message);
+    return audioSink && source &&
+           (source == GST_OBJECT(audioSink) ||
+            gst_object_has_as_ancestor(source, GST_OBJECT(audioSink)));
+}
+
+void GstMediaPlayer::Impl::AttachAudioSink(GstElement* sink, bool automatic) {
+    audioSink = GST_ELEMENT(gst_object_ref_sink(sink));
+    g_object_set(playbin, "audio-sink", audioSink, nullptr);
+    if (GstPad* pad = gst_element_get_static_pad(audioSink, "sink")) {
+        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &Impl::OnSinkBuffer, this, nullptr);
+        gst_object_unref(pad);
+    }
+    // A sink named by the user is their choice, even a dummy one (tests use fakesink).
+    if (automatic)
+        g_signal_connect(audioSink, "element-added", G_CALLBACK(&Impl::OnAutoSinkChildAdded), this);
+}
+
+// The desktop's automatic output tries every kind of device and, finding none that opens,
+// quietly plays into a dummy. The radio must not claim to play then: nothing can be heard.
+void GstMediaPlayer::Impl::OnAutoSinkChildAdded(GstBin*, GstElement* child, gpointer data) {
+    auto* self = static_cast<Impl*>(data);
+    GstElementFactory* factory = gst_element_get_factory(child);
+    const bool dummy =
+        factory &&
+        std::string(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory))) == "fakesink";
+    if (!dummy)
+        return;
+    // Streaming thread: the decision is taken on the player's thread, for this connection only.
+    const unsigned generation = self->generation;
+    QMetaObject::invokeMethod(
+        self->context.get(),
+        [self, generation] {
+            if (generation == self->generation && self->phase != Phase::Failed)
+                self->FailWith(FailureKind::NoAudioOutput, "no sound device found");
+        },
+        Qt::QueuedConnection);
 }
 
 // The stream asked for a local file (or another non-network source) somewhere inside. It is
@@ -684,24 +756,11 @@ std::unique_ptr<GstMediaPlayer> GstMediaPlayer::Create(std::string* error,
             *error = "missing: " + missing;
         return nullptr;
     }
-    GstElement* sink = nullptr;
     const std::string description = SinkDescription(options);
-    if (description.empty()) {
-        sink = gst_element_factory_make("autoaudiosink", nullptr);
-    } else {
-        GError* parseError = nullptr;
-        sink = gst_parse_bin_from_description(description.c_str(), TRUE, &parseError);
-        if (parseError) {
-            if (error)
-                *error = "audio sink \"" + description + "\": " + parseError->message;
-            g_error_free(parseError);
-            if (sink)
-                gst_object_unref(sink);
-            return nullptr;
-        }
-    }
+    std::string descriptionError;
+    GstElement* sink = MakeAudioSink(description, &descriptionError);
     GstElement* playbin = gst_element_factory_make("playbin", nullptr);
-    if (!sink || !playbin) {
+    if ((!sink && descriptionError.empty()) || !playbin) {
         if (error)
             *error = "cannot create the playback pipeline";
         if (sink)
@@ -714,14 +773,13 @@ std::unique_ptr<GstMediaPlayer> GstMediaPlayer::Create(std::string* error,
     auto impl = std::make_unique<Impl>();
     impl->options = std::move(options);
     impl->playbin = GST_ELEMENT(gst_object_ref_sink(playbin));
+    impl->sinkDescriptionError = descriptionError;
     const gint64 prebufferNs =
         std::chrono::duration_cast<std::chrono::nanoseconds>(impl->options.prebuffer).count();
     g_object_set(playbin, "flags", kPlayFlagAudio | kPlayFlagSoftVolume, "buffer-duration",
-                 prebufferNs, "audio-sink", sink, nullptr);
-    if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
-        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &Impl::OnSinkBuffer, impl.get(), nullptr);
-        gst_object_unref(pad);
-    }
+                 prebufferNs, nullptr);
+    if (sink)
+        impl->AttachAudioSink(sink, description.empty());
     g_signal_connect(playbin, "source-setup",
                      G_CALLBACK(+[](GstElement*, GstElement* source, gpointer) {
                          if (g_object_class_find_property(G_OBJECT_GET_CLASS(source), "user-agent"))
@@ -752,11 +810,14 @@ void GstMediaPlayer::Open(const std::string& address) {
 
 bool GstMediaPlayer::Play() {
     Impl& p = *impl_;
+    if (!p.sinkDescriptionError.empty()) {
+        p.Post([error = p.sinkDescriptionError](MediaPlayerEvents& e) { e.OnError(0, error); });
+        p.FailWith(FailureKind::AudioOutputInvalid, SinkDescription(p.options));
+        return false;
+    }
     const auto address = NormaliseStreamAddress(p.opened);
     if (!address) {
-        p.ResetPipeline();
-        p.phase = Phase::Failed;
-        p.EmitState(PlayState::Ready);
+        p.FailWith(FailureKind::Connection, "not a network stream address");
         return false;
     }
     const bool busy = p.phase == Phase::Resolving || p.phase == Phase::Starting ||

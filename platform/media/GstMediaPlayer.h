@@ -23,14 +23,16 @@ struct GstPlayerOptions {
     std::chrono::milliseconds startDeadline{20000};
     // Audio held before sound starts (and regained after an underrun).
     std::chrono::milliseconds prebuffer{300};
-    // A GStreamer sink description; empty: $TUNELINK_AUDIO_SINK, else the desktop's sink.
+    // A GStreamer sink description; empty: $TUNELINK_AUDIO_SINK, else the desktop's sink
+    // (which fails with FailureKind::NoAudioOutput when it finds no real device).
     std::string audioSink;
 };
 
 class GstMediaPlayer final : public MediaPlayer {
   public:
     // Null, with the reason in `error`, when GStreamer cannot be initialised or lacks the
-    // plugins needed for audio over HTTP, or the audio sink description is unusable.
+    // plugins needed for audio over HTTP. An audio sink description that does not parse
+    // makes a player whose every Play() fails with FailureKind::AudioOutputInvalid.
     static std::unique_ptr<GstMediaPlayer> Create(std::string* error,
                                                   GstPlayerOptions options = {});
     // Initialises GStreamer once per process and checks the plugins; false with the names

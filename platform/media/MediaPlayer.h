@@ -37,6 +37,13 @@ enum class OpenState : int {
     MediaOpen = 13,
 };
 
+// Why the player gave up (PlayState::Ready): the listener is told which of these it was.
+enum class FailureKind : int {
+    Connection = 0,          // the address could not be reached or played
+    NoAudioOutput = 1,       // no sound device, or the output could not be opened
+    AudioOutputInvalid = 2,  // the configured output description names nothing usable
+};
+
 // What is known about the item being played. Attribute names follow the classic media
 // player's ("Title", "Author", "Name", "SourceURL", "Bitrate").
 struct MediaItem {
@@ -56,6 +63,9 @@ class MediaPlayerEvents {
     // The item changed or learned something new about itself (for example an ICY title).
     virtual void OnMediaChange(const MediaItem& item) = 0;
     virtual void OnError(long code, const std::string& description) = 0;
+    // Comes just before each PlayState::Ready. `detail` is for logs; for an unusable output
+    // description it is the description itself, so the listener can be told which.
+    virtual void OnFailure(FailureKind /*kind*/, const std::string& /*detail*/) {}
 };
 
 class MediaPlayer {

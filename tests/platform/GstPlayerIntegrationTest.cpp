@@ -26,6 +26,8 @@ struct Recorder final : MediaPlayerEvents {
     std::vector<std::string> titles;
     std::vector<int> openStates;
     int errors = 0;
+    std::vector<std::string> errorTexts;
+    std::vector<std::pair<FailureKind, std::string>> failures;
     void OnPlayStateChange(int state) override { states.push_back(state); }
     void OnOpenStateChange(int state) override { openStates.push_back(state); }
     void OnMediaChange(const MediaItem& item) override {
@@ -33,7 +35,13 @@ struct Recorder final : MediaPlayerEvents {
         if (title != item.attributes.end() && (titles.empty() || titles.back() != title->second))
             titles.push_back(title->second);
     }
-    void OnError(long, const std::string&) override { ++errors; }
+    void OnError(long, const std::string& text) override {
+        ++errors;
+        errorTexts.push_back(text);
+    }
+    void OnFailure(FailureKind kind, const std::string& detail) override {
+        failures.emplace_back(kind, detail);
+    }
     bool Saw(PlayState state) const {
         return std::count(states.begin(), states.end(), static_cast<int>(state)) > 0;
     }
@@ -344,10 +352,74 @@ TEST(NetworkSourceGuard, NonNetworkSourcesCannotStartButHttpCan) {
     EXPECT_FALSE(refused);
 }
 
-TEST_F(GstPlayerIntegration, AnUnusableAudioSinkIsReportedByCreate) {
+TEST_F(GstPlayerIntegration, AnUnusableAudioSinkDescriptionIsNamedOnPlay) {
+    auto player = Make(WithSink("nosuchsinkelement"));
+    ASSERT_TRUE(player) << "a bad output description leaves the radio running";
+    player->Open(server->Url("/live.mp3"));
+    EXPECT_FALSE(player->Play());
+    ASSERT_TRUE(WaitFor([&] { return events.Saw(PlayState::Ready); }, 2s));
+    EXPECT_EQ(events.states, std::vector<int>{static_cast<int>(PlayState::Ready)});
+    ASSERT_EQ(events.failures.size(), 1u);
+    EXPECT_EQ(events.failures[0].first, FailureKind::AudioOutputInvalid);
+    EXPECT_EQ(events.failures[0].second, "nosuchsinkelement");
+    ASSERT_FALSE(events.errorTexts.empty());
+    EXPECT_NE(events.errorTexts[0].find("nosuchsinkelement"), std::string::npos);
+}
+
+TEST_F(GstPlayerIntegration, AnOutputThatCannotOpenIsNotANetworkFailure) {
+    const int requestsBefore = server->RequestCount("/live.mp3");
+    auto player = Make(WithSink("wavenc ! filesink location=/nonexistent-folder/out.wav"));
+    player->Open(server->Url("/live.mp3"));
+    ASSERT_TRUE(player->Play());
+    ASSERT_TRUE(WaitFor([&] { return events.Saw(PlayState::Ready); }, 10s))
+        << Describe(events.states);
+    EXPECT_FALSE(events.Saw(PlayState::Playing));
+    ASSERT_FALSE(events.failures.empty());
+    EXPECT_EQ(events.failures.back().first, FailureKind::NoAudioOutput);
+    EXPECT_LE(server->RequestCount("/live.mp3") - requestsBefore, 1)
+        << "another try at the address would not help the output";
+}
+
+// True when the desktop's automatic output would find a real device here.
+bool HasRealSoundDevice() {
+    GstElement* sink = gst_element_factory_make("autoaudiosink", nullptr);
+    gst_object_ref_sink(sink);
+    gst_element_set_state(sink, GST_STATE_READY);
+    bool real = false;
+    GstIterator* children = gst_bin_iterate_elements(GST_BIN(sink));
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(children, &item) == GST_ITERATOR_OK) {
+        GstElementFactory* factory =
+            gst_element_get_factory(GST_ELEMENT(g_value_get_object(&item)));
+        real = real ||
+               (factory && std::string(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory))) !=
+                               "fakesink");
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(children);
+    gst_element_set_state(sink, GST_STATE_NULL);
+    gst_object_unref(sink);
+    return real;
+}
+
+TEST_F(GstPlayerIntegration, NoSoundDeviceIsReportedInsteadOfPlayingIntoNothing) {
+    // No sound server answers here; the machine may still have a sound card.
+    qputenv("PULSE_SERVER", "unix:/nonexistent/pulse/native");
+    qunsetenv("TUNELINK_AUDIO_SINK");
+    if (HasRealSoundDevice())
+        GTEST_SKIP() << "this machine has a sound device the automatic output can open";
     std::string error;
-    EXPECT_FALSE(GstMediaPlayer::Create(&error, WithSink("nosuchsinkelement")));
-    EXPECT_NE(error.find("nosuchsinkelement"), std::string::npos) << error;
+    auto player = GstMediaPlayer::Create(&error, {});
+    ASSERT_TRUE(player) << error;
+    player->SetEvents(&events);
+    player->Open(server->Url("/live.mp3"));
+    ASSERT_TRUE(player->Play());
+    ASSERT_TRUE(WaitFor([&] { return events.Saw(PlayState::Ready); }, 10s))
+        << Describe(events.states);
+    EXPECT_FALSE(events.Saw(PlayState::Playing)) << Describe(events.states);
+    ASSERT_FALSE(events.failures.empty());
+    EXPECT_EQ(events.failures.back().first, FailureKind::NoAudioOutput);
 }
 
 // --- sound ----------------------------------------------------------------------------

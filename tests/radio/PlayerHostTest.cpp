@@ -100,6 +100,33 @@ TEST_F(PlayerHostTest, APlayRefusedAtOnceLeavesThePowerAsItWas) {
     EXPECT_TRUE(host->IsStopped());
 }
 
+TEST_F(PlayerHostTest, AMissingSoundOutputIsToldApartFromANetworkFailure) {
+    using platform::media::FailureKind;
+    using platform::media::PlayState;
+    const auto ready = static_cast<int>(PlayState::Ready);
+    host->Play();
+    player->events->OnFailure(FailureKind::Connection, "");
+    player->events->OnPlayStateChange(ready);
+    EXPECT_EQ(window.received.back(), "status:Fertig - Verbindungsfehler");
+
+    player->events->OnPlayStateChange(static_cast<int>(PlayState::Transitioning));
+    player->events->OnFailure(FailureKind::NoAudioOutput, "no sound device found");
+    player->events->OnPlayStateChange(ready);
+    EXPECT_EQ(window.received.back(), "status:Fertig - Verbindungsfehler (keine Tonausgabe)");
+    EXPECT_FALSE(host->IsPlaying()) << "nothing can be heard: not playing, on the bus either";
+
+    // The next start forgets the reason.
+    host->Play();
+    player->events->OnPlayStateChange(static_cast<int>(PlayState::Transitioning));
+    EXPECT_TRUE(host->IsPlaying());
+    player->events->OnFailure(FailureKind::AudioOutputInvalid, "nosuchsink\x1b[2J ! x");
+    player->events->OnPlayStateChange(ready);
+    EXPECT_EQ(window.received.back(),
+              "status:Fertig - Verbindungsfehler (Tonausgabe \"nosuchsink[2J ! x\" ungültig "
+              "(TUNELINK_AUDIO_SINK))");
+    EXPECT_FALSE(host->IsPlaying());
+}
+
 TEST_F(PlayerHostTest, PlayAndStopUnmuteFirst) {
     host->ToggleMute();
     EXPECT_TRUE(host->IsMuted());
