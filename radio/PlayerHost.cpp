@@ -51,6 +51,7 @@ bool PlayerHost::Create(PlayerWindow* window) {
 }
 
 void PlayerHost::Open(const std::string& address) {
+    opened_ = address;
     if (player_)
         player_->Open(address);
 }

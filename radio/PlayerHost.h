@@ -31,6 +31,8 @@ class PlayerHost {
     bool Create(PlayerWindow* window);
     // Remembers the address the next Play() plays, exactly as the station table holds it.
     void Open(const std::string& address);
+    // The address last given to Open().
+    const std::string& OpenedAddress() const { return opened_; }
     void Play();
     void Stop();
     void ToggleMute();
@@ -64,6 +66,7 @@ class PlayerHost {
 
     PlayerFactory factory_;
     std::unique_ptr<platform::media::MediaPlayer> player_;
+    std::string opened_;
     PlayerEventSink sink_;
     bool created_ = false;
     bool autoStart_ = false;

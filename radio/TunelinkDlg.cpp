@@ -185,6 +185,10 @@ void TunelinkDlg::OnCommand(int id) {
                 RefreshButtons();
                 break;
             case cmd::kPlay:
+                if (SoundsNow(stations_.current)) {
+                    ShowSoundingStation();
+                    break;
+                }
                 streamTitle_.clear();
                 player_.Open(stations_.address[static_cast<std::size_t>(stations_.current)]);
                 player_.Play();
@@ -197,6 +201,7 @@ void TunelinkDlg::OnCommand(int id) {
                 TogglePower();
                 break;
             case cmd::kNowPlaying:
+                sounding_ = true;
                 nowPlayingTimer_.start();
                 break;
             case cmd::kVolumeDrag:
@@ -240,7 +245,10 @@ void TunelinkDlg::OpenWebSite() {
 
 void TunelinkDlg::ChooseStation(int slot) {
     const auto i = static_cast<std::size_t>(slot);
-    if (!stations_.address[i].empty() || slot < 28) {
+    if (SoundsNow(slot)) {
+        ShowSoundingStation();
+    } else if (!stations_.address[i].empty() || slot < 28) {
+        sounding_ = false;
         switching_ = true;
         switchTimer_.start();
         stations_.current = slot;
@@ -252,6 +260,21 @@ void TunelinkDlg::ChooseStation(int slot) {
     } else {
         EditFavorite(slot - 28);
     }
+}
+
+// The player carries on with an address it already plays and reports nothing new, so no
+// "Spielt" would ever end a switch begun for it.
+bool TunelinkDlg::SoundsNow(int slot) const {
+    const auto i = static_cast<std::size_t>(slot);
+    return sounding_ && player_.IsPlaying() && slot == stations_.current &&
+           !stations_.address[i].empty() && player_.OpenedAddress() == stations_.address[i];
+}
+
+// What a finished switch shows: the station (and its song), with the dial free to preview.
+void TunelinkDlg::ShowSoundingStation() {
+    switchTimer_.stop();
+    OnNowPlayingTimer();
+    RefreshButtons();
 }
 
 void TunelinkDlg::EditFavorite(int userSlot) {
@@ -294,6 +317,7 @@ void TunelinkDlg::TogglePower() {
 
 void TunelinkDlg::OnPlayerStatus(const std::string& text) {
     qCInfo(lcPlayer, "%s", text.c_str());
+    sounding_ = false;  // a "Spielt" is followed by the now-playing command, which sets it
     if (!previewActive_ || switching_) {
         SetStatusText(text);
     } else {

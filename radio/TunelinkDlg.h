@@ -106,6 +106,8 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
     void SetUpTimers();
     void SetUpHint();
     void ChooseStation(int slot);
+    bool SoundsNow(int slot) const;
+    void ShowSoundingStation();
     void Preview(int slot);
     void EndPreviewIfLeft();
     void ToggleMute();
@@ -139,6 +141,7 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
     std::string savedStatus_;
     std::string streamTitle_;
     bool switching_ = false;
+    bool sounding_ = false;  // the player reached "Spielt" and has reported nothing since
     bool previewActive_ = false;
     bool hover_ = false;
     bool volumeDrag_ = false;

@@ -392,3 +392,52 @@ TEST_F(RadioWindowTest, StreamTitlesFollowTheStationNameOnceItPlaysUndisturbed) 
     player_->RaiseTitle("Third Song");
     EXPECT_EQ(w.StatusText(), w.Stations().name[7]);
 }
+
+// The player carries on with an address it already plays and reports nothing new: the
+// window must not wait for a "Spielt" that never comes.
+TEST_F(RadioWindowTest, ReChoosingThePlayingStationKeepsItPlayingAndThePreviewAlive) {
+    auto& w = Open();
+    Click(SectorCentre(5));
+    player_->RaiseState(PlayState::Playing);
+    player_->RaiseTitle("Song");
+    QTest::qWait(1150);
+    ASSERT_FALSE(w.Switching());
+
+    Click(SectorCentre(5));  // the same sector again
+    EXPECT_FALSE(w.Switching());
+    EXPECT_FALSE(w.Timer(2).isActive());
+    EXPECT_EQ(player_->plays, 1);  // not restarted
+    EXPECT_TRUE(w.Player().IsPlaying());
+    EXPECT_EQ(w.StatusText(), w.Stations().name[4] + " - Song");
+    Move(SectorCentre(9));  // the dial previews at once
+    EXPECT_TRUE(w.PreviewActive());
+    EXPECT_EQ(w.StatusText(), w.Stations().name[8]);
+    Move(QPoint(50, 50));
+    Move(QPoint(52, 50));
+    EXPECT_EQ(w.StatusText(), w.Stations().name[4] + " - Song");
+
+    w.OnCommand(114);  // Play on it: the song stays
+    EXPECT_EQ(player_->plays, 1);
+    EXPECT_EQ(w.StreamTitle(), "Song");
+    EXPECT_EQ(w.StatusText(), w.Stations().name[4] + " - Song");
+}
+
+TEST_F(RadioWindowTest, ReChoosingAStationThatIsNotSoundingStartsItAgain) {
+    auto& w = Open();
+    Click(SectorCentre(5));
+    Click(SectorCentre(5));  // still connecting: the first Play's "Spielt" will end the switch
+    EXPECT_EQ(player_->plays, 2);
+    EXPECT_TRUE(w.Switching());
+
+    player_->RaiseState(PlayState::Playing);
+    QTest::qWait(1150);
+    player_->RaiseState(PlayState::Ready);  // the stream failed since
+    Click(SectorCentre(5));
+    EXPECT_EQ(player_->plays, 3);
+    EXPECT_TRUE(w.Switching());
+
+    player_->RaiseState(PlayState::Playing);
+    w.OnCommand(113);  // stopped: Play starts it again
+    w.OnCommand(114);
+    EXPECT_EQ(player_->plays, 4);
+}
