@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QProcess>
 #include <QStyle>
 
 #include <cstdio>
@@ -31,17 +30,27 @@ Colours& SharedColours() {
 std::mutex g_openerMutex;
 CHyperLinkThread::Opener g_opener;
 
-// ShellExecute-style results: above 32 is success.
-int OpenWithDesktop(const std::string& url, const std::string& program) {
-    if (!program.empty()) {
-        return QProcess::startDetached(QString::fromStdString(program),
-                                       {QString::fromStdString(url)})
-                   ? 33
-                   : 2;
+// ShellExecute-style results: above 32 is success, else the code of the failure text.
+int ResultCode(platform::shell::OpenResult result) {
+    using platform::shell::OpenResult;
+    switch (result) {
+        case OpenResult::Opened:
+            return 33;
+        case OpenResult::NotFound:
+        case OpenResult::Refused:
+            return 2;
+        case OpenResult::AccessDenied:
+            return 5;
+        case OpenResult::OutOfResources:
+            return 0;
+        case OpenResult::NoHandler:
+            break;
     }
-    if (!platform::shell::IsOpenableUrl(url))
-        return 2;
-    return platform::shell::OpenUrl(url) ? 33 : 31;
+    return 31;
+}
+
+int OpenWithDesktop(const std::string& url, const std::string& program) {
+    return ResultCode(platform::shell::OpenUrlAndWait(url, program));
 }
 }  // namespace
 
@@ -121,9 +130,17 @@ void CHyperLink::SetOver(bool over) {
     if (over) {
         grabMouse();
     } else {
-        releaseMouse();
+        EndGrab();
     }
     update();
+}
+
+// A grab left behind would hold the whole desktop's pointer: the browser that a click
+// opens could not be clicked. Whenever the link stops being what the user points at
+// (focus gone, hidden, button released) the grab ends; the next move over it grabs again.
+void CHyperLink::EndGrab() {
+    if (QWidget::mouseGrabber() == this)
+        releaseMouse();
 }
 
 void CHyperLink::mouseMoveEvent(QMouseEvent* event) {
@@ -148,10 +165,13 @@ void CHyperLink::mousePressEvent(QMouseEvent* event) {
 }
 
 void CHyperLink::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && active_ && !(style_ & HLF_FOLLOWONDOWN) &&
-        rect().contains(event->position().toPoint())) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    // Released before the link opens: the opener's window must find the pointer free. The
+    // next move over the link makes it the pointed-at link again.
+    SetOver(false);
+    if (active_ && !(style_ & HLF_FOLLOWONDOWN) && rect().contains(event->position().toPoint()))
         FollowLink();
-    }
 }
 
 void CHyperLink::keyPressEvent(QKeyEvent* event) {
@@ -171,8 +191,15 @@ void CHyperLink::focusInEvent(QFocusEvent* event) {
 void CHyperLink::focusOutEvent(QFocusEvent* event) {
     over_ = false;
     active_ = false;
+    EndGrab();
     update();
     QLabel::focusOutEvent(event);
+}
+
+void CHyperLink::hideEvent(QHideEvent* event) {
+    over_ = false;
+    EndGrab();
+    QLabel::hideEvent(event);
 }
 
 void CHyperLink::paintEvent(QPaintEvent*) {

@@ -47,11 +47,13 @@ class CHyperLink : public QLabel {
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
   private:
     void AutoSize();
     void SetOver(bool over);
+    void EndGrab();
 
     std::string url_;
     int style_ = HLF_UNDERLINE | HLF_AUTOSIZE | HLF_FOCUSONCLICK;

@@ -1,3 +1,4 @@
+#include "tests/support/FakeOpener.h"
 #include "ui/HyperLink.h"
 #include "util/MessageBox.h"
 
@@ -92,4 +93,62 @@ TEST(HyperLink, HoverAndActiveColours) {
     EXPECT_EQ(link->CurrentColour(), QColor(Qt::white));
     CHyperLink::SetColours(QColor(0, 0, 255), QColor(0, 128, 128), QColor(128, 0, 128),
                            QColor(255, 0, 0));
+}
+
+// The link grabs the mouse while it is pointed at; anything that takes the user elsewhere
+// must give the pointer back, or the desktop's other windows cannot be clicked.
+TEST(HyperLink, PointerGrabEndsWhenAnotherWindowTakesTheFocus) {
+    QWidget parent;
+    auto* link = new CHyperLink(&parent, "link");
+    parent.resize(300, 200);
+    parent.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&parent));
+    link->setFocus();
+    QTest::mouseMove(link, QPoint(2, 2));
+    ASSERT_EQ(QWidget::mouseGrabber(), link);
+
+    QWidget other;
+    other.setFocusPolicy(Qt::StrongFocus);
+    other.resize(200, 100);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_FALSE(link->hasFocus());
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    EXPECT_FALSE(link->Over());
+}
+
+TEST(HyperLink, PointerGrabEndsWhenHiddenOrTheButtonIsReleased) {
+    OpenerScope scope(42);
+    QWidget parent;
+    auto* link = new CHyperLink(&parent, "https://grab.example/");
+    parent.resize(300, 200);
+    parent.show();
+    QTest::mouseMove(link, QPoint(2, 2));
+    ASSERT_EQ(QWidget::mouseGrabber(), link);
+    QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return scope.OpenedCount() == 1; }, 2000));
+
+    QTest::mouseMove(&parent, QPoint(250, 150));
+    QTest::mouseMove(link, QPoint(3, 3));  // pointed at again: grabbed again
+    ASSERT_EQ(QWidget::mouseGrabber(), link);
+    link->hide();
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    EXPECT_FALSE(link->Over());
+}
+
+// With no browser, the desktop's opener starts and then fails: that is a failure to open.
+TEST(HyperLink, AnOpenerThatFailsGivesTheNoApplicationMessage) {
+    testsupport::FakeOpener opener("echo 'xdg-open: no method available' >&2; exit 3");
+    ASSERT_TRUE(opener.Ready());
+    std::vector<std::string> messages;
+    const auto previous = util::InstallMessagePresenter([&](const util::MessageRequest& r) {
+        messages.push_back(r.text);
+        return util::MessageResult::Ok;
+    });
+    EXPECT_EQ(CHyperLinkThread::Run("https://www.example.org/"), 31);
+    util::InstallMessagePresenter(previous);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], CHyperLinkThread::FailureText(31));
 }
