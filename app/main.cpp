@@ -1,7 +1,11 @@
+#include "app/ExitRequest.h"
+#include "app/QuietLogging.h"
 #include "app/StartupShortcut.h"
 #include "app/TunelinkApp.h"
+#include "platform/dbus/SessionBus.h"
 #include "platform/system/Memory.h"
 #include "platform/system/PlatformChoice.h"
+#include "platform/system/TerminationSignals.h"
 #include "radio/MprisBridge.h"
 #include "radio/TunelinkDlg.h"
 #include "ui/QtMessagePresenter.h"
@@ -24,26 +28,36 @@ int main(int argc, char** argv) {
     }
     if (!choice.platform.empty())
         setenv("QT_QPA_PLATFORM", choice.platform.c_str(), 1);
+    const bool sessionBus = platform::dbus::SettleSessionBus();
 
     QApplication qapp(argc, argv);
+    app::QuietLoggingByDefault();
     QApplication::setApplicationName(QStringLiteral("tunelink"));
     QApplication::setApplicationDisplayName(QString::fromUtf8(util::kProductTitle));
     QApplication::setDesktopFileName(QStringLiteral("tunelink"));
     if (!choice.note.empty())
         qCInfo(lcApp, "%s", choice.note.c_str());
     ui::InstallQtMessagePresenter();
+    platform::TerminationSignals endRequests;
 
     TunelinkApp app;
-    return app.Run([] {
+    return app.Run([&endRequests, sessionBus] {
         radio::TunelinkDlg::Options options;
         options.startupEntryExists = [] { return app::ShortcutExists(); };
         options.toggleStartupEntry = [] { app::ToggleStartupShortcut(); };
         radio::TunelinkDlg window(std::move(options));
         if (!window.Initialise())
             return;
+        QObject::connect(&endRequests, &platform::TerminationSignals::terminationRequested, &window,
+                         [&window] { app::CloseLikeExit(window); });
+        if (endRequests.Requested())  // arrived while the window was being built
+            app::CloseLikeExit(window);
         radio::MprisBridge mpris(window);
-        if (!mpris.Start())
-            qCInfo(lcApp, "no session bus: media keys are not available");
+        if (!sessionBus) {
+            qCWarning(lcApp, "no session bus: media keys are not available");
+        } else if (!mpris.Start()) {
+            qCWarning(lcApp, "the session bus refused the radio: media keys are not available");
+        }
         window.exec();
     });
 }
