@@ -23,6 +23,7 @@ QProcessEnvironment IsolatedEnvironment(const QTemporaryDir& home) {
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("TUNELINK_AUDIO_SINK", "fakesink sync=true");
     env.insert("TUNELINK_CATALOGUE_URL", "http://127.0.0.1:9/none.xml");
+    env.insert("QT_LOGGING_RULES", "tunelink.message=true");  // message boxes are logged
     return env;
 }
 }  // namespace
@@ -83,4 +84,42 @@ TEST(StartUp, WithoutAnyDisplayItSaysHowToRunIt) {
     EXPECT_TRUE(output.contains("no display was found")) << output.toStdString();
     EXPECT_TRUE(output.contains("Xvfb"));
     EXPECT_FALSE(output.contains("qt.qpa"));  // no toolkit error
+}
+
+// A display named in the environment that does not answer (a session that ended, a
+// forwarded display that went away) is no display: the same message, no abort.
+TEST(StartUp, AStaleDisplayGetsTheSameMessage) {
+    if (!std::filesystem::exists(ProgramPath().toStdString()))
+        GTEST_SKIP() << "program not built";
+    int unused = 4700;
+    while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(unused))) ++unused;
+    const QString deadX = ":" + QString::number(unused);
+    struct Case {
+        QString platform, display, wayland;
+    };
+    for (const Case& c : {Case{"", deadX, ""}, Case{"", "", "wayland-stale"},
+                          Case{"", deadX, "wayland-stale"}, Case{"xcb", deadX, ""}}) {
+        QTemporaryDir home;
+        QProcessEnvironment env = IsolatedEnvironment(home);
+        env.remove("QT_QPA_PLATFORM");
+        if (!c.platform.isEmpty())
+            env.insert("QT_QPA_PLATFORM", c.platform);
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        if (!c.display.isEmpty())
+            env.insert("DISPLAY", c.display);
+        if (!c.wayland.isEmpty())
+            env.insert("WAYLAND_DISPLAY", c.wayland);
+        QProcess radio;
+        radio.setProcessEnvironment(env);
+        radio.setProcessChannelMode(QProcess::MergedChannels);
+        radio.start(ProgramPath(), {});
+        ASSERT_TRUE(radio.waitForFinished(10000));
+        const QByteArray output = radio.readAll();
+        const std::string label = (c.platform + "|" + c.display + "|" + c.wayland).toStdString();
+        EXPECT_EQ(radio.exitStatus(), QProcess::NormalExit) << label << output.toStdString();
+        EXPECT_EQ(radio.exitCode(), 1) << label;
+        EXPECT_TRUE(output.contains("no display was found")) << label << output.toStdString();
+        EXPECT_FALSE(output.contains("Reinstalling")) << label;
+    }
 }

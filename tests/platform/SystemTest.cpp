@@ -64,3 +64,48 @@ TEST(PlatformChoice, PrefersX11AndExplainsTheRest) {
     c = platform::ChoosePlatform("", "", "");
     EXPECT_TRUE(c.noDisplay);
 }
+
+TEST(PlatformChoice, AnExplicitPlatformThatCannotWorkIsNoDisplay) {
+    EXPECT_TRUE(platform::ChoosePlatform("xcb", "", "").noDisplay);
+    EXPECT_TRUE(platform::ChoosePlatform("wayland", ":0", "").noDisplay);
+    EXPECT_TRUE(platform::ChoosePlatform("wayland-egl;xcb", "", "").noDisplay);
+    EXPECT_FALSE(platform::ChoosePlatform("wayland;xcb", ":0", "").noDisplay);
+    EXPECT_FALSE(platform::ChoosePlatform("xcb:nograb", ":0", "").noDisplay);
+    EXPECT_FALSE(platform::ChoosePlatform("minimal", "", "").noDisplay);
+}
+
+#include <QTemporaryDir>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+
+TEST(PlatformChoice, DisplaysThatDoNotAnswerAreNone) {
+    int unused = 4700;
+    while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(unused))) ++unused;
+    EXPECT_FALSE(platform::X11DisplayAnswers(":" + std::to_string(unused)));
+    EXPECT_FALSE(platform::X11DisplayAnswers(""));
+
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    const std::string dir = runtime.path().toStdString();
+    EXPECT_FALSE(platform::WaylandDisplayAnswers("wayland-0", dir));
+    EXPECT_FALSE(platform::WaylandDisplayAnswers("wayland-0", ""));
+
+    // A socket that listens answers; the same name after its compositor went does not.
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = dir + "/wayland-1";
+    std::strcpy(address.sun_path, path.c_str());
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(fd, 1), 0);
+    EXPECT_TRUE(platform::WaylandDisplayAnswers("wayland-1", dir));
+    EXPECT_TRUE(platform::WaylandDisplayAnswers(path, ""));
+    close(fd);
+    EXPECT_FALSE(platform::WaylandDisplayAnswers("wayland-1", dir));  // stale socket file
+}
