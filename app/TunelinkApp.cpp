@@ -67,6 +67,12 @@ void TunelinkApp::SetWorkingFolderToProgramFolder() {
 
 void TunelinkApp::SetUpSettingsRoot() {
     settings_ = std::make_unique<SettingsStore>(util::GetAppName());
+    settings_->SetFailureReporter([](const std::string& path, const std::string& reason) {
+        std::fprintf(stderr, "tunelink: settings cannot be saved: %s: %s\n", path.c_str(),
+                     reason.c_str());
+        util::ShowMessage({SettingsStore::CannotSaveText(path, reason), util::kProductTitle,
+                           util::MessageIcon::Warning, util::MessageButtons::Ok});
+    });
     util::InstallProfile(settings_.get());
 }
 

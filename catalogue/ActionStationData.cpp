@@ -1,6 +1,5 @@
 #include "catalogue/ActionStationData.h"
 
-#include "catalogue/CacheFile.h"
 #include "catalogue/StationData.h"
 #include "catalogue/StationsChangedSink.h"
 #include "catalogue/UpdateSchedule.h"
@@ -9,6 +8,7 @@
 #include "util/Profile.h"
 #include "util/io/Exception.h"
 #include "util/io/Files.h"
+#include "util/io/ReplaceFile.h"
 #include "util/xml/Xml2.h"
 
 #include <unistd.h>
@@ -47,11 +47,10 @@ std::string CActionStationData::AgentText() {
     return std::string("User-Agent: Torvane/1.0 (") + util::kWebSiteHost + ")";
 }
 
+// Data never goes beside the program, even where its folder is writable (a build tree, or
+// an installed radio run as root): the cache is the user's, in the user's cache folder.
 std::string CActionStationData::DefaultCachePath() {
-    const std::string programFolder = util::GetProgramFolder();
-    const std::string folder =
-        util::IsFolderUnusable(programFolder) ? util::GetTempFolder() : programFolder + "/";
-    return folder + kCacheFileName;
+    return util::GetTempFolder() + kCacheFileName;
 }
 
 CActionStationData::CActionStationData(StationsChangedSink* sink, std::string cachePath,
@@ -69,6 +68,8 @@ CActionStationData::~CActionStationData() {
 }
 
 bool CActionStationData::LoadCachedStations(CStationData& table) {
+    // A write cut off by a crash or a kill leaves its temporary file; nobody else will.
+    util::RemoveLeftoverTemporaries(cachePath_);
     if (LoadCachedDocument()) {
         FillStationTable(table);
         return true;
@@ -184,7 +185,7 @@ bool CActionStationData::SaveDocument() const {
             return false;
         text = documentText_;
     }
-    return WriteFileReplacing(cachePath_, text);
+    return util::WriteFileReplacing(cachePath_, text);
 }
 
 const util::XML2_Element* CActionStationData::Document() const {

@@ -41,7 +41,7 @@ class CActionStationData {
     static std::string CatalogueAddress();
     // "User-Agent: Torvane/1.0 (<web site host>)"
     static std::string AgentText();
-    // Beside the program when its folder is usable, else in the per-user temporary folder.
+    // In the per-user cache folder, `$XDG_CACHE_HOME/tunelink/`.
     static std::string DefaultCachePath();
 
     // sink may be null: a completed download then changes nothing.
@@ -56,7 +56,8 @@ class CActionStationData {
     const std::string& Address() const { return address_; }
 
     // The window's start-up step: the cached document fills the table, or a cache that
-    // cannot be used is deleted. True when the table was filled.
+    // cannot be used is deleted; what a cut-off write left behind goes too. True when the
+    // table was filled.
     bool LoadCachedStations(CStationData& table);
 
     // True when a document (possibly the empty one) is now held. A missing cache gives an

@@ -1,12 +1,15 @@
 #include "platform/shell/Autostart.h"
 
+#include "util/io/ReplaceFile.h"
+
+#include <unistd.h>
 #include <QByteArray>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QString>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 
 namespace platform::shell {
@@ -115,21 +118,16 @@ bool CreateAutostartEntry(const std::string& entryPath, const std::string& progr
     const QString path = QString::fromStdString(entryPath);
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const std::string text = DesktopEntryText(programPath, name, comment);
-    file.write(text.data(), static_cast<qint64>(text.size()));
-    return file.commit();
+    // A link at the entry's place is replaced by the entry, never written through: it could
+    // point anywhere, and would make the radio create or overwrite that file.
+    return util::WriteFileReplacing(entryPath, DesktopEntryText(programPath, name, comment));
 }
 
 bool RemoveAutostartEntry(const std::string& entryPath) {
     if (entryPath.empty())
         return false;
-    const QString path = QString::fromStdString(entryPath);
-    if (!QFileInfo::exists(path))
-        return true;
-    return QFile::remove(path);
+    // The entry itself goes, be it a file or a link (dangling or not), never a link's target.
+    return ::unlink(entryPath.c_str()) == 0 || errno == ENOENT;
 }
 
 bool AutostartEntryExists(const std::string& entryPath) {

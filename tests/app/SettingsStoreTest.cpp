@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -52,5 +53,118 @@ TEST(SettingsStore, HandEditedValuesAreChecked) {
     EXPECT_EQ(store->GetInt("CTunelinkDlg", "LastStation", 0), 0);
     EXPECT_EQ(store->GetInt("CTunelinkDlg", "iKnowsRightClick", 3), 2);
     EXPECT_EQ(store->GetText("CStationData", "1", ""), "http://x.example/a, http://y.example/b");
+    std::filesystem::remove_all(dir);
+}
+
+#include "util/io/ReplaceFile.h"
+
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <cerrno>
+
+namespace {
+std::string ReadWhole(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+// Files of this process cannot grow past `bytes`: writes beyond fail with EFBIG, the way a
+// nearly full disk fails them with ENOSPC, and no privileges are needed.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        signal(SIGXFSZ, oldHandler_);
+    }
+
+  private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+// Writes half of what it is given, then reports a full disk.
+long HalfThenFull(int fd, const void* data, unsigned long size) {
+    if (size > 1) {
+        const long done = ::write(fd, data, size / 2);
+        if (done > 0)
+            return done;
+    }
+    errno = ENOSPC;
+    return -1;
+}
+
+std::vector<std::string> Entries(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+}  // namespace
+
+TEST(SettingsStore, AFullDiskNeverShortensTheFileAndIsReportedOnce) {
+    const auto dir = TempDir("tl-cfg-full-");
+    const auto path = dir / "tunelink.conf";
+    auto store = SettingsStore::AtPath(path.string());
+    store->WriteText("CStationData", "1", "http://favourite.example/one");
+    store->WriteInt("CBuddyboxDlg", "WndX", 600);
+    store->WriteInt("CBuddyboxDlg", "TopMost", 0);
+    const std::string before = ReadWhole(path);
+    ASSERT_GT(before.size(), 64u);
+    std::vector<std::string> reports;
+    store->SetFailureReporter([&](const std::string& file, const std::string& reason) {
+        reports.push_back(file + ": " + reason);
+    });
+
+    {
+        FileSizeLimit nearlyFull(32);
+        store->WriteInt("CBuddyboxDlg", "TopMost", 1);
+        store->WriteText("CStationData", "2", "http://favourite.example/two");
+    }
+    EXPECT_EQ(ReadWhole(path), before);
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{"tunelink.conf"});  // nothing left over
+    EXPECT_EQ(store->GetInt("CBuddyboxDlg", "TopMost", 5), 0);           // keeps its earlier value
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find(path.string()), std::string::npos);
+
+    util::SetWriteFunctionForTests(&HalfThenFull);  // Qt's text is fine, the final copy fails
+    store->WriteInt("CBuddyboxDlg", "TopMost", 1);
+    util::SetWriteFunctionForTests(nullptr);
+    EXPECT_EQ(ReadWhole(path), before);
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{"tunelink.conf"});
+    EXPECT_EQ(reports.size(), 1u);  // told once
+
+    store->WriteInt("CBuddyboxDlg", "TopMost", 1);  // space again
+    auto again = SettingsStore::AtPath(path.string());
+    EXPECT_EQ(again->GetInt("CBuddyboxDlg", "TopMost", 0), 1);
+    EXPECT_EQ(again->GetInt("CBuddyboxDlg", "WndX", 0), 600);
+    EXPECT_EQ(again->GetText("CStationData", "1", ""), "http://favourite.example/one");
+    std::filesystem::remove_all(dir);
+}
+
+TEST(SettingsStore, ValuesSurviveTheRewriteIncludingOnesWeDoNotKnow) {
+    const auto dir = TempDir("tl-cfg-keep-");
+    const auto path = dir / "tunelink.conf";
+    std::ofstream(path) << "[Other]\nlist=a, b\nquoted=\"x;y=z\"\n[CTunelinkDlg]\niVolume=80\n";
+    auto store = SettingsStore::AtPath(path.string());
+    store->WriteText("CStationData", "3", " spaced ; \"odd\" = text, with \\ and ümlaut ");
+    auto again = SettingsStore::AtPath(path.string());
+    EXPECT_EQ(again->GetText("Other", "list", ""), "a, b");
+    EXPECT_EQ(again->GetText("Other", "quoted", ""), "x;y=z");
+    EXPECT_EQ(again->GetInt("CTunelinkDlg", "iVolume", 50), 80);
+    EXPECT_EQ(again->GetText("CStationData", "3", ""),
+              " spaced ; \"odd\" = text, with \\ and ümlaut ");
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);  // favourites and places are the user's own
     std::filesystem::remove_all(dir);
 }

@@ -110,3 +110,21 @@ TEST_F(StartupShortcutTest, ARenamedProgramDoesNotSeeTheOldEntry) {
 }
 
 }  // namespace
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+// A dangling link left at the entry's place: turning the entry on makes a file there and
+// nothing where the link points.
+TEST_F(StartupShortcutTest, ADanglingLinkIsReplacedByTheEntry) {
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(place_.autostartFolder)));
+    const std::string target = dir_.path().toStdString() + "/trap.desktop";
+    ASSERT_EQ(symlink(target.c_str(), ShortcutPath(place_).c_str()), 0);
+    EXPECT_FALSE(ShortcutExists(place_));
+    ToggleStartupShortcut(place_);
+    EXPECT_TRUE(ShortcutExists(place_));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(target)));
+    struct stat info {};
+    ASSERT_EQ(lstat(ShortcutPath(place_).c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+}

@@ -6,7 +6,9 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 using cataloguetest::CatalogueFixture;
 using cataloguetest::ReadWholeFile;
@@ -138,12 +140,34 @@ TEST_F(CatalogueStartupTest, SavingReplacesTheWholeCacheAndLeavesNoTemporaryFile
     EXPECT_EQ(FolderContents(), std::vector<std::string>{CActionStationData::kCacheFileName});
 }
 
+TEST_F(CatalogueStartupTest, WhatACutOffWriteLeftIsRemovedAtTheNextStart) {
+    WriteWholeFile(cachePath_, cataloguetest::ShippedCatalogue());
+    const std::string leftover = cachePath_ + ".aB3xY9";
+    WriteWholeFile(leftover, "<STATION><S_1 url=\"http://half");
+    WriteWholeFile(cachePath_ + ".notes", "not ours");
+    WriteWholeFile((folder_ / "Other.aB3xY9").string(), "not ours either");
+    CActionStationData updater(nullptr, cachePath_);
+    CStationData table;
+    ASSERT_TRUE(updater.LoadCachedStations(table));
+    std::vector<std::string> names = FolderContents();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{
+                         "Other.aB3xY9", CActionStationData::kCacheFileName,
+                         std::string(CActionStationData::kCacheFileName) + ".notes"}));
+}
+
 TEST(CatalogueAddressTest, DefaultsToTheMakersServerAndFolder) {
     EXPECT_EQ(CActionStationData::AgentText(), "User-Agent: Torvane/1.0 (www.torvane.com)");
     ::unsetenv(CActionStationData::kAddressVariable);
     EXPECT_EQ(CActionStationData::CatalogueAddress(),
               "http://radio.torvane.com/tunelink/StationData.xml");
-    // The test program's folder is writable, so the cache lives beside the program.
+    // The test program's folder is writable; data still never goes beside a program.
+    const std::filesystem::path home =
+        std::filesystem::temp_directory_path() / ("tl-cache-" + std::to_string(::getpid()));
+    ::setenv("XDG_CACHE_HOME", home.c_str(), 1);
     EXPECT_EQ(CActionStationData::DefaultCachePath(),
-              util::GetProgramFolder() + "/Tunelink_StationData");
+              (home / "tunelink/Tunelink_StationData").string());
+    EXPECT_TRUE(std::filesystem::is_directory(home / "tunelink"));
+    ::unsetenv("XDG_CACHE_HOME");
+    std::filesystem::remove_all(home);
 }

@@ -127,3 +127,42 @@ TEST_F(AutostartFiles, DesktopFileValidateAcceptsAwkwardProgramPaths) {
 }
 
 }  // namespace
+
+#include <sys/stat.h>
+
+// A link at the entry's place (dangling, or to someone's file) is replaced by a file of our
+// own; what it points at is never created or changed.
+TEST_F(AutostartFiles, ALinkAtTheEntrysPlaceIsReplacedNeverFollowed) {
+    const std::string path = AutostartEntryPath(Folder(), "tunelink");
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(Folder())));
+    const std::string elsewhere = dir_.path().toStdString() + "/elsewhere";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(elsewhere)));
+
+    const std::string missingTarget = elsewhere + "/created-by-the-radio";
+    ASSERT_EQ(symlink(missingTarget.c_str(), path.c_str()), 0);
+    ASSERT_TRUE(CreateAutostartEntry(path, "/usr/bin/tunelink", "Orbifon 1.0", "tunelink"));
+    struct stat info {};
+    ASSERT_EQ(lstat(path.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(missingTarget)));
+
+    const std::string someonesFile = elsewhere + "/notes.desktop";
+    {
+        QFile file(QString::fromStdString(someonesFile));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("mine");
+    }
+    ASSERT_TRUE(RemoveAutostartEntry(path));
+    ASSERT_EQ(symlink(someonesFile.c_str(), path.c_str()), 0);
+    ASSERT_TRUE(CreateAutostartEntry(path, "/usr/bin/tunelink", "Orbifon 1.0", "tunelink"));
+    EXPECT_EQ(ReadAll(someonesFile), "mine");
+    ASSERT_EQ(lstat(path.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+
+    // Removing a link removes the link only.
+    ASSERT_TRUE(RemoveAutostartEntry(path));
+    ASSERT_EQ(symlink(someonesFile.c_str(), path.c_str()), 0);
+    EXPECT_TRUE(RemoveAutostartEntry(path));
+    EXPECT_NE(lstat(path.c_str(), &info), 0);
+    EXPECT_EQ(ReadAll(someonesFile), "mine");
+}

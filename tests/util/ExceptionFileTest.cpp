@@ -54,8 +54,9 @@ TEST(Files, ExistsUnusableAndQuietDelete) {
     const std::string file = (dir / "a.xml").string();
     std::ofstream(file) << "x";
     EXPECT_TRUE(util::FileExists(file));
-    EXPECT_TRUE(util::FileExists((dir / "*.xml").string()));
-    EXPECT_FALSE(util::FileExists((dir / "*.txt").string()));
+    EXPECT_FALSE(util::FileExists((dir / "*.xml").string()));  // a path, not a pattern
+    EXPECT_TRUE(util::AnyFileMatches((dir / "*.xml").string()));
+    EXPECT_FALSE(util::AnyFileMatches((dir / "*.txt").string()));
     EXPECT_FALSE(util::IsFolderUnusable(dir.string()));
     EXPECT_TRUE(util::IsFolderUnusable((dir / "missing").string()));
     if (geteuid() != 0) {  // root may write anywhere
@@ -65,6 +66,21 @@ TEST(Files, ExistsUnusableAndQuietDelete) {
     }
     EXPECT_TRUE(util::DeleteFileQuietly(file));
     EXPECT_FALSE(util::DeleteFileQuietly(file));
+    std::filesystem::remove_all(dir);
+}
+
+// '*', '?' and '[' are ordinary in Linux file names: a folder called "Radio [old]" or
+// "a*b?" holds files like any other.
+TEST(Files, NamesWithPatternCharactersAreFoundAsWritten) {
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("tl-files-[1]-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir / "a*b?");
+    for (const auto& file : {dir / "Tunelink_StationData", dir / "a*b?" / "[x].xml"}) {
+        std::ofstream(file) << "x";
+        EXPECT_TRUE(util::FileExists(file.string())) << file;
+        EXPECT_TRUE(util::AnyFileMatches(file.string())) << file;
+    }
+    EXPECT_FALSE(util::FileExists((dir / "a*b?" / "[y].xml").string()));
     std::filesystem::remove_all(dir);
 }
 

@@ -62,15 +62,19 @@ std::string GetTempFolder() {
     return folder + "/";
 }
 
+// On Linux '*', '?' and '[' are ordinary characters of file names: a path is a path.
 bool FileExists(const std::string& path) {
-    if (path.empty())
+    struct stat st {};
+    return !path.empty() && stat(path.c_str(), &st) == 0;
+}
+
+bool AnyFileMatches(const std::string& pattern) {
+    if (FileExists(pattern))
+        return true;
+    if (pattern.empty() || pattern.find_first_of("*?[") == std::string::npos)
         return false;
-    if (path.find_first_of("*?[") == std::string::npos) {
-        struct stat st {};
-        return stat(path.c_str(), &st) == 0;
-    }
     glob_t matches{};
-    const int rc = glob(path.c_str(), 0, nullptr, &matches);
+    const int rc = glob(pattern.c_str(), GLOB_NOSORT, nullptr, &matches);
     const bool found = rc == 0 && matches.gl_pathc > 0;
     globfree(&matches);
     return found;

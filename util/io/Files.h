@@ -15,8 +15,11 @@ std::string GetAppName();
 // The per-user temporary folder, `$XDG_CACHE_HOME/tunelink/` (created with mode 0700),
 // with a trailing slash. Never a shared name under /tmp.
 std::string GetTempFolder();
-// True when the path, or anything a wildcard pattern matches, exists.
+// True when something exists at exactly this path (no character is a wildcard).
 bool FileExists(const std::string& path);
+// True when the path exists as written, or anything matches it as a wildcard pattern
+// ('*', '?', '[...]').
+bool AnyFileMatches(const std::string& pattern);
 // True when the folder is missing or this user cannot write to it.
 bool IsFolderUnusable(const std::string& folder);
 // True when the file was deleted; never raises.
