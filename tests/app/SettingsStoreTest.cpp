@@ -59,9 +59,11 @@ TEST(SettingsStore, HandEditedValuesAreChecked) {
 #include "util/io/ReplaceFile.h"
 
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace {
 std::string ReadWhole(const std::filesystem::path& path) {
@@ -111,7 +113,7 @@ std::vector<std::string> Entries(const std::filesystem::path& dir) {
 }
 }  // namespace
 
-TEST(SettingsStore, AFullDiskNeverShortensTheFileAndIsReportedOnce) {
+TEST(SettingsStore, AFailedWriteNeverShortensTheFileAndIsReportedOnce) {
     const auto dir = TempDir("tl-cfg-full-");
     const auto path = dir / "tunelink.conf";
     auto store = SettingsStore::AtPath(path.string());
@@ -141,6 +143,16 @@ TEST(SettingsStore, AFullDiskNeverShortensTheFileAndIsReportedOnce) {
     util::SetWriteFunctionForTests(nullptr);
     EXPECT_EQ(ReadWhole(path), before);
     EXPECT_EQ(Entries(dir), std::vector<std::string>{"tunelink.conf"});
+    // Every write accepted, but the disk finds no room when the data must reach it (as a
+    // nearly full file system with delayed allocation does): no rename.
+    util::SetSyncFunctionForTests([](int) {
+        errno = ENOSPC;
+        return -1;
+    });
+    store->WriteInt("CBuddyboxDlg", "TopMost", 1);
+    util::SetSyncFunctionForTests(nullptr);
+    EXPECT_EQ(ReadWhole(path), before);
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{"tunelink.conf"});
     EXPECT_EQ(reports.size(), 1u);  // told once
 
     store->WriteInt("CBuddyboxDlg", "TopMost", 1);  // space again
@@ -149,6 +161,67 @@ TEST(SettingsStore, AFullDiskNeverShortensTheFileAndIsReportedOnce) {
     EXPECT_EQ(again->GetInt("CBuddyboxDlg", "WndX", 0), 600);
     EXPECT_EQ(again->GetText("CStationData", "1", ""), "http://favourite.example/one");
     std::filesystem::remove_all(dir);
+}
+
+namespace {
+// A file system of a few pages, mounted for the test (root only), and filled to the brim.
+class TinyFileSystem {
+  public:
+    explicit TinyFileSystem(const std::filesystem::path& dir) : dir_(dir) {
+        std::filesystem::create_directories(dir_);
+        mounted_ = ::mount("tmpfs", dir_.c_str(), "tmpfs", 0, "size=16k") == 0;
+    }
+    ~TinyFileSystem() {
+        if (mounted_)
+            ::umount(dir_.c_str());
+        std::filesystem::remove_all(dir_.parent_path());
+    }
+    bool Mounted() const { return mounted_; }
+    void Fill() {
+        std::FILE* filler = std::fopen((dir_ / "filler").c_str(), "wb");
+        if (!filler)
+            return;
+        const std::string chunk(512, 'f');
+        while (std::fwrite(chunk.data(), 1, chunk.size(), filler) == chunk.size() &&
+               std::fflush(filler) == 0) {
+        }
+        std::fclose(filler);
+    }
+    void Empty() { std::filesystem::remove(dir_ / "filler"); }
+
+  private:
+    std::filesystem::path dir_;
+    bool mounted_ = false;
+};
+}  // namespace
+
+// The real thing: no space left on the device while the settings are written.
+TEST(SettingsStore, AFullDiskLeavesTheSettingsFileAsItWas) {
+    const auto base = TempDir("tl-cfg-tiny-");
+    TinyFileSystem disk(base / "disk");
+    if (!disk.Mounted())
+        GTEST_SKIP() << "mounting a small tmpfs needs root";
+    const auto path = base / "disk" / "tunelink.conf";
+    auto store = SettingsStore::AtPath(path.string());
+    store->WriteText("CStationData", "1", "http://favourite.example/one");
+    store->WriteInt("CBuddyboxDlg", "WndX", 600);
+    const std::string before = ReadWhole(path);
+    ASSERT_FALSE(before.empty());
+    int reports = 0;
+    store->SetFailureReporter([&](const std::string&, const std::string& reason) {
+        ++reports;
+        EXPECT_NE(reason.find("space"), std::string::npos) << reason;
+    });
+
+    disk.Fill();
+    store->WriteInt("CBuddyboxDlg", "TopMost", 1);
+    store->WriteInt("CBuddyboxDlg", "WndY", 300);
+    EXPECT_EQ(ReadWhole(path), before);
+    EXPECT_EQ(reports, 1);
+
+    disk.Empty();
+    store->WriteInt("CBuddyboxDlg", "TopMost", 1);
+    EXPECT_EQ(SettingsStore::AtPath(path.string())->GetInt("CBuddyboxDlg", "TopMost", 0), 1);
 }
 
 TEST(SettingsStore, ValuesSurviveTheRewriteIncludingOnesWeDoNotKnow) {

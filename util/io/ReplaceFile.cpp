@@ -22,6 +22,7 @@ long SystemWrite(int fd, const void* data, unsigned long size) {
 }
 
 std::atomic<WriteFunction> g_write{&SystemWrite};
+std::atomic<SyncFunction> g_sync{&::fsync};
 
 bool WriteAll(int fd, std::string_view text) {
     const WriteFunction write = g_write.load();
@@ -72,8 +73,8 @@ bool WriteFileReplacing(const std::string& path, std::string_view text, unsigned
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
-    bool ok =
-        ::fchmod(fd, static_cast<mode_t>(mode)) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
+    bool ok = ::fchmod(fd, static_cast<mode_t>(mode)) == 0 && WriteAll(fd, text) &&
+              g_sync.load()(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
     if (!ok) {
@@ -88,6 +89,10 @@ bool WriteFileReplacing(const std::string& path, std::string_view text, unsigned
 
 WriteFunction SetWriteFunctionForTests(WriteFunction write) {
     return g_write.exchange(write ? write : &SystemWrite);
+}
+
+SyncFunction SetSyncFunctionForTests(SyncFunction sync) {
+    return g_sync.exchange(sync ? sync : &::fsync);
 }
 
 int RemoveLeftoverTemporaries(const std::string& path) {

@@ -17,8 +17,12 @@ using WriteFunction = long (*)(int fd, const void* data, unsigned long size);
 // gives the new file's permissions.
 bool WriteFileReplacing(const std::string& path, std::string_view text, unsigned mode = 0644);
 
-// The write function used from now on; null restores the system's. Returns the previous.
+// How a file is made to reach the disk; a full disk may first say so here.
+using SyncFunction = int (*)(int fd);
+
+// The functions used from now on; null restores the system's. Return the previous.
 WriteFunction SetWriteFunctionForTests(WriteFunction write);
+SyncFunction SetSyncFunctionForTests(SyncFunction sync);
 
 // Deletes what a write cut off by a crash left beside `path`: files named
 // "<name of path>.XXXXXX" (six letters or digits) in its folder. Returns how many.
