@@ -34,6 +34,7 @@ struct Transfer {
     const std::atomic<bool>* stop = nullptr;
     std::string* body = nullptr;
     std::size_t limit = 0;
+    long refusedStatus = 0;  // the status of a final answer other than 200
     bool tooLarge = false;
     bool outOfMemory = false;
     char errorBuffer[CURL_ERROR_SIZE] = {};
@@ -46,8 +47,12 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
         return 0;
     long status = 0;
     curl_easy_getinfo(transfer.easy, CURLINFO_RESPONSE_CODE, &status);
-    if (status != 200)
-        return length;  // this answer fails on its status; its body is of no use
+    if (status != 200) {
+        // The final answer has failed on its status: its body is of no use, so the transfer
+        // ends here instead of reading whatever the server keeps sending.
+        transfer.refusedStatus = status;
+        return 0;
+    }
     if (transfer.body->size() + length > transfer.limit) {
         transfer.tooLarge = true;
         return 0;
@@ -61,8 +66,18 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
     return length;
 }
 
-int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return static_cast<Transfer*>(user)->stop->load() ? 1 : 0;
+// downloaded counts every byte of the current answer, also those libcurl skips itself
+// (the body of a redirect or of an authentication challenge it follows), so the size
+// limit holds for every answer, not only for the one whose body is kept.
+int OnProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t) {
+    auto& transfer = *static_cast<Transfer*>(user);
+    if (transfer.stop->load())
+        return 1;
+    if (downloaded > static_cast<curl_off_t>(transfer.limit + CHttpDownloader::kFramingAllowance)) {
+        transfer.tooLarge = true;
+        return 1;
+    }
+    return 0;
 }
 
 struct HeaderList {
@@ -260,13 +275,15 @@ bool CHttpDownloader::Perform(const std::string& address, std::string& body, std
     curl_multi_remove_handle(multi, easy);
     curl_easy_cleanup(easy);
 
+    // An answer refused for its status ended the transfer with a write error; the status is
+    // the reason given.
     if (transfer.tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
         char text[96];
         std::snprintf(text, sizeof text, "The document is larger than %zu bytes", kMaxBodyBytes);
         error = text;
     } else if (transfer.outOfMemory) {
         error = "Memory Error!";
-    } else if (result != CURLE_OK) {
+    } else if (result != CURLE_OK && transfer.refusedStatus == 0) {
         error = GetErrorText(result, multiError.empty() ? transfer.errorBuffer : multiError);
     } else if (status != 200) {
         char text[64];

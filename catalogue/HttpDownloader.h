@@ -21,6 +21,9 @@ class CHttpDownloader {
 
     // A body above this size fails the download: 32 stations need a few kilobytes.
     static constexpr std::size_t kMaxBodyBytes = 1u << 20;
+    // Every answer of a transfer (redirects and challenges included) may bring at most
+    // kMaxBodyBytes plus this much for chunk framing; the kept body is held to the limit.
+    static constexpr std::size_t kFramingAllowance = 64u << 10;
     // The received body is copied into the record's buffer in pieces of this size.
     static constexpr std::size_t kReadPiece = 511;
     static constexpr int kMaxRedirects = 10;

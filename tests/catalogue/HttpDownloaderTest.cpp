@@ -1,11 +1,18 @@
 #include "catalogue/HttpDownloader.h"
 #include "tests/support/HttpTestServer.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -314,4 +321,135 @@ TEST(HttpDownloaderTest, ErrorTextsAreReadableAndBounded) {
         Fetch(downloader, "http://127.0.0.1:" + std::to_string(closedPort) + "/", seen);
     EXPECT_TRUE(seen.lastFailed);
     EXPECT_NE(error.find("connect"), std::string::npos) << error;
+}
+
+namespace {
+
+// A minimal server on 127.0.0.1 that writes the same answer head to every connection and
+// then body bytes as fast as the client takes them, counting what it sent. httplib closes
+// after each answer, which makes libcurl skip a redirect's body; this one keeps the
+// connection open, so the body of an answer that is followed has to be read.
+class FloodServer {
+  public:
+    explicit FloodServer(std::string head, std::string piece = std::string(16384, 'x'))
+        : head_(std::move(head)), piece_(std::move(piece)) {
+        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (listener_ < 0 ||
+            ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(listener_, 4) != 0 ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            throw std::runtime_error("the flood server cannot listen on 127.0.0.1");
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { Serve(); });
+    }
+    ~FloodServer() {
+        stopping_ = true;
+        ::shutdown(listener_, SHUT_RDWR);
+        thread_.join();
+        ::close(listener_);
+    }
+    std::string Url(const std::string& path) const {
+        return "http://127.0.0.1:" + std::to_string(port_) + path;
+    }
+    long long BodyBytesSent() const { return sent_.load(); }
+
+  private:
+    void Serve() {
+        while (!stopping_) {
+            pollfd waiting{listener_, POLLIN, 0};
+            if (::poll(&waiting, 1, 50) <= 0)
+                continue;
+            const int connection = ::accept(listener_, nullptr, nullptr);
+            if (connection < 0)
+                continue;
+            Flood(connection);
+            ::close(connection);
+        }
+    }
+    void Flood(int connection) {
+        char request[4096];
+        if (::recv(connection, request, sizeof request, 0) <= 0)
+            return;
+        if (::send(connection, head_.data(), head_.size(), MSG_NOSIGNAL) < 0)
+            return;
+        while (!stopping_) {
+            pollfd writable{connection, POLLOUT, 0};
+            if (::poll(&writable, 1, 50) <= 0)
+                continue;
+            const ssize_t n = ::send(connection, piece_.data(), piece_.size(), MSG_NOSIGNAL);
+            if (n <= 0)
+                return;  // the client has gone
+            sent_ += n;
+        }
+    }
+
+    std::string head_;
+    std::string piece_;
+    int listener_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stopping_{false};
+    std::atomic<long long> sent_{0};
+    std::thread thread_;
+};
+
+}  // namespace
+
+// A failed answer is not read on: its status decides, whatever body follows. Before, the
+// body of a 404 was discarded without being counted and pulled at full speed until the
+// total time-out.
+TEST(HttpDownloaderTest, AFailedAnswerWithAnEndlessBodyEndsAtOnce) {
+    FloodServer server("HTTP/1.1 404 Not Found\r\nContent-Type: text/html\r\n\r\n");
+    CHttpDownloader downloader(kAgent);
+    CHttpDownloader::Timeouts timeouts;
+    timeouts.total = 8s;  // a bound for the test itself, far beyond what a fix needs
+    downloader.SetTimeouts(timeouts);
+    Completions seen;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Fetch(downloader, server.Url("/tunelink/StationData.xml"), seen),
+              "HttpQueryInfo returned [404]");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    EXPECT_TRUE(seen.lastFailed);
+    // What the loopback socket buffers hold, not what a reader pulls.
+    EXPECT_LT(server.BodyBytesSent(), 8ll << 20);
+}
+
+// The cap on received bytes holds for every answer of a transfer, also for the body of a
+// redirect that libcurl reads only to keep the connection.
+TEST(HttpDownloaderTest, AnEndlessBodyOfAFollowedRedirectHitsTheSizeLimit) {
+    // Chunked, so the connection could be used again after the body: libcurl reads it.
+    FloodServer server(
+        "HTTP/1.1 302 Found\r\nLocation: /elsewhere\r\n"
+        "Transfer-Encoding: chunked\r\n\r\n",
+        "4000\r\n" + std::string(0x4000, 'x') + "\r\n");
+    CHttpDownloader downloader(kAgent);
+    CHttpDownloader::Timeouts timeouts;
+    timeouts.total = 8s;
+    downloader.SetTimeouts(timeouts);
+    Completions seen;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Fetch(downloader, server.Url("/old"), seen),
+              "The document is larger than 1048576 bytes");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    EXPECT_TRUE(seen.lastFailed);
+    EXPECT_LT(server.BodyBytesSent(), 16ll << 20);
+}
+
+// Header lines without end are bounded too (by libcurl itself).
+TEST(HttpDownloaderTest, EndlessHeadersFailTheDownload) {
+    std::string lines;
+    while (lines.size() < 16384) lines += "X-Filler: " + std::string(40, 'x') + "\r\n";
+    FloodServer server("HTTP/1.1 200 OK\r\n", lines);  // never the blank line
+    CHttpDownloader downloader(kAgent);
+    CHttpDownloader::Timeouts timeouts;
+    timeouts.total = 8s;
+    downloader.SetTimeouts(timeouts);
+    Completions seen;
+    const auto start = std::chrono::steady_clock::now();
+    const std::string error = Fetch(downloader, server.Url("/"), seen);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s) << error;
+    EXPECT_TRUE(seen.lastFailed);
 }
