@@ -1,6 +1,7 @@
 #include "catalogue/StationData.h"
 
 #include "util/Profile.h"
+#include "util/text/DisplayText.h"
 #include "util/xml/Xml2.h"
 
 const std::array<BuiltInStation, CStationData::kBuiltInCount>& BuiltInStations() {
@@ -96,8 +97,12 @@ void FillStationTable(const util::XML2_Element& root, CStationData& table) {
         const std::string* url = entry.GetAttribute("url");
         if (!url)
             continue;  // a name without an address is never taken
+        // Cutting an address would play something else: an overlong one leaves the slot as
+        // it was.
+        if (util::CharCount(*url) > CStationData::kMaxAddressChars)
+            continue;
         table.address[slot] = *url;
         if (const std::string* des = entry.GetAttribute("des"))
-            table.name[slot] = *des;
+            table.name[slot] = util::DisplayLine(*des, CStationData::kMaxNameChars);
     }
 }

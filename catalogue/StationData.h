@@ -3,6 +3,7 @@
 // user's favourites 1-3; dial sector n shows slot n - 1.
 
 #include <array>
+#include <cstddef>
 #include <string>
 
 namespace util {
@@ -15,6 +16,9 @@ class CStationData {
     static constexpr int kBuiltInCount = 29;
     static constexpr int kFirstUserSlot = 29;  // favourite 1
     static constexpr const char* kSection = "CStationData";
+    // Bounds for what a catalogue may put into a slot, in characters.
+    static constexpr std::size_t kMaxNameChars = 256;
+    static constexpr std::size_t kMaxAddressChars = 2048;
 
     // Built-in stations in slots 0-28, favourites 1-3 from the settings store.
     CStationData();
@@ -34,4 +38,6 @@ const std::array<BuiltInStation, CStationData::kBuiltInCount>& BuiltInStations()
 
 // Copies the catalogue entries of a document into the table. Only direct children of the
 // root named exactly "S_1" ... "S_32" count; an entry needs "url", "des" is optional.
+// A name is made one bounded line (see util::DisplayLine); an entry whose address is
+// longer than kMaxAddressChars is skipped.
 void FillStationTable(const util::XML2_Element& root, CStationData& table);

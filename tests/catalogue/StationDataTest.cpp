@@ -1,3 +1,4 @@
+#include "catalogue/ActionStationData.h"
 #include "catalogue/StationData.h"
 #include "util/Profile.h"
 #include "util/xml/Xml2.h"
@@ -81,4 +82,38 @@ TEST_F(StationDataTest, LaterEntriesWinAndNamesAreOptional) {
     EXPECT_EQ(table.name[30], "Doc");
     EXPECT_EQ(profile_.GetText("CStationData", "2", "unchanged"), "unchanged");
     EXPECT_EQ(table.current, 0);
+}
+
+TEST_F(StationDataTest, OverlongNamesAreCutAndOverlongAddressesLeaveTheSlotAlone) {
+    CStationData reference, table;
+    const std::string longest(CStationData::kMaxAddressChars, 'a');
+    const std::string tooLong(CStationData::kMaxAddressChars + 1, 'b');
+    Fill(table, "<R><S_3 url='" + longest + "' des='" + std::string(100 * 1024, 'n') +
+                    "'/><S_4 url='" + tooLong +
+                    "' des='Too long'/>"
+                    "<S_5 url='http://five ' des='Five&#9;FM&#x202E;3pm.exe&#xA;'/></R>");
+    EXPECT_EQ(table.address[2], longest);
+    EXPECT_EQ(table.name[2], std::string(CStationData::kMaxNameChars - 1, 'n') + "\xE2\x80\xA6");
+    EXPECT_EQ(table.address[3], reference.address[3]);
+    EXPECT_EQ(table.name[3], reference.name[3]);
+    EXPECT_EQ(table.address[4], "http://five ");
+    EXPECT_EQ(table.name[4], "Five FM3pm.exe ");
+}
+
+TEST_F(StationDataTest, ACatalogueThatDeclaresEntitiesChangesNothing) {
+    // A 400-byte document whose name expands to 6 MB.
+    std::string bomb = "<!DOCTYPE R [<!ENTITY a '" + std::string(60, 'x') + "'>";
+    for (char name = 'b'; name <= 'f'; ++name) {
+        bomb += std::string("<!ENTITY ") + name + " '";
+        for (int i = 0; i < 10; ++i) bomb += std::string("&") + static_cast<char>(name - 1) + ";";
+        bomb += "'>";
+    }
+    bomb += "]><R><S_1 url='http://bomb ' des='&f;'/></R>";
+    CActionStationData updater(nullptr, "/nonexistent/tunelink-cache");
+    updater.ParseDocument(bomb);
+    EXPECT_EQ(updater.Document(), nullptr);
+    CStationData reference, table;
+    updater.FillStationTable(table);
+    EXPECT_EQ(table.address, reference.address);
+    EXPECT_EQ(table.name, reference.name);
 }

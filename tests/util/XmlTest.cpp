@@ -142,3 +142,54 @@ TEST(Xml2Limits, DeepNestingNeitherOverflowsNorLeaks) {
     for (int i = 0; i < 50000; ++i) open += "<b>";
     EXPECT_EQ(ParseError(open).Element().size(), 50000u);
 }
+
+namespace {
+// A few hundred bytes that expand to six megabytes of text: below expat's own amplification
+// guard, which only starts at 8 MiB of expansion.
+std::string EntityBomb() {
+    std::string text = "<?xml version=\"1.0\"?>\n<!DOCTYPE STATION [\n <!ENTITY a \"" +
+                       std::string(60, 'x') + "\">\n";
+    std::string previous = "a";
+    for (char name = 'b'; name <= 'f'; ++name) {
+        text += " <!ENTITY " + std::string(1, name) + " \"";
+        for (int i = 0; i < 10; ++i) text += "&" + previous + ";";
+        text += "\">\n";
+        previous = std::string(1, name);
+    }
+    return text + "]>\n<STATION><S_1 url=\"http://a \" des=\"&" + previous + ";\"/></STATION>";
+}
+}  // namespace
+
+TEST(Xml2Limits, DocumentsThatDeclareEntitiesAreRefused) {
+    const std::string bomb = EntityBomb();
+    ASSERT_LT(bomb.size(), 1000u);
+    const std::string declarations[] = {
+        bomb,
+        "<!DOCTYPE R [<!ENTITY x \"y\">]><R>&x;</R>",
+        "<!DOCTYPE R [<!ENTITY % p \"y\">]><R/>",
+        "<!DOCTYPE R [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><R>&x;</R>",
+        "<!DOCTYPE R [<!ATTLIST R url CDATA \"http://elsewhere \">]><R/>",
+    };
+    for (const std::string& text : declarations) {
+        const XML2_Exception error = ParseError(text);
+        EXPECT_NE(error.Message().find("declarations are not accepted"), std::string::npos)
+            << error.Message();
+
+        TempFile file(text);
+        try {
+            XML2_Parser().ReadFile(file.path());
+            ADD_FAILURE() << "accepted from a file: " << text;
+        } catch (const XML2_Exception& e) {
+            EXPECT_NE(e.Message().find(file.path()), std::string::npos) << e.Message();
+        }
+    }
+}
+
+TEST(Xml2Limits, ADocumentTypeWithoutDeclarationsAndThePredefinedEntitiesStillParse) {
+    auto root = Parse(
+        "<!DOCTYPE STATION SYSTEM \"station.dtd\">"
+        "<STATION a=\"&amp;&lt;&#252;\">x&gt;y</STATION>");
+    ASSERT_TRUE(root);
+    EXPECT_EQ(*root->GetAttribute("a"), "&<\xC3\xBC");
+    EXPECT_EQ(root->Text(), "x>y");
+}

@@ -6,10 +6,11 @@ namespace util {
 
 namespace {
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+}  // namespace
 
-// Length of the well-formed sequence at the start of `s`, or 0 (RFC 3629: no overlongs,
-// no surrogates, nothing above U+10FFFF).
-std::size_t SequenceLength(std::string_view s) {
+std::size_t Utf8SequenceLength(std::string_view s) {
+    if (s.empty())
+        return 0;
     const auto b = [&](std::size_t i) { return static_cast<std::uint8_t>(s[i]); };
     const auto cont = [&](std::size_t i) { return i < s.size() && (b(i) & 0xC0) == 0x80; };
     const std::uint8_t c = b(0);
@@ -37,13 +38,12 @@ std::size_t SequenceLength(std::string_view s) {
     }
     return 0;
 }
-}  // namespace
 
 std::string ValidUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
     while (!bytes.empty()) {
-        const std::size_t n = SequenceLength(bytes);
+        const std::size_t n = Utf8SequenceLength(bytes);
         if (n == 0) {
             out += kReplacement;
             bytes.remove_prefix(1);
@@ -57,7 +57,7 @@ std::string ValidUtf8(std::string_view bytes) {
 
 bool IsValidUtf8(std::string_view bytes) {
     while (!bytes.empty()) {
-        const std::size_t n = SequenceLength(bytes);
+        const std::size_t n = Utf8SequenceLength(bytes);
         if (n == 0)
             return false;
         bytes.remove_prefix(n);

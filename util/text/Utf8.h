@@ -9,5 +9,8 @@ namespace util {
 
 std::string ValidUtf8(std::string_view bytes);
 bool IsValidUtf8(std::string_view bytes);
+// Length of the well-formed sequence at the start of bytes (1-4), or 0 when it is not
+// well-formed (RFC 3629: no overlongs, no surrogates, nothing above U+10FFFF).
+std::size_t Utf8SequenceLength(std::string_view bytes);
 
 }  // namespace util

@@ -56,6 +56,8 @@ class XML2_Parser::Session {
         XML_SetUserData(parser_, this);
         XML_SetElementHandler(parser_, &Session::OnStart, &Session::OnEnd);
         XML_SetCharacterDataHandler(parser_, &Session::OnText);
+        XML_SetStartDoctypeDeclHandler(parser_, &Session::OnDoctype);
+        XML_SetEntityDeclHandler(parser_, &Session::OnEntityDeclaration);
     }
     ~Session() { XML_ParserFree(parser_); }
     Session(const Session&) = delete;
@@ -70,7 +72,9 @@ class XML2_Parser::Session {
         return ok;
     }
 
-    std::string ErrorText() const { return XML_ErrorString(XML_GetErrorCode(parser_)); }
+    std::string ErrorText() const {
+        return refusal_ ? refusal_ : XML_ErrorString(XML_GetErrorCode(parser_));
+    }
     unsigned long Line() const { return XML_GetCurrentLineNumber(parser_); }
     unsigned long Column() const { return XML_GetCurrentColumnNumber(parser_); }
 
@@ -116,6 +120,25 @@ class XML2_Parser::Session {
         });
     }
 
+    // A few hundred bytes of entity declarations can expand to megabytes of text (below
+    // expat's own amplification guard), and a station list never needs them: a document
+    // type with an internal subset, or any entity declaration, ends the parse.
+    static void OnDoctype(void* self, const XML_Char*, const XML_Char*, const XML_Char*,
+                          int hasInternalSubset) {
+        if (hasInternalSubset)
+            static_cast<Session*>(self)->Refuse("document type declarations are not accepted");
+    }
+    static void OnEntityDeclaration(void* self, const XML_Char*, int, const XML_Char*, int,
+                                    const XML_Char*, const XML_Char*, const XML_Char*,
+                                    const XML_Char*) {
+        static_cast<Session*>(self)->Refuse("entity declarations are not accepted");
+    }
+    void Refuse(const char* reason) {
+        if (!refusal_)
+            refusal_ = reason;
+        XML_StopParser(parser_, XML_FALSE);
+    }
+
     void StartElement(const XML_Char* name, const XML_Char** atts) {
         auto element = std::make_unique<XML2_Element>(name);
         XML2_Element* raw = element.get();
@@ -134,6 +157,7 @@ class XML2_Parser::Session {
     std::unique_ptr<XML2_Element> root_;
     XML2_Element* open_ = nullptr;
     std::exception_ptr failure_;
+    const char* refusal_ = nullptr;  // why the document was refused, when it was
 };
 
 namespace {
