@@ -60,3 +60,17 @@ static void BM_MarqueeStep(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_MarqueeStep)->Unit(benchmark::kMicrosecond);
+
+// A 100 KB text, too long for a prepared strip: a step must cost what a short one does.
+static void BM_MarqueeStepLongText(benchmark::State& state) {
+    auto skin = TranslucentSkin();
+    skin->SetStatusText(std::string(100 * 1024, 'W'));
+    QImage window(606, 520, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        skin->MarqueeStep();
+        QPainter painter(&window);
+        skin->PaintWindow(painter, QRect(88, 475, 326, 15));
+        benchmark::DoNotOptimize(window.constBits());
+    }
+}
+BENCHMARK(BM_MarqueeStepLongText)->Unit(benchmark::kMicrosecond);

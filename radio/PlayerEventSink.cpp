@@ -1,6 +1,7 @@
 #include "radio/PlayerEventSink.h"
 
 #include "radio/PlayerWindow.h"
+#include "util/text/DisplayText.h"
 
 #include <array>
 
@@ -82,11 +83,12 @@ void PlayerEventSink::OnOpenStateChange(int) {}
 void PlayerEventSink::OnMediaChange(const platform::media::MediaItem& item) {
     // Stream titles are kept for whoever reads the buffer next, and offered to the window
     // as "now playing". Titles that name a playlist or carry '$' are server placeholders,
-    // not songs.
+    // not songs. A title is whatever the stream sends: from here on it is one bounded line
+    // for the status line, the window title, the session bus and the log.
     auto title = item.attributes.find("Title");
     if (title == item.attributes.end())
         return;
-    const std::string& value = title->second;
+    const std::string value = util::DisplayLine(title->second);
     if (value.find("Playlist") != std::string::npos || value.find('$') != std::string::npos)
         return;
     Buffer() = value;

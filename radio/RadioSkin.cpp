@@ -11,6 +11,8 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTextBoundaryFinder>
+#include <QTextLayout>
 #include <QWidget>
 
 #include <algorithm>
@@ -37,6 +39,9 @@ enum Picture {
 constexpr int kActiveMode = 1;
 constexpr QRgb kStatusColour = qRgb(0x34, 0x32, 0x3D);
 constexpr int kMaxMarqueeStripWidth = 8192;
+// About a third of the status line's width in average letters, so a step draws a handful.
+constexpr int kMarqueePieceChars = 32;
+constexpr int kMarqueeBlockChars = 16 * kMarqueePieceChars;
 
 void ShowPictureError(const PLTextException& e) {
     util::ShowMessage({e.GetText(), "", util::MessageIcon::Stop, util::MessageButtons::Ok});
@@ -336,6 +341,9 @@ void RadioSkin::UpdateStatusTextMetrics() {
     statusTextWidth_ = QFontMetrics(font_).horizontalAdvance(QString::fromStdString(statusText_));
     marquee_ = statusTextWidth_ > g::kStatusWidth;
     marqueeStrip_ = marquee_ ? RenderMarqueeStrip() : QImage();
+    marqueePieces_.clear();
+    if (marquee_ && marqueeStrip_.isNull())
+        SplitMarqueeText();
 }
 
 bool RadioSkin::SetStatusText(const std::string& text) {
@@ -360,7 +368,7 @@ QString RadioSkin::MarqueeText() const {
 
 // The running text is laid out and drawn once, into a strip the steps only move: shaping
 // and drawing it 14 times a second cost the radio about one per cent of a core. A text too
-// long for a strip of sensible size is drawn at every step instead.
+// long for a strip of sensible size is split into pieces instead (SplitMarqueeText).
 QImage RadioSkin::RenderMarqueeStrip() const {
     const QString text = MarqueeText();
     const int width = QFontMetrics(font_).horizontalAdvance(text) + 2;
@@ -373,6 +381,67 @@ QImage RadioSkin::RenderMarqueeStrip() const {
     p.setPen(QColor::fromRgb(kStatusColour));
     p.drawText(strip.rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
     return strip;
+}
+
+namespace {
+// Where text[from, to) ends on a grapheme boundary at or after `to`.
+qsizetype GraphemeEndAtOrAfter(QTextBoundaryFinder& graphemes, qsizetype to, qsizetype size) {
+    graphemes.setPosition(std::min(to, size));
+    if (!graphemes.isAtBoundary() && graphemes.toNextBoundary() < 0)
+        return size;
+    return graphemes.position();
+}
+}  // namespace
+
+// The text is laid out in blocks of a few hundred letters, and each piece is placed where
+// its block's layout puts it, so the pieces sit where drawing the whole text would put them
+// (finding a place in a layout costs time in proportion to the letters before it, hence
+// blocks rather than one layout). Pieces end on grapheme boundaries, so no accent or
+// surrogate pair is torn from its letter.
+void RadioSkin::SplitMarqueeText() {
+    const QString text = MarqueeText();
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+    QTextOption oneLine;
+    oneLine.setWrapMode(QTextOption::NoWrap);
+    qreal blockX = 0;
+    for (qsizetype blockStart = 0; blockStart < text.size();) {
+        const qsizetype blockEnd =
+            GraphemeEndAtOrAfter(graphemes, blockStart + kMarqueeBlockChars, text.size());
+        QTextLayout layout(text.mid(blockStart, blockEnd - blockStart), font_);
+        layout.setTextOption(oneLine);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        layout.endLayout();
+        if (!line.isValid())
+            return;
+        qreal x = 0;
+        for (qsizetype start = blockStart; start < blockEnd;) {
+            const qsizetype end =
+                GraphemeEndAtOrAfter(graphemes, start + kMarqueePieceChars, blockEnd);
+            const qreal endX = end < blockEnd ? line.cursorToX(static_cast<int>(end - blockStart))
+                                              : line.naturalTextWidth();
+            marqueePieces_.push_back({blockX + x, endX - x, text.mid(start, end - start)});
+            x = endX;
+            start = end;
+        }
+        blockX += line.naturalTextWidth();
+        blockStart = blockEnd;
+    }
+}
+
+void RadioSkin::DrawVisibleMarqueePieces(QPainter& painter, const QRect& status) const {
+    const qreal left = -marqueeOffset_;  // the part of the text at the line's left edge
+    const qreal right = left + status.width();
+    // The first piece that reaches into the line: pieces are ordered by their place.
+    auto piece =
+        std::partition_point(marqueePieces_.begin(), marqueePieces_.end(),
+                             [left](const MarqueePiece& p) { return p.x + p.width < left; });
+    for (; piece != marqueePieces_.end() && piece->x <= right; ++piece) {
+        // A little room on the right, so a glyph that overhangs its advance is not cut.
+        const QRectF area(status.left() + marqueeOffset_ + piece->x, status.top(),
+                          piece->width + status.height(), status.height());
+        painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, piece->text);
+    }
 }
 
 void RadioSkin::DrawStatusLine() {
@@ -389,8 +458,7 @@ void RadioSkin::DrawStatusLine() {
         if (!marqueeStrip_.isNull()) {
             p.drawImage(status.topLeft() + QPoint(marqueeOffset_, 0), marqueeStrip_);
         } else {
-            p.drawText(status.adjusted(marqueeOffset_, 0, 0, 0),
-                       Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, MarqueeText());
+            DrawVisibleMarqueePieces(p, status);
         }
         marqueeOffset_ -= 1;
         if (marqueeOffset_ < -statusTextWidth_)

@@ -13,6 +13,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class PLDIBSection;
 
@@ -86,6 +87,8 @@ class RadioSkin : public CSkinBase {
     void UpdateStatusTextMetrics();
     QString MarqueeText() const;
     QImage RenderMarqueeStrip() const;
+    void SplitMarqueeText();
+    void DrawVisibleMarqueePieces(QPainter& painter, const QRect& status) const;
     void Show(const QRect& changed);
 
     std::unique_ptr<CLayeredWindow> layeredWindow_;
@@ -112,6 +115,14 @@ class RadioSkin : public CSkinBase {
     std::string statusText_;
     int statusTextWidth_ = 0;
     QImage marqueeStrip_;  // the running text, drawn once per text
+    // A running text too long for a strip, in pieces laid out once per text: a step draws
+    // only the pieces that show, so its cost does not grow with the text.
+    struct MarqueePiece {
+        qreal x;
+        qreal width;
+        QString text;
+    };
+    std::vector<MarqueePiece> marqueePieces_;
     bool marquee_ = false;
     int marqueeOffset_ = 0;
 };

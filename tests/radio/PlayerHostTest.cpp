@@ -258,3 +258,33 @@ TEST_F(PlayerHostTest, TitlesFillTheStatusBufferQuietlyUnlessTheyArePlaceholders
     player->events->OnOpenStateChange(7);
     EXPECT_TRUE(window.received.empty()) << "titles, errors and open states are not announced";
 }
+
+// The stream's title is whatever the server sends. It reaches the window (and from there
+// the status line, the window title, the session bus and the log) as one bounded line.
+TEST_F(PlayerHostTest, AHostileTitleArrivesAsOneBoundedLineWithoutFormatting) {
+    struct TitleWindow final : PlayerWindow {
+        std::vector<std::string> titles;
+        void OnPlayerStatus(const std::string&) override {}
+        void OnCommand(int) override {}
+        void OnMediaTitle(const std::string& title) override { titles.push_back(title); }
+    } titleWindow;
+    SetPlayerWindow(&titleWindow);
+    MediaItem item;
+    item.attributes["Title"] =
+        "Song\x1b]0;owned\x07\r\nB\xE2\x80\xAE"
+        "3pm.exe\xE2\x81\xA6" +
+        std::string(100 * 1024, 'z');
+    player->events->OnMediaChange(item);
+    ASSERT_EQ(titleWindow.titles.size(), 1u);
+    const std::string& title = titleWindow.titles[0];
+    EXPECT_EQ(title.substr(0, 22), "Song]0;owned  B3pm.exe");
+    EXPECT_EQ(title.size(), 255u + 3u);  // 255 characters and the ellipsis
+    EXPECT_EQ(title.substr(255), "\xE2\x80\xA6");
+    EXPECT_EQ(PlayerEventSink::StatusText(), title);
+
+    // A placeholder stays one after the cleaning.
+    item.attributes["Title"] = "Play\xE2\x80\xAElist";
+    player->events->OnMediaChange(item);
+    EXPECT_EQ(titleWindow.titles.size(), 1u);
+    SetPlayerWindow(&window);
+}
