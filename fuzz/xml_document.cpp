@@ -14,8 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static CStationData table;
     try {
         auto root = util::XML2_Parser().ParseBuffer(reinterpret_cast<const char*>(data), size);
-        if (root) FillStationTable(*root, table);
-        (void)root->GetPath();
+        if (root) {
+            FillStationTable(*root, table);
+            (void)root->GetPath();
+        }
     } catch (const util::XML2_Exception& e) {
         (void)e.ToString();
     }
@@ -26,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fclose(f);
         try {
             auto root = util::XML2_Parser().ReadFile(path);
-            if (root) FillStationTable(*root, table);
+            if (root)
+                FillStationTable(*root, table);
         } catch (const util::Exception& e) {
             (void)e.ToString();
         }
