@@ -39,7 +39,7 @@ enum Picture {
 constexpr int kActiveMode = 1;
 constexpr QRgb kStatusColour = qRgb(0x34, 0x32, 0x3D);
 constexpr int kMaxMarqueeStripWidth = 8192;
-// About a third of the status line's width in average letters, so a step draws a handful.
+// About two thirds of the status line in average letters: a step draws two or three pieces.
 constexpr int kMarqueePieceChars = 32;
 constexpr int kMarqueeBlockChars = 16 * kMarqueePieceChars;
 
@@ -384,7 +384,7 @@ QImage RadioSkin::RenderMarqueeStrip() const {
 }
 
 namespace {
-// Where text[from, to) ends on a grapheme boundary at or after `to`.
+// The first grapheme boundary at or after `to`, the text's end at the latest.
 qsizetype GraphemeEndAtOrAfter(QTextBoundaryFinder& graphemes, qsizetype to, qsizetype size) {
     graphemes.setPosition(std::min(to, size));
     if (!graphemes.isAtBoundary() && graphemes.toNextBoundary() < 0)
