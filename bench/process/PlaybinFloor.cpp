@@ -2,17 +2,28 @@
 // plays a stream with playbin. The sink comes from TUNELINK_AUDIO_SINK, as for the radio.
 // Its bus messages are dropped as they come: left on the bus they would pile up and make the
 // floor grow.
+//
+//   tunelink_playbin_floor URI [--on-input]
+//
+// With --on-input it prints "ready" once its window is up and starts playing when a line
+// arrives on its standard input: the listener's Play, for timing from outside.
 #include <gst/gst.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QLabel>
+#include <QSocketNotifier>
+#include <QTimer>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 int main(int argc, char** argv) {
     gst_init(&argc, &argv);
     QApplication app(argc, argv);
     if (argc < 2)
         return 2;
+    const bool onInput = argc > 2 && std::strcmp(argv[2], "--on-input") == 0;
     QLabel label(QStringLiteral("playbin"));
     label.show();
     GstElement* playbin = gst_element_factory_make("playbin", nullptr);
@@ -24,7 +35,24 @@ int main(int argc, char** argv) {
     if (const char* sink = std::getenv("TUNELINK_AUDIO_SINK"))
         g_object_set(playbin, "audio-sink", gst_parse_bin_from_description(sink, TRUE, nullptr),
                      nullptr);
-    gst_element_set_state(playbin, GST_STATE_PLAYING);
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    if (onInput) {
+        QObject::connect(&input, &QSocketNotifier::activated, [&] {
+            char line[64];
+            if (::read(STDIN_FILENO, line, sizeof line) <= 0) {
+                input.setEnabled(false);
+                return;
+            }
+            gst_element_set_state(playbin, GST_STATE_PLAYING);
+        });
+        QTimer::singleShot(0, [] {
+            std::puts("ready");
+            std::fflush(stdout);
+        });
+    } else {
+        input.setEnabled(false);
+        gst_element_set_state(playbin, GST_STATE_PLAYING);
+    }
     const int result = QApplication::exec();
     gst_element_set_state(playbin, GST_STATE_NULL);
     gst_object_unref(playbin);

@@ -4,10 +4,14 @@
 //              title keeps the marquee running, next to a bare Qt 6 playbin program playing
 //              the same stream at the same time; once without a compositor (outline window)
 //              and once with one (translucent window).
+//   sound      time from Play to the first sound heard through a private PulseAudio server,
+//              next to the bare program and mpv, and gaps on a jittery stream (SoundBench)
 // Prints a report. Exits with 1 when the radio needs more than 1.15 times the bare program's
 // memory or 1.3 times its CPU, with 2 when a measurement could not be made.
 //
-//   tunelink_process_bench [--seconds 30] [--startups 5]
+//   tunelink_process_bench [--seconds 30] [--startups 5] [--runs 5] [--only
+//   startup|sound|footprint]
+#include "bench/process/SoundBench.h"
 #include "radio/SkinGeometry.h"
 #include "tests/support/ProcessUsage.h"
 #include "tests/support/RadioProcess.h"
@@ -41,6 +45,9 @@ const char* const kTitle =
 struct Settings {
     int seconds = 30;
     int startups = 5;
+    int runs = 5;
+    std::string only;  // empty: every part
+    bool Runs(const char* part) const { return only.empty() || only == part; }
 };
 
 struct Footprint {
@@ -165,8 +172,9 @@ std::optional<SideBySide> MeasureSideBySide(const VirtualDisplay& display,
     return SideBySide{(*footprints)[0], (*footprints)[1]};
 }
 
-// Milliseconds from exec to the first painted frame, once per run.
-std::vector<double> MeasureStartUps(const VirtualDisplay& display, int runs) {
+// Milliseconds from exec to the first painted frame, once per run. With `newUser` GStreamer
+// finds no registry and has to build one, as on the first start after installation.
+std::vector<double> MeasureStartUps(const VirtualDisplay& display, int runs, bool newUser) {
     std::vector<double> times;
     testsupport::SessionBus bus;
     for (int run = 0; run < runs; ++run) {
@@ -174,6 +182,8 @@ std::vector<double> MeasureStartUps(const VirtualDisplay& display, int runs) {
         auto env = radio.Environment(display.Name(), kSink);
         if (bus.Available())
             env.insert("DBUS_SESSION_BUS_ADDRESS", bus.Address());
+        if (newUser)
+            env.insert("GST_REGISTRY", radio.Home() + "/gstreamer-registry.bin");
         QElapsedTimer clock;
         clock.start();
         if (!radio.Ready() || !radio.Start(TUNELINK_PROGRAM, env))
@@ -219,34 +229,23 @@ bool Compare(const char* mode, const Footprint& radio, const Footprint& floor) {
 Settings ReadArguments(int argc, char** argv) {
     Settings settings;
     for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--only") == 0) {
+            settings.only = argv[i + 1];
+            continue;
+        }
         const int value = std::max(1, std::atoi(argv[i + 1]));
         if (std::strcmp(argv[i], "--seconds") == 0)
             settings.seconds = value;
         else if (std::strcmp(argv[i], "--startups") == 0)
             settings.startups = value;
+        else if (std::strcmp(argv[i], "--runs") == 0)
+            settings.runs = value;
     }
     return settings;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    const Settings settings = ReadArguments(argc, argv);
-    for (const char* tool : {"Xvfb", "xdotool"}) {
-        if (!VirtualDisplay::ToolExists(tool)) {
-            std::fprintf(stderr, "%s is needed\n", tool);
-            return 2;
-        }
-    }
-    VirtualDisplay outline(1280, 1024, false);
-    VirtualDisplay translucent(1280, 1024, true);
-    if (!outline.Available() || !translucent.Available())
-        return 2;
-
-    ReportStartUps("outline", MeasureStartUps(outline, settings.startups));
-    ReportStartUps("translucent", MeasureStartUps(translucent, settings.startups));
-
+int MeasureFootprints(const VirtualDisplay& outline, const VirtualDisplay& translucent,
+                      const Settings& settings) {
     testsupport::StreamServer server({.dropAfter = {}, .icyTitle = kTitle});
     const auto outlineRun = MeasureSideBySide(outline, server, settings.seconds);
     const auto translucentRun = MeasureSideBySide(translucent, server, settings.seconds);
@@ -269,4 +268,33 @@ int main(int argc, char** argv) {
     const bool translucentFits =
         Compare("translucent", translucentRun->radio, translucentRun->floor);
     return outlineFits && translucentFits ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const Settings settings = ReadArguments(argc, argv);
+    for (const char* tool : {"Xvfb", "xdotool"}) {
+        if (!VirtualDisplay::ToolExists(tool)) {
+            std::fprintf(stderr, "%s is needed\n", tool);
+            return 2;
+        }
+    }
+    VirtualDisplay outline(1280, 1024, false);
+    VirtualDisplay translucent(1280, 1024, true);
+    if (!outline.Available() || !translucent.Available())
+        return 2;
+
+    if (settings.Runs("startup")) {
+        ReportStartUps("outline", MeasureStartUps(outline, settings.startups, false));
+        ReportStartUps("translucent", MeasureStartUps(translucent, settings.startups, false));
+        ReportStartUps("new user", MeasureStartUps(outline, settings.startups, true));
+    }
+    if (settings.Runs("sound") &&
+        !bench::MeasureTimeToSound(outline, {.runs = settings.runs, .jitterSeconds = 30}))
+        return 2;
+    if (settings.Runs("footprint"))
+        return MeasureFootprints(outline, translucent, settings);
+    return 0;
 }

@@ -65,6 +65,12 @@ bool RadioProcess::Start(const QString& program, const QProcessEnvironment& envi
     return process_.waitForStarted(5000);
 }
 
+bool RadioProcess::Write(const QByteArray& data) {
+    if (process_.write(data) != data.size())
+        return false;
+    return process_.waitForBytesWritten(1000);
+}
+
 qsizetype RadioProcess::WaitForLog(const QByteArray& needle, int timeoutMs, qsizetype from) {
     QElapsedTimer timer;
     timer.start();

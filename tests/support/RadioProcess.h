@@ -37,6 +37,8 @@ class RadioProcess {
     bool Start(const QString& program, const QProcessEnvironment& environment,
                const QStringList& arguments = {});
 
+    // Writes `data` to the program's standard input.
+    bool Write(const QByteArray& data);
     // Reads the program's output for up to `timeoutMs` until the log holds `needle` at or
     // after `from`; returns where, or -1 (also when the program ended).
     qsizetype WaitForLog(const QByteArray& needle, int timeoutMs, qsizetype from = 0);

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -31,6 +32,7 @@ constexpr int kLiveSeconds = 60;
 constexpr std::size_t kIcyInterval = 8000;
 constexpr std::size_t kBurstBytes = 64 * 1024;
 constexpr int kHlsSeconds = 12;
+constexpr std::chrono::milliseconds kJitter{300};
 
 void Generate(const std::string& path, int seconds, const QStringList& encoder) {
     QStringList arguments{"-q",
@@ -203,6 +205,30 @@ struct StreamServer::Impl {
         std::size_t burst = 0;
         std::chrono::milliseconds dropAfter{0};  // 0: never
         bool icy = false;
+        std::chrono::milliseconds jitter{0};  // longest hold of a delayed chunk; 0: none
+    };
+
+    // Network jitter: now and then the stream is held for a random time of up to `jitter`,
+    // then what was held comes at once. The same seed for every listener, so players
+    // compared with each other meet the same holds.
+    struct Jitter {
+        std::mt19937 random{17};
+        Clock::time_point nextHold;
+        Clock::time_point heldUntil;
+
+        Clock::duration Between(int fromMs, int toMs) {
+            return std::chrono::milliseconds(
+                std::uniform_int_distribution<int>(fromMs, toMs)(random));
+        }
+        bool Holding(Clock::time_point now, std::chrono::milliseconds longest) {
+            if (now < heldUntil)
+                return true;
+            if (now < nextHold)
+                return false;
+            heldUntil = now + Between(0, static_cast<int>(longest.count()));
+            nextHold = heldUntil + Between(300, 1500);
+            return true;
+        }
     };
 
     void Count(const std::string& path) {
@@ -218,8 +244,10 @@ struct StreamServer::Impl {
             Clock::time_point start = Clock::now();
             std::size_t audio = 0;
             std::size_t nextMeta = kIcyInterval;
+            Jitter jitter;
         };
         const auto progress = std::make_shared<Progress>();
+        progress->jitter.nextHold = progress->start + progress->jitter.Between(300, 1500);
         res.set_content_provider(
             type, [this, pacing, progress](std::size_t, httplib::DataSink& sink) {
                 const std::string& data = *pacing.data;
@@ -234,7 +262,9 @@ struct StreamServer::Impl {
                 const double seconds = std::chrono::duration<double>(elapsed).count();
                 const auto allowed =
                     static_cast<std::size_t>(pacing.burst + seconds * pacing.bytesPerSecond);
-                if (at.audio >= allowed || stopping) {
+                const bool held =
+                    pacing.jitter.count() > 0 && at.jitter.Holding(Clock::now(), pacing.jitter);
+                if (at.audio >= allowed || held || stopping) {
                     std::this_thread::sleep_for(std::chrono::milliseconds(10));
                     return !stopping;
                 }
@@ -259,11 +289,13 @@ struct StreamServer::Impl {
     }
 
     void ServeLive(const std::string& path, const std::string* data, const std::string& type,
-                   std::size_t burst, std::chrono::milliseconds dropAfter, double speed = 1.0) {
+                   std::size_t burst, std::chrono::milliseconds dropAfter, double speed = 1.0,
+                   std::chrono::milliseconds jitter = {}) {
         server.Get(path, [=, this](const httplib::Request& req, httplib::Response& res) {
             Count(req.path);
             Pacing pacing{data, speed * static_cast<double>(data->size()) / kLiveSeconds, burst,
                           dropAfter};
+            pacing.jitter = jitter;
             ServePaced(res, type, pacing);
         });
     }
@@ -312,6 +344,8 @@ StreamServer::StreamServer(StreamServerOptions options) : impl_(std::make_unique
             return offset < audio.liveMp3.size() && sink.write(audio.liveMp3.data() + offset, 1);
         });
     });
+    p.ServeLive("/jitter.mp3", &audio.liveMp3, "audio/mpeg", 0, {}, 1.0, kJitter);
+    p.ServeLive("/jitter.ogg", &audio.liveOgg, "audio/ogg", audio.liveOggHeaders, {}, 1.0, kJitter);
     p.ServeLive("/drop.ogg", &audio.liveOgg, "audio/ogg", audio.liveOggHeaders, options.dropAfter);
     p.server.Get("/icy.mp3", [&p, &audio](const httplib::Request& req, httplib::Response& res) {
         p.Count(req.path);

@@ -19,6 +19,9 @@
 //   /audio.pls               an MP3 stream under a playlist name
 //   /lying.mp3               a .pls playlist served under an audio name and type
 //   /slow.mp3                like /live.mp3 but at 70 % of real time: the sound must break up
+//   /jitter.mp3, /jitter.ogg like the live streams, but held now and then (every 0.3-1.5 s)
+//                            for up to 300 ms, as a congested network does; the held audio
+//                            then comes at once
 //   /burst.mp3               like /live.mp3 after an initial burst of 64 KB
 //   /trickle.mp3             answers at once, then sends one byte of MP3 every 2 s
 //   /hls/index.m3u8          an HTTP live stream (12 s of MP3 in MPEG-TS segments of 2 s,

@@ -1,0 +1,79 @@
+#pragma once
+// What a listener hears, for tests and benchmarks: a private PulseAudio server with null
+// sinks (no sound card needed, works as root), and a recorder on a sink's monitor that tells
+// sound from silence in 10 ms blocks.
+//
+// Clients are pointed at the server through PULSE_SERVER and at their sink through
+// PULSE_SINK (see AddClientEnvironment).
+
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <sys/types.h>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+class PrivateSoundServer {
+  public:
+    // Starts `pulseaudio` with one null sink per name. Available() is false when
+    // pulseaudio or parec is missing or the server did not come up.
+    explicit PrivateSoundServer(std::vector<std::string> sinks = {"nul"});
+    ~PrivateSoundServer();
+    PrivateSoundServer(const PrivateSoundServer&) = delete;
+    PrivateSoundServer& operator=(const PrivateSoundServer&) = delete;
+
+    bool Available() const { return pid_ > 0; }
+    // "unix:<socket>"
+    std::string Address() const;
+    // PULSE_SERVER and PULSE_SINK for a client that should play into `sink`.
+    void AddClientEnvironment(QProcessEnvironment& environment, const std::string& sink) const;
+    static bool ToolsExist();
+
+  private:
+    QTemporaryDir folder_;
+    pid_t pid_ = -1;
+};
+
+using SoundClock = std::chrono::steady_clock;
+
+// Records a sink's monitor with parec (16-bit stereo at 44.1 kHz, 10 ms latency) on a
+// thread of its own, and keeps for every 10 ms block when it arrived and whether it was
+// louder than -40 dBFS.
+class SoundMonitor {
+  public:
+    SoundMonitor(const PrivateSoundServer& server, const std::string& sink);
+    ~SoundMonitor();
+    SoundMonitor(const SoundMonitor&) = delete;
+    SoundMonitor& operator=(const SoundMonitor&) = delete;
+
+    // True once blocks arrive from the recorder.
+    bool WaitUntilRecording(std::chrono::milliseconds timeout) const;
+    // When the first loud block at or after `since` arrived, if one has.
+    std::optional<SoundClock::time_point> FirstSoundAfter(SoundClock::time_point since) const;
+    // Waits until the monitor has been silent for `quiet`, calling `idle` meanwhile.
+    bool WaitForSilence(std::chrono::milliseconds quiet, std::chrono::milliseconds timeout,
+                        const std::function<void()>& idle = {}) const;
+    // How often the sound broke off and came back between `from` and `to`: runs of silent
+    // blocks after the first loud one.
+    int CountGaps(SoundClock::time_point from, SoundClock::time_point to) const;
+
+    static constexpr double kSoundDbfs = -40.0;
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// The level of interleaved 16-bit samples as root mean square, in dBFS (-inf for silence).
+double LevelDbfs(const std::int16_t* samples, std::size_t count);
+
+// Gaps in a sequence of block verdicts (true = loud): silent runs between loud blocks.
+int CountGapsIn(const std::vector<bool>& loud);
+
+}  // namespace testsupport
