@@ -113,6 +113,8 @@ struct GstMediaPlayer::Impl {
     bool prerollHandled = false;
     bool bufferingReported = false;
     bool playingThisConnection = false;
+    bool soundHeard = false;       // this connection's sound reached the sink
+    bool playingReported = false;  // "playing" was reported for this connection
     Clock::time_point playingSince;
     int reconnects = 0;
     unsigned startAttempt = 0;  // moves on with every start, so older deadlines lapse
@@ -122,8 +124,9 @@ struct GstMediaPlayer::Impl {
 
     // Written on streaming threads, read on the UI thread.
     std::atomic<unsigned> generation{0};
-    std::atomic<int64_t> firstBufferNs{0};
     std::atomic<int64_t> playingReachedNs{0};
+    std::atomic<int64_t> soundAtSinkNs{0};     // first sound of the session
+    std::atomic<bool> soundSeenAtSink{false};  // per connection
     std::atomic<int> underruns{0};
     std::atomic<bool> starving{false};
 
@@ -160,6 +163,10 @@ struct GstMediaPlayer::Impl {
     void OnBuffering(int percent);
     void OnPrerolled();
     void OnPlayingReached();
+    void NoteFirstSoundAtSink(GstPad* pad, GstBuffer* buffer);
+    GstClockTimeDiff TimeUntilHeard(GstPad* pad, GstBuffer* buffer);
+    void OnSoundAtSink();
+    void ReportPlayingOnceHeard();
     void StopBufferingReports();
     void OnEndOfStream();
     void OnError(GstMessage* message);
@@ -215,12 +222,15 @@ void GstMediaPlayer::Impl::ResetPipeline() {
     ++generation;
     prerollHandled = false;
     playingThisConnection = false;
+    soundSeenAtSink = false;
+    soundHeard = false;
+    playingReported = false;
 }
 
 void GstMediaPlayer::Impl::StartSession(const std::string& address) {
     ResetPipeline();
-    firstBufferNs = 0;
     playingReachedNs = 0;
+    soundAtSinkNs = 0;
     pending.clear();
     pending.push_back(Candidate{address});
     attempts = 0;
@@ -275,7 +285,8 @@ void GstMediaPlayer::Impl::StartPipeline() {
     Post([snapshot = item](MediaPlayerEvents& e) { e.OnMediaChange(snapshot); });
     EmitOpenState(OpenState::MediaConnecting);
     g_object_set(playbin, "uri", current.address.c_str(), nullptr);
-    SetPipelineState(GST_STATE_PAUSED);
+    // Without a lead the pipeline goes on to playing by itself as soon as it has prerolled.
+    SetPipelineState(options.prebuffer.count() > 0 ? GST_STATE_PAUSED : GST_STATE_PLAYING);
 }
 
 void GstMediaPlayer::Impl::SetPipelineState(GstState state) {
@@ -460,11 +471,64 @@ GstBusSyncReply GstMediaPlayer::Impl::OnSyncMessage(GstBus*, GstMessage* message
 GstPadProbeReturn GstMediaPlayer::Impl::OnSinkBuffer(GstPad* pad, GstPadProbeInfo* info,
                                                      gpointer data) {
     auto* self = static_cast<Impl*>(data);
-    int64_t expected = 0;
-    self->firstBufferNs.compare_exchange_strong(expected, NowNs());
-    if (GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info))
+    if (GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info)) {
+        self->NoteFirstSoundAtSink(pad, buffer);
         self->CheckLateness(pad, buffer);
+    }
     return GST_PAD_PROBE_OK;
+}
+
+// The pipeline says PLAYING before anything can be heard: the sink may still wait for its
+// first buffer, or hold it until its time. The first buffer that reaches the sink while the
+// sink plays marks the sound (the one prerolled before was rendered just ahead of it); it is
+// heard when the clock reaches its time. Runs on the streaming thread.
+void GstMediaPlayer::Impl::NoteFirstSoundAtSink(GstPad* pad, GstBuffer* buffer) {
+    if (soundSeenAtSink.load(std::memory_order_relaxed))
+        return;
+    GST_OBJECT_LOCK(audioSink);
+    const bool sinkPlaying = GST_STATE(audioSink) == GST_STATE_PLAYING;
+    GST_OBJECT_UNLOCK(audioSink);
+    if (!sinkPlaying || soundSeenAtSink.exchange(true))
+        return;
+    const auto wait =
+        std::chrono::nanoseconds(std::max<GstClockTimeDiff>(0, TimeUntilHeard(pad, buffer)));
+    int64_t unset = 0;
+    soundAtSinkNs.compare_exchange_strong(unset, NowNs() + wait.count());
+    const unsigned expected = generation;
+    QMetaObject::invokeMethod(
+        context.get(),
+        [this, expected, wait] {
+            QTimer::singleShot(std::chrono::ceil<std::chrono::milliseconds>(wait), context.get(),
+                               [this, expected] {
+                                   if (generation == expected)
+                                       OnSoundAtSink();
+                               });
+        },
+        Qt::QueuedConnection);
+}
+
+// How long until `buffer` is heard: its running time plus the pipeline's latency, against
+// the clock; 0 when that cannot be told.
+GstClockTimeDiff GstMediaPlayer::Impl::TimeUntilHeard(GstPad* pad, GstBuffer* buffer) {
+    if (!GST_BUFFER_PTS_IS_VALID(buffer))
+        return 0;
+    GstClockTimeDiff wait = 0;
+    GstClock* clock = gst_element_get_clock(playbin);
+    GstEvent* event = gst_pad_get_sticky_event(pad, GST_EVENT_SEGMENT, 0);
+    if (clock && event) {
+        const GstSegment* segment = nullptr;
+        gst_event_parse_segment(event, &segment);
+        const GstClockTime due =
+            gst_segment_to_running_time(segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
+        const GstClockTime now = gst_clock_get_time(clock) - gst_element_get_base_time(playbin);
+        if (GST_CLOCK_TIME_IS_VALID(due))
+            wait = GST_CLOCK_DIFF(now, due + gst_pipeline_get_latency(GST_PIPELINE(playbin)));
+    }
+    if (event)
+        gst_event_unref(event);
+    if (clock)
+        gst_object_unref(clock);
+    return wait;
 }
 
 // Runs on the streaming thread for every buffer that reaches the sink. Audio that arrives
@@ -540,8 +604,8 @@ void GstMediaPlayer::Impl::OnBuffering(int percent) {
 }
 
 void GstMediaPlayer::Impl::OnPrerolled() {
-    if (prerollHandled)
-        return;
+    if (prerollHandled || options.prebuffer.count() == 0)
+        return;  // without a lead, playing was asked for at the start
     prerollHandled = true;
     // The first audio sits at the sink. While the clock stands still the stream keeps
     // arriving, so waiting here gives the sound a lead over the network of this length.
@@ -580,6 +644,20 @@ void GstMediaPlayer::Impl::OnPlayingReached() {
     StopBufferingReports();
     bufferingReported = false;
     EmitOpenState(OpenState::MediaOpen);
+    ReportPlayingOnceHeard();
+}
+
+void GstMediaPlayer::Impl::OnSoundAtSink() {
+    soundHeard = true;
+    ReportPlayingOnceHeard();
+}
+
+// "Playing" needs both: the pipeline reached PLAYING, and its sound reached the sink. Either
+// may come first.
+void GstMediaPlayer::Impl::ReportPlayingOnceHeard() {
+    if (phase != Phase::Playing || !soundHeard || playingReported)
+        return;
+    playingReported = true;
     EmitState(PlayState::Playing);
 }
 
@@ -595,6 +673,10 @@ bool GstMediaPlayer::Impl::SourceHasKnownLength() const {
 }
 
 void GstMediaPlayer::Impl::OnEndOfStream() {
+    // The end comes after the last buffer reached the sink: a sink that does not wait for
+    // the clock (a file) may get there before the first one was due.
+    if (soundSeenAtSink)
+        OnSoundAtSink();
     if (!current.everPlayed) {
         OnCandidateFailed(false);
         return;
@@ -859,11 +941,10 @@ void GstMediaPlayer::SetVolume(int volume) {
 }
 
 std::optional<std::chrono::steady_clock::time_point> GstMediaPlayer::SoundStartedAt() const {
-    const int64_t buffer = impl_->firstBufferNs;
-    const int64_t playing = impl_->playingReachedNs;
-    if (buffer == 0 || playing == 0)
+    const int64_t sound = impl_->soundAtSinkNs;
+    if (sound == 0)
         return std::nullopt;
-    return Clock::time_point(std::chrono::nanoseconds(std::max(buffer, playing)));
+    return Clock::time_point(std::chrono::nanoseconds(sound));
 }
 
 int GstMediaPlayer::UnderrunCount() const {

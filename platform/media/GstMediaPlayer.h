@@ -21,8 +21,10 @@ struct GstPlayerOptions {
     // From Play (or a reconnect) to sound at most this long: a server that trickles, or
     // answers and then sends nothing playable, has failed to connect.
     std::chrono::milliseconds startDeadline{20000};
-    // Audio held before sound starts (and regained after an underrun).
-    std::chrono::milliseconds prebuffer{300};
+    // Audio held at the sink before the sound starts. None by default: a stream arriving at
+    // real time already has the lead it gathered while connecting, and the desktop's sound
+    // server makes a held start wait a second time after it is let go.
+    std::chrono::milliseconds prebuffer{0};
     // A GStreamer sink description; empty: $TUNELINK_AUDIO_SINK, else the desktop's sink
     // (which fails with FailureKind::NoAudioOutput when it finds no real device).
     std::string audioSink;
@@ -52,8 +54,9 @@ class GstMediaPlayer final : public MediaPlayer {
     int Volume() const override;
     void SetVolume(int volume) override;
 
-    // When the current session first had sound: its first audio buffer reached the sink
-    // while the pipeline was playing. For tests and the benchmark.
+    // When the current session first had sound: a buffer reached the sink while the sink
+    // was playing and was due to be heard. "Playing" is reported then, not before. For tests
+    // and the benchmark.
     std::optional<std::chrono::steady_clock::time_point> SoundStartedAt() const;
     // How often sound was interrupted after it started: audio reached the sink after its time.
     int UnderrunCount() const;

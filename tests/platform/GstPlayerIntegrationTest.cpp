@@ -352,6 +352,46 @@ TEST(NetworkSourceGuard, NonNetworkSourcesCannotStartButHttpCan) {
     EXPECT_FALSE(refused);
 }
 
+// Notes, at each "playing", whether the player's sound had reached the sink by then.
+struct HonestyCheck final : MediaPlayerEvents {
+    const GstMediaPlayer* player = nullptr;
+    std::vector<bool> soundBeforePlaying;
+    void OnPlayStateChange(int state) override {
+        if (state != static_cast<int>(PlayState::Playing))
+            return;
+        const auto sound = player->SoundStartedAt();
+        soundBeforePlaying.push_back(sound && *sound <= std::chrono::steady_clock::now());
+    }
+    void OnOpenStateChange(int) override {}
+    void OnMediaChange(const MediaItem&) override {}
+    void OnError(long, const std::string&) override {}
+};
+
+// "Playing" tells the listener the sound has begun. This sink renders every buffer a second
+// after its time, as a sound server with a long queue would: the pipeline is PLAYING long
+// before anything reaches the listener, and "playing" must wait for the sound, with or
+// without a lead held before the start.
+TEST_F(GstPlayerIntegration, PlayingIsNeverReportedBeforeSoundReachedTheSink) {
+    for (const auto lead : {0ms, 300ms}) {
+        for (const char* path : {"/live.mp3", "/live.ogg"}) {
+            auto options = WithSink("fakesink sync=true ts-offset=1000000000");
+            options.prebuffer = lead;
+            std::string error;
+            auto player = GstMediaPlayer::Create(&error, options);
+            ASSERT_TRUE(player) << error;
+            HonestyCheck check;
+            check.player = player.get();
+            player->SetEvents(&check);
+            player->Open(server->Url(path));
+            ASSERT_TRUE(player->Play());
+            ASSERT_TRUE(WaitFor([&] { return !check.soundBeforePlaying.empty(); }, 10s))
+                << path << ": never reported playing";
+            EXPECT_EQ(check.soundBeforePlaying, std::vector<bool>{true})
+                << path << ", lead " << lead.count() << " ms";
+        }
+    }
+}
+
 TEST_F(GstPlayerIntegration, AnUnusableAudioSinkDescriptionIsNamedOnPlay) {
     auto player = Make(WithSink("nosuchsinkelement"));
     ASSERT_TRUE(player) << "a bad output description leaves the radio running";

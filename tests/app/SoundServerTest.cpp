@@ -1,0 +1,74 @@
+// The ear the benchmarks listen with: a private PulseAudio server and a recorder on its null
+// sink that tells sound from silence.
+#include "tests/support/SoundServer.h"
+
+#include <gtest/gtest.h>
+#include <QProcess>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+using testsupport::CountGapsIn;
+using testsupport::LevelDbfs;
+using namespace std::chrono_literals;
+
+std::vector<std::int16_t> Sine(double amplitude, std::size_t samples) {
+    std::vector<std::int16_t> out(samples);
+    for (std::size_t i = 0; i < samples; ++i)
+        out[i] = static_cast<std::int16_t>(amplitude * 32767.0 * std::sin(i * 2 * M_PI / 100.0));
+    return out;
+}
+
+TEST(SoundLevel, FullScaleSineIsThreeDecibelsBelowFullScaleAndSilenceHasNoLevel) {
+    const auto full = Sine(1.0, 882);
+    EXPECT_NEAR(LevelDbfs(full.data(), full.size()), -3.0, 0.1);
+    const auto quiet = Sine(0.005, 882);  // about -49 dBFS: silence to a listener
+    EXPECT_LT(LevelDbfs(quiet.data(), quiet.size()), testsupport::SoundMonitor::kSoundDbfs);
+    const auto soft = Sine(0.05, 882);  // about -29 dBFS: heard
+    EXPECT_GT(LevelDbfs(soft.data(), soft.size()), testsupport::SoundMonitor::kSoundDbfs);
+    const std::vector<std::int16_t> zeros(882, 0);
+    EXPECT_TRUE(std::isinf(LevelDbfs(zeros.data(), zeros.size())));
+    EXPECT_TRUE(std::isinf(LevelDbfs(nullptr, 0)));
+}
+
+TEST(SoundLevel, GapsAreSilentRunsBetweenSoundNotTheSilenceBeforeOrAfter) {
+    EXPECT_EQ(CountGapsIn({}), 0);
+    EXPECT_EQ(CountGapsIn({false, false, true, true, false}), 0);
+    EXPECT_EQ(CountGapsIn({true, false, true}), 1);
+    EXPECT_EQ(CountGapsIn({false, true, false, false, false, true, true, false, true, false}), 2);
+}
+
+// A real server: a tone played into one null sink is heard on its monitor, and not on the
+// other sink's.
+TEST(PrivateSoundServer, HearsWhatIsPlayedIntoItsSinkAndOnlyThere) {
+    if (!testsupport::PrivateSoundServer::ToolsExist())
+        GTEST_SKIP() << "pulseaudio and parec are not installed";
+    testsupport::PrivateSoundServer server({"one", "two"});
+    ASSERT_TRUE(server.Available());
+    testsupport::SoundMonitor one(server, "one"), two(server, "two");
+    ASSERT_TRUE(one.WaitUntilRecording(5s));
+    ASSERT_TRUE(two.WaitUntilRecording(5s));
+    const auto start = testsupport::SoundClock::now();
+    EXPECT_FALSE(one.FirstSoundAfter(start));
+
+    QProcess player;
+    auto env = QProcessEnvironment::systemEnvironment();
+    server.AddClientEnvironment(env, "one");
+    player.setProcessEnvironment(env);
+    player.start("gst-launch-1.0", {"-q", "audiotestsrc", "num-buffers=50", "volume=0.3", "!",
+                                    "audioconvert", "!", "pulsesink"});
+    ASSERT_TRUE(player.waitForFinished(20000));
+    EXPECT_EQ(player.exitCode(), 0) << player.readAll().constData();
+    EXPECT_TRUE(one.WaitForSilence(200ms, 5s));
+
+    const auto heard = one.FirstSoundAfter(start);
+    ASSERT_TRUE(heard);
+    EXPECT_FALSE(two.FirstSoundAfter(start));
+    // About a second of tone without a break.
+    EXPECT_EQ(one.CountGaps(*heard, testsupport::SoundClock::now()), 0);
+}
+
+}  // namespace
