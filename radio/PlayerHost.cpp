@@ -45,6 +45,9 @@ bool PlayerHost::Create(PlayerWindow* window) {
         return false;
     }
     player_->SetEvents(&sink_);
+    // The window may have set the volume before the player existed.
+    if (volumeSet_)
+        player_->SetVolume(volume_);
     SetPlayerWindow(window);
     created_ = true;
     return true;
@@ -95,6 +98,7 @@ void PlayerHost::ToggleMute() {
 
 void PlayerHost::SetVolume(int volume) {
     volume_ = std::clamp(volume, 0, 100);
+    volumeSet_ = true;
     if (player_)
         player_->SetVolume(volume_);
 }

@@ -75,6 +75,7 @@ class PlayerHost {
     bool muted_ = false;
     bool power_ = false;
     int volume_ = 0;
+    bool volumeSet_ = false;
     long long constructionTimeMs_ = 0;
 };
 

@@ -129,10 +129,8 @@ void TunelinkDlg::SetUpTimers() {
 
 bool TunelinkDlg::Initialise() {
     InitBase(QSize(g::kWindowWidth, g::kWindowHeight));
-    if (!player_.Create(this)) {
-        PlayerHost::ShowPlayerMissingMessage();
+    if (!options_.playerAfterFirstFrame && !MakePlayer())
         return false;
-    }
     if (options_.splash) {
         CSplashWnd::EnableSplashScreen(true);
         CSplashWnd::ShowSplashScreen(kSplashPicture, this);
@@ -151,6 +149,20 @@ bool TunelinkDlg::Initialise() {
         updateTimer_.start();
     RefreshButtons();
     return true;
+}
+
+bool TunelinkDlg::MakePlayer() {
+    if (player_.IsCreated() || player_.Create(this))
+        return true;
+    PlayerHost::ShowPlayerMissingMessage();
+    return false;
+}
+
+bool TunelinkDlg::EnsurePlayer() {
+    if (MakePlayer())
+        return true;
+    reject();
+    return false;
 }
 
 // Values from the settings file are checked: anything out of range falls back.
@@ -190,6 +202,8 @@ void TunelinkDlg::OnCommand(int id) {
                     break;
                 }
                 streamTitle_.clear();
+                if (!EnsurePlayer())
+                    break;
                 player_.Open(stations_.address[static_cast<std::size_t>(stations_.current)]);
                 player_.Play();
                 RefreshButtons();
@@ -253,6 +267,8 @@ void TunelinkDlg::ChooseStation(int slot) {
         switchTimer_.start();
         stations_.current = slot;
         streamTitle_.clear();
+        if (!EnsurePlayer())
+            return;
         player_.Open(stations_.address[i]);
         player_.Play();
         RefreshButtons();
@@ -431,7 +447,11 @@ void TunelinkDlg::paintEvent(QPaintEvent* event) {
         firstFrameLogged_ = true;
         // Posted, so the line comes after the frame has been handed to the display server:
         // start-up is timed from outside up to this line.
-        QTimer::singleShot(0, this, [] { qCInfo(lcStartup, "first frame painted"); });
+        QTimer::singleShot(0, this, [this] {
+            qCInfo(lcStartup, "first frame painted");
+            if (options_.playerAfterFirstFrame)
+                EnsurePlayer();
+        });
     }
 }
 

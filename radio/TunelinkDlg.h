@@ -38,6 +38,10 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
         std::string cachePath;         // empty: the default cache path
         std::string catalogueAddress;  // empty: the default address
         bool splash = true;
+        // The player, and with it the media library (which builds its plugin registry on a
+        // user's first start), is made once the first frame is on the screen, so the window
+        // shows at once. Tests that drive a player from the start turn this off.
+        bool playerAfterFirstFrame = true;
         // The start-with-the-desktop entry (the application layer owns it).
         std::function<bool()> startupEntryExists;
         std::function<void()> toggleStartupEntry;
@@ -50,6 +54,9 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
     // Everything up to showing the window. False when there is no usable player: the
     // message has been shown and the program should end.
     bool Initialise();
+    // Makes the player unless it exists; on failure the missing-player message has been
+    // shown and the window closes.
+    bool EnsurePlayer();
 
     // Commands of the skin, the menu, the player and the catalogue.
     void OnCommand(int id) override;
@@ -102,6 +109,7 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
     virtual void OnMenuCommand(int id);
 
   private:
+    bool MakePlayer();
     void ReadStartSettings();
     void SetUpTimers();
     void SetUpHint();

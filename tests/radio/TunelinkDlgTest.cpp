@@ -33,9 +33,12 @@ class RadioWindowTest : public ::testing::Test {
     }
 
     // A window with a fake player, no translucency (as offscreen), no network, no splash.
-    TunelinkDlg& Open(bool layered = false) {
+    TunelinkDlg::Options FakeOptions(bool layered = false) {
         TunelinkDlg::Options options;
-        options.playerFactory = [this](std::string*) {
+        options.playerFactory = [this](std::string*) -> std::unique_ptr<FakeMediaPlayer> {
+            ++playersMade_;
+            if (!playerAvailable_)
+                return nullptr;
             auto player = std::make_unique<FakeMediaPlayer>();
             player_ = player.get();
             return player;
@@ -44,7 +47,12 @@ class RadioWindowTest : public ::testing::Test {
         options.cachePath = (dir_.path() + "/cache.xml").toStdString();
         options.catalogueAddress = "http://127.0.0.1:9/none.xml";
         options.splash = false;
-        window_ = std::make_unique<TunelinkDlg>(std::move(options));
+        options.playerAfterFirstFrame = false;
+        return options;
+    }
+
+    TunelinkDlg& Open(bool layered = false) {
+        window_ = std::make_unique<TunelinkDlg>(FakeOptions(layered));
         EXPECT_TRUE(window_->Initialise());
         window_->show();
         return *window_;
@@ -64,6 +72,8 @@ class RadioWindowTest : public ::testing::Test {
     QTemporaryDir dir_;
     std::unique_ptr<TunelinkDlg> window_;
     FakeMediaPlayer* player_ = nullptr;
+    int playersMade_ = 0;
+    bool playerAvailable_ = true;
 };
 
 }  // namespace
@@ -440,4 +450,50 @@ TEST_F(RadioWindowTest, ReChoosingAStationThatIsNotSoundingStartsItAgain) {
     w.OnCommand(113);  // stopped: Play starts it again
     w.OnCommand(114);
     EXPECT_EQ(player_->plays, 4);
+}
+
+// The media library's first start can take a while (it builds its plugin registry): the
+// window comes first, the player right after its first frame.
+TEST_F(RadioWindowTest, ThePlayerIsMadeOnceTheFirstFrameIsPainted) {
+    profile_.WriteText("CTunelinkDlg", "iVolume", "30");
+    auto options = FakeOptions();
+    options.playerAfterFirstFrame = true;
+    window_ = std::make_unique<TunelinkDlg>(std::move(options));
+    ASSERT_TRUE(window_->Initialise());
+    EXPECT_EQ(playersMade_, 0);
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return playersMade_ > 0; }, 5000));
+    ASSERT_NE(player_, nullptr);
+    EXPECT_EQ(player_->volume, 30) << "the volume read before the player existed";
+    window_->repaint();
+    QTest::qWait(50);
+    EXPECT_EQ(playersMade_, 1);
+}
+
+TEST_F(RadioWindowTest, AStationChosenBeforeThePlayerWasMadeStillPlays) {
+    auto options = FakeOptions();
+    options.playerAfterFirstFrame = true;
+    window_ = std::make_unique<TunelinkDlg>(std::move(options));
+    ASSERT_TRUE(window_->Initialise());
+    window_->OnCommand(152);  // dial sector 1, before any frame was painted
+    ASSERT_NE(player_, nullptr);
+    EXPECT_EQ(player_->plays, 1);
+    ASSERT_EQ(player_->opened.size(), 1u);
+    EXPECT_FALSE(player_->opened[0].empty());
+    window_->show();
+    QTest::qWait(100);
+    EXPECT_EQ(playersMade_, 1);
+}
+
+TEST_F(RadioWindowTest, WithoutAPlayerTheWindowShowsThenSaysSoAndCloses) {
+    playerAvailable_ = false;
+    auto options = FakeOptions();
+    options.playerAfterFirstFrame = true;
+    window_ = std::make_unique<TunelinkDlg>(std::move(options));
+    ASSERT_TRUE(window_->Initialise());
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages_.empty(); }, 5000));
+    EXPECT_NE(messages_[0].find("GStreamer"), std::string::npos) << messages_[0];
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window_->isVisible(); }, 2000));
+    EXPECT_EQ(window_->result(), QDialog::Rejected);
 }
