@@ -25,10 +25,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// playbin's flags: audio only, with its own volume element (so mute and volume never touch
-// the desktop's mixer).
+// playbin's flags: audio only. Volume and mute are a volume element of our own in front of
+// the output (so they never touch the desktop's mixer): playbin's own soft volume left one
+// volume element allocated per station start.
 constexpr guint kPlayFlagAudio = 1u << 1;
-constexpr guint kPlayFlagSoftVolume = 1u << 4;
 
 // Playlists may point at playlists; this bounds the nesting and the addresses tried.
 constexpr int kMaxPlaylistDepth = 4;
@@ -99,8 +99,9 @@ struct Fetch {
 struct GstMediaPlayer::Impl {
     GstPlayerOptions options;
     GstElement* playbin = nullptr;
-    GstElement* audioSink = nullptr;   // held, to tell the output's errors from the stream's
-    std::string sinkDescriptionError;  // the output description did not parse: nothing plays
+    GstElement* audioSink = nullptr;      // held, to tell the output's errors from the stream's
+    GstElement* volumeElement = nullptr;  // inside the output bin, owned by it
+    std::string sinkDescriptionError;     // the output description did not parse: nothing plays
     std::unique_ptr<QObject> context = std::make_unique<QObject>();
     MediaPlayerEvents* events = nullptr;
 
@@ -157,6 +158,7 @@ struct GstMediaPlayer::Impl {
 
     // --- bus
     static GstBusSyncReply OnSyncMessage(GstBus* bus, GstMessage* message, gpointer self);
+    static GstBusSyncReply ForwardMessage(GstBus* bus, GstMessage* message, gpointer self);
     static GstPadProbeReturn OnSinkBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer self);
     void CheckLateness(GstPad* pad, GstBuffer* buffer);
     void HandleMessage(GstMessage* message);
@@ -428,7 +430,18 @@ void GstMediaPlayer::Impl::OnFetched(Candidate candidate, const FetchedDocument&
 
 // --- bus ------------------------------------------------------------------------------
 
-GstBusSyncReply GstMediaPlayer::Impl::OnSyncMessage(GstBus*, GstMessage* message, gpointer data) {
+// A sync handler that answers "drop" owns the message and must release it; without that,
+// every message, and through it the element that posted it, stayed allocated: a whole
+// pipeline's worth per station start.
+GstBusSyncReply GstMediaPlayer::Impl::OnSyncMessage(GstBus* bus, GstMessage* message,
+                                                    gpointer data) {
+    ForwardMessage(bus, message, data);
+    gst_message_unref(message);
+    return GST_BUS_DROP;
+}
+
+// Hands the messages the player acts on to its thread (with a reference of their own).
+GstBusSyncReply GstMediaPlayer::Impl::ForwardMessage(GstBus*, GstMessage* message, gpointer data) {
     auto* self = static_cast<Impl*>(data);
     switch (GST_MESSAGE_TYPE(message)) {
         case GST_MESSAGE_STATE_CHANGED:
@@ -725,7 +738,14 @@ bool GstMediaPlayer::Impl::IsFromAudioOutput(GstMessage* message) const {
 
 void GstMediaPlayer::Impl::AttachAudioSink(GstElement* sink, bool automatic) {
     audioSink = GST_ELEMENT(gst_object_ref_sink(sink));
-    g_object_set(playbin, "audio-sink", audioSink, nullptr);
+    GstElement* output = gst_bin_new("output");
+    volumeElement = gst_element_factory_make("volume", "volume");
+    gst_bin_add_many(GST_BIN(output), volumeElement, audioSink, nullptr);
+    gst_element_link(volumeElement, audioSink);
+    GstPad* volumeInput = gst_element_get_static_pad(volumeElement, "sink");
+    gst_element_add_pad(output, gst_ghost_pad_new("sink", volumeInput));
+    gst_object_unref(volumeInput);
+    g_object_set(playbin, "audio-sink", output, nullptr);
     if (GstPad* pad = gst_element_get_static_pad(audioSink, "sink")) {
         gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &Impl::OnSinkBuffer, this, nullptr);
         gst_object_unref(pad);
@@ -858,8 +878,7 @@ std::unique_ptr<GstMediaPlayer> GstMediaPlayer::Create(std::string* error,
     impl->sinkDescriptionError = descriptionError;
     const gint64 prebufferNs =
         std::chrono::duration_cast<std::chrono::nanoseconds>(impl->options.prebuffer).count();
-    g_object_set(playbin, "flags", kPlayFlagAudio | kPlayFlagSoftVolume, "buffer-duration",
-                 prebufferNs, nullptr);
+    g_object_set(playbin, "flags", kPlayFlagAudio, "buffer-duration", prebufferNs, nullptr);
     if (sink)
         impl->AttachAudioSink(sink, description.empty());
     g_signal_connect(playbin, "source-setup",
@@ -926,7 +945,8 @@ bool GstMediaPlayer::Muted() const {
 
 void GstMediaPlayer::SetMuted(bool muted) {
     impl_->muted = muted;
-    g_object_set(impl_->playbin, "mute", muted ? TRUE : FALSE, nullptr);
+    if (impl_->volumeElement)
+        g_object_set(impl_->volumeElement, "mute", muted ? TRUE : FALSE, nullptr);
 }
 
 int GstMediaPlayer::Volume() const {
@@ -936,8 +956,9 @@ int GstMediaPlayer::Volume() const {
 void GstMediaPlayer::SetVolume(int volume) {
     impl_->volume = std::clamp(volume, 0, 100);
     // The cubic scale follows loudness as heard: 50 sounds about half as loud as 100.
-    gst_stream_volume_set_volume(GST_STREAM_VOLUME(impl_->playbin), GST_STREAM_VOLUME_FORMAT_CUBIC,
-                                 impl_->volume / 100.0);
+    if (impl_->volumeElement)
+        gst_stream_volume_set_volume(GST_STREAM_VOLUME(impl_->volumeElement),
+                                     GST_STREAM_VOLUME_FORMAT_CUBIC, impl_->volume / 100.0);
 }
 
 std::optional<std::chrono::steady_clock::time_point> GstMediaPlayer::SoundStartedAt() const {

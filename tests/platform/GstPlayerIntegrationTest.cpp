@@ -5,10 +5,12 @@
 #include "platform/media/NetworkSourceGuard.h"
 #include "platform/media/Playlist.h"
 #include "platform/media/PlaylistFetcher.h"
+#include "tests/support/ProcessUsage.h"
 #include "tests/support/StreamServer.h"
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
@@ -287,6 +289,39 @@ TEST_F(GstPlayerIntegration, PlaylistReadsAreBoundedAndStopEarlyOnAudio) {
     EXPECT_FALSE(FetchDocument("file:///etc/passwd", cancel).ok);
     cancel = true;
     EXPECT_FALSE(FetchDocument(server->Url("/live.ogg"), cancel).ok);
+}
+
+// Memory per station start, as a straight line through samples: a leak of a few KB per start
+// is millions of bytes over a day of switching.
+TEST_F(GstPlayerIntegration, StationStartsDoNotGrowMemory) {
+    constexpr int kWarmUp = 25, kSamples = 8, kCyclesPerSample = 10;
+    auto player = Make();
+    int cycle = 0;
+    const auto startAndStop = [&] {
+        events = {};
+        // Two addresses, so every start is a new connection.
+        player->Open(server->Url(++cycle % 2 ? "/live.mp3" : "/live.mp3?other"));
+        player->Play();
+        ASSERT_TRUE(WaitFor([&] { return events.Saw(PlayState::Playing); }, 10s))
+            << Describe(events.states);
+        player->Stop();
+        ASSERT_TRUE(WaitFor([&] { return events.Saw(PlayState::Stopped); }, 5s));
+    };
+    for (int i = 0; i < kWarmUp; ++i) ASSERT_NO_FATAL_FAILURE(startAndStop());
+    std::vector<double> rss;
+    for (int sample = 0; sample < kSamples; ++sample) {
+        for (int i = 0; i < kCyclesPerSample; ++i) ASSERT_NO_FATAL_FAILURE(startAndStop());
+        rss.push_back(static_cast<double>(testsupport::MeasureProcess(::getpid()).rssKiB));
+    }
+    // Least-squares slope, KiB per start.
+    double meanX = (kSamples - 1) / 2.0, meanY = 0, num = 0, den = 0;
+    for (double v : rss) meanY += v / kSamples;
+    for (int i = 0; i < kSamples; ++i) {
+        num += (i - meanX) * (rss[static_cast<std::size_t>(i)] - meanY);
+        den += (i - meanX) * (i - meanX);
+    }
+    const double perStart = num / den / kCyclesPerSample;
+    EXPECT_LT(perStart, 1.0) << "KiB per station start; 2,000 starts must stay under 2 MB";
 }
 
 TEST_F(GstPlayerIntegration, HlsPlaysOverHttpButNeverFromLocalFiles) {
