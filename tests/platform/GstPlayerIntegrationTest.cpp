@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <malloc.h>
 #include <unistd.h>
 #include <QTest>
 #include <algorithm>
@@ -291,8 +292,22 @@ TEST_F(GstPlayerIntegration, PlaylistReadsAreBoundedAndStopEarlyOnAudio) {
     EXPECT_FALSE(FetchDocument(server->Url("/live.ogg"), cancel).ok);
 }
 
+// Least-squares slope of `values` taken at equal steps.
+double Slope(const std::vector<double>& values) {
+    const double n = static_cast<double>(values.size());
+    const double meanX = (n - 1) / 2.0;
+    double meanY = 0, num = 0, den = 0;
+    for (double v : values) meanY += v / n;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        num += (static_cast<double>(i) - meanX) * (values[i] - meanY);
+        den += (static_cast<double>(i) - meanX) * (static_cast<double>(i) - meanX);
+    }
+    return num / den;
+}
+
 // Memory per station start, as a straight line through samples: a leak of a few KB per start
-// is millions of bytes over a day of switching.
+// is millions of bytes over a day of switching. The heap in use is what leaks show in; the
+// resident set also moves with the allocator's caches, so it gets more room.
 TEST_F(GstPlayerIntegration, StationStartsDoNotGrowMemory) {
     constexpr int kWarmUp = 25, kSamples = 8, kCyclesPerSample = 10;
     auto player = Make();
@@ -308,20 +323,16 @@ TEST_F(GstPlayerIntegration, StationStartsDoNotGrowMemory) {
         ASSERT_TRUE(WaitFor([&] { return events.Saw(PlayState::Stopped); }, 5s));
     };
     for (int i = 0; i < kWarmUp; ++i) ASSERT_NO_FATAL_FAILURE(startAndStop());
-    std::vector<double> rss;
+    std::vector<double> heapKiB, rssKiB;
     for (int sample = 0; sample < kSamples; ++sample) {
         for (int i = 0; i < kCyclesPerSample; ++i) ASSERT_NO_FATAL_FAILURE(startAndStop());
-        rss.push_back(static_cast<double>(testsupport::MeasureProcess(::getpid()).rssKiB));
+        QTest::qWait(100);  // the last stop's queued calls run
+        heapKiB.push_back(static_cast<double>(mallinfo2().uordblks) / 1024.0);
+        rssKiB.push_back(static_cast<double>(testsupport::MeasureProcess(::getpid()).rssKiB));
     }
-    // Least-squares slope, KiB per start.
-    double meanX = (kSamples - 1) / 2.0, meanY = 0, num = 0, den = 0;
-    for (double v : rss) meanY += v / kSamples;
-    for (int i = 0; i < kSamples; ++i) {
-        num += (i - meanX) * (rss[static_cast<std::size_t>(i)] - meanY);
-        den += (i - meanX) * (i - meanX);
-    }
-    const double perStart = num / den / kCyclesPerSample;
-    EXPECT_LT(perStart, 1.0) << "KiB per station start; 2,000 starts must stay under 2 MB";
+    EXPECT_LT(Slope(heapKiB) / kCyclesPerSample, 1.0)
+        << "heap KiB per station start; 2,000 starts must stay under 2 MB";
+    EXPECT_LT(Slope(rssKiB) / kCyclesPerSample, 4.0) << "resident KiB per station start";
 }
 
 TEST_F(GstPlayerIntegration, HlsPlaysOverHttpButNeverFromLocalFiles) {
