@@ -118,21 +118,27 @@ bool RadioSkin::ReloadFlapPictures() {
     return true;
 }
 
-bool RadioSkin::Attach(QWidget* window) {
-    window_ = window;
-    SetDrawWindow(window);
-    if (!complete_ || !ReloadReleasedPictures())
-        return false;
+void RadioSkin::PrepareWindow(QWidget* window) {
     if (!layeredWindow_)
         layeredWindow_ = std::make_unique<CLayeredWindow>();
     layered_ = layeredWindow_->SetLayered(window, true);
+    window_ = window;
+    prepared_ = true;
+}
+
+bool RadioSkin::Attach(QWidget* window) {
+    if (!prepared_ || window != window_)
+        PrepareWindow(window);
+    SetDrawWindow(window);
+    if (!complete_ || !ReloadReleasedPictures())
+        return false;
     if (layered_) {
         if (!ApplyMasks()) {
             layered_ = false;
             return false;
         }
     } else {
-        backgroundImage_ = Premultiplied(*background_);
+        UseUnmaskedPictures();
         if (window)
             ui::SetWindowRegionFromResource(kOutline, window);
     }
@@ -217,6 +223,14 @@ bool RadioSkin::ApplyMasks() {
     lampImage_ = Premultiplied(*lamp_);
     coverImage_ = Premultiplied(*cover_);
     return true;
+}
+
+// The outline cuts the window's shape; inside it every picture is drawn whole.
+void RadioSkin::UseUnmaskedPictures() {
+    backgroundImage_ = Premultiplied(*background_);
+    knobImage_ = Premultiplied(*knob_);
+    lampImage_ = Premultiplied(*lamp_);
+    coverImage_ = Premultiplied(*cover_);
 }
 
 int RadioSkin::ClickTest(const QPoint& point) {

@@ -28,6 +28,11 @@ class RadioSkin : public CSkinBase {
     // Loads the pictures and builds the hot spots. False (after a message box with the
     // decoder's text) when a picture cannot be decoded; the skin then stays incomplete.
     bool SetUp();
+    // Decides translucency and, when the display offers it, makes the window translucent.
+    // Must run before anything creates the window's native window (a child window, a
+    // transient, a window id): X11 fixes a window's visual when it is created, and a
+    // window created 24-bit shows every see-through pixel as black.
+    void PrepareWindow(QWidget* window);
     // Layered mode when possible (masks applied), else the outline; composes the surface.
     bool Attach(QWidget* window) override;
     // The hot spot id (1-38) under a window point, or 0 (the hub exclusion counts as none).
@@ -70,6 +75,7 @@ class RadioSkin : public CSkinBase {
   private:
     void BuildHotspots();
     bool ApplyMasks();
+    void UseUnmaskedPictures();
     void ReleaseSourcePictures();
     bool ReloadFlapPictures();
     void KeepBackgroundPatches();
@@ -96,6 +102,7 @@ class RadioSkin : public CSkinBase {
     QWidget* window_ = nullptr;
     bool complete_ = false;
     bool layered_ = false;
+    bool prepared_ = false;  // the translucency decision has been made for window_
 
     std::unique_ptr<PLDIBSection> background_, backgroundMask_, pressed_, knob_, knobMask_, lamp_,
         cover_, flap_;

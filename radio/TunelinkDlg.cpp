@@ -71,6 +71,8 @@ TunelinkDlg::TunelinkDlg(Options options)
     setAttribute(Qt::WA_OpaquePaintEvent);
     skin_.SetFont(QApplication::font());
     skin_.SetUp();
+    // First, before the start-up picture or anything else gives the window a native window.
+    skin_.PrepareWindow(this);
     updater_ = std::make_unique<CActionStationData>(
         this,
         options_.cachePath.empty() ? CActionStationData::DefaultCachePath() : options_.cachePath,

@@ -1,18 +1,28 @@
 // The real program on a private X display: placement, a click on a favourite that plays a
 // local stream into a WAV file, the flap, and power off ending the program with its
 // settings saved. Once with a compositing manager (translucent window), once without
-// (outline window).
+// (outline window). Then the radio as a person sees it on a desktop with a window manager:
+// screenshots of the whole screen, checked pixel by pixel.
+#include "picture/ImageView.h"
+#include "picture/LoadPicture.h"
+#include "picture/PLDIBSection.h"
 #include "radio/SkinGeometry.h"
 #include "tests/support/RadioProcess.h"
 #include "tests/support/StreamServer.h"
 #include "tests/support/VirtualDisplay.h"
 #include "tests/support/Wave.h"
+#include "ui/SplashWnd.h"
+#include "ui/WindowShape.h"
+#include "util/Resources.h"
 
 #include <gtest/gtest.h>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
 #include <QThread>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace {
 using testsupport::VirtualDisplay;
@@ -100,4 +110,235 @@ TEST_P(EndToEnd, FavouritePlaysFlapOpensPowerOffSaves) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, EndToEnd, ::testing::Values(true, false),
+                         [](const auto& p) { return p.param ? "Translucent" : "Outline"; });
+
+namespace {
+namespace g = radio::geometry;
+
+constexpr int kDesktopWidth = 1280, kDesktopHeight = 1024;
+constexpr QPoint kRadioAt{300, 200};
+const QString kLightDesktop = QStringLiteral("#dfe6ee");
+
+// How opaque each pixel of the radio is once the flap stands open: the cabinet's mask, and
+// above the cabinet the open flap's own mask.
+std::vector<int> OpenRadioAlpha() {
+    const auto body = picture::LoadPicture(230);
+    const auto flap = picture::LoadPicture(450 + g::kFlapLastFrame);
+    std::vector<int> alpha(static_cast<std::size_t>(g::kWindowWidth * g::kWindowHeight));
+    for (int y = 0; y < g::kWindowHeight; ++y) {
+        for (int x = 0; x < g::kWindowWidth; ++x) {
+            int a = body->GetLine(y)[x];
+            const int fx = x - g::kFlapLeft, fy = y + g::kFlapFirstRow;
+            if (a <= 50 && fx >= 0 && fx < flap->GetWidth() && fy < flap->GetHeight()) {
+                const int f = flap->GetLine(fy)[fx];
+                a = f != 0 ? std::max(f, a) : a;
+            }
+            alpha[static_cast<std::size_t>(y * g::kWindowWidth + x)] = a;
+        }
+    }
+    return alpha;
+}
+
+// Window points whose whole 5 × 5 neighbourhood has the alpha `wanted` picks: anti-aliased
+// edges are left out.
+std::vector<QPoint> PointsWithAlpha(const std::vector<int>& alpha, int wanted) {
+    std::vector<QPoint> points;
+    for (int y = 2; y < g::kWindowHeight - 2; y += 3) {
+        for (int x = 2; x < g::kWindowWidth - 2; x += 3) {
+            bool all = true;
+            for (int dy = -2; dy <= 2 && all; ++dy)
+                for (int dx = -2; dx <= 2 && all; ++dx)
+                    all = alpha[static_cast<std::size_t>((y + dy) * g::kWindowWidth + x + dx)] ==
+                          wanted;
+            if (all)
+                points.emplace_back(x, y);
+        }
+    }
+    return points;
+}
+
+// The outline window: whole inside the outline, absent outside it.
+std::vector<int> OutlineAlpha() {
+    const auto data = util::FindResourceData(330, util::ResourceType::RcData);
+    const auto outline = data ? ui::RegionFromRegionData(*data) : std::nullopt;
+    std::vector<int> alpha(static_cast<std::size_t>(g::kWindowWidth * g::kWindowHeight));
+    for (int y = 0; y < g::kWindowHeight; ++y)
+        for (int x = 0; x < g::kWindowWidth; ++x)
+            alpha[static_cast<std::size_t>(y * g::kWindowWidth + x)] =
+                outline && outline->contains(QPoint(x, y)) ? 255 : 0;
+    return alpha;
+}
+
+bool Near(QRgb a, QRgb b, int tolerance) {
+    return std::abs(qRed(a) - qRed(b)) <= tolerance &&
+           std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+QImage Picture(int id) {
+    return picture::ToImage(*picture::LoadPicture(id)).convertToFormat(QImage::Format_RGB32);
+}
+
+// The closed-flap cover as it should look on the cabinet: in a translucent window blended
+// through its mask, in an outline window drawn whole.
+QImage ExpectedCover(bool translucent) {
+    QImage cover = Picture(192);
+    if (!translucent)
+        return cover;
+    const QImage body = Picture(130);
+    const auto mask = picture::LoadPicture(193);
+    for (int y = 0; y < cover.height(); ++y) {
+        for (int x = 0; x < cover.width(); ++x) {
+            const int m = mask->GetLine(y)[x];
+            const QRgb c = cover.pixel(x, y), b = body.pixel(g::kCoverOrigin + QPoint(x, y));
+            const auto mix = [m](int top, int below) {
+                return (top * m + below * (255 - m)) / 255;
+            };
+            cover.setPixel(
+                x, y,
+                qRgb(mix(qRed(c), qRed(b)), mix(qGreen(c), qGreen(b)), mix(qBlue(c), qBlue(b))));
+        }
+    }
+    return cover;
+}
+
+// The open radio's opaque pixels: the cabinet's picture, and above it the open flap's
+// (premultiplied by its full alpha, so a shade darker). Only the outline window has no flap.
+QImage ExpectedOpenRadio(bool translucent) {
+    QImage radio = Picture(130);
+    if (!translucent)
+        return radio;
+    const QImage flap = Picture(400 + g::kFlapLastFrame);
+    const auto body = picture::LoadPicture(230);
+    for (int y = 0; y + g::kFlapFirstRow < flap.height(); ++y) {
+        for (int x = 0; x < flap.width() && g::kFlapLeft + x < radio.width(); ++x) {
+            if (body->GetLine(y)[g::kFlapLeft + x] > 50)
+                continue;
+            const QRgb f = flap.pixel(x, y + g::kFlapFirstRow);
+            radio.setPixel(g::kFlapLeft + x, y,
+                           qRgb(qRed(f) * 255 / 256, qGreen(f) * 255 / 256, qBlue(f) * 255 / 256));
+        }
+    }
+    return radio;
+}
+
+// What changes while the radio runs: the keys, the volume, the lamp, the dial, the status.
+bool Changing(const QPoint& p) {
+    const QRect keys = g::kStopButton.rect.united(g::kPowerButton.rect)
+                           .united(QRect(g::kCoverOrigin, QSize(184, 28)));
+    for (const QRect& r : {keys, g::kLampRect, g::kDialRect, g::kStatusRect})
+        if (r.adjusted(-2, -2, 2, 2).contains(p))
+            return true;
+    return false;
+}
+
+class DesktopLook : public ::testing::TestWithParam<bool> {
+  protected:
+    void SetUp() override {
+        for (const char* tool : {"Xvfb", "xdotool", "openbox", "import", "xwininfo", "xprop"}) {
+            if (!VirtualDisplay::ToolExists(tool))
+                GTEST_SKIP() << tool << " is needed";
+        }
+        ASSERT_TRUE(QFile::exists(testsupport::RadioProcess::BuiltProgram()));
+        ASSERT_TRUE(radio_.Ready());
+    }
+
+    static void SaveShot(const QImage& shot, const QString& name) {
+        shot.save(QString::fromLocal8Bit(qgetenv("TUNELINK_BINARY_DIR")) + "/" + name);
+    }
+
+    testsupport::RadioProcess radio_;
+};
+}  // namespace
+
+// With a compositor the radio is a 32-bit window: every see-through pixel shows the desktop,
+// the cabinet and the raised flap hide it. Without one the outline cuts the window and the
+// cover hides the volume scale while the radio is off.
+TEST_P(DesktopLook, SeeThroughPixelsShowTheDesktopAndTheBodyHidesIt) {
+    const bool compositor = GetParam();
+    VirtualDisplay display(kDesktopWidth, kDesktopHeight, compositor, /*windowManager=*/true,
+                           kLightDesktop);
+    ASSERT_TRUE(display.Available());
+    ASSERT_EQ(display.Composites(), compositor);
+    radio_.SetSetting("CBuddyboxDlg/WndX", kRadioAt.x());
+    radio_.SetSetting("CBuddyboxDlg/WndY", kRadioAt.y());
+    ASSERT_TRUE(radio_.Start(testsupport::RadioProcess::BuiltProgram(),
+                             radio_.Environment(display.Name(), "fakesink")));
+    const std::string id =
+        display.WaitForWindowOf(radio_.Pid(), g::kWindowWidth, g::kWindowHeight, 20000);
+    ASSERT_FALSE(id.empty()) << radio_.Log().toStdString();
+    EXPECT_EQ(display.Depth(id), compositor ? 32 : 24);
+    const testsupport::WindowGeometry at = display.Geometry(id);
+    ASSERT_EQ(QPoint(at.x, at.y), kRadioAt);
+    // The start-up picture stands over the radio for four seconds.
+    ASSERT_GE(radio_.WaitForLog("tunelink.startup: first frame painted", 20000), 0);
+    QThread::msleep(CSplashWnd::kShowMs + 1500);
+    const QPoint origin(at.x, at.y);
+    const QPoint desktop(5, 5);
+
+    // Off: the cover lies over the volume scale (the knob sits on top of it).
+    const QImage off = display.Capture();
+    ASSERT_FALSE(off.isNull());
+    SaveShot(off, compositor ? "e2e-desktop-off-translucent.png" : "e2e-desktop-off-outline.png");
+    const QImage cover = ExpectedCover(compositor);
+    const QRect knob(g::kKnobOrigin, QSize(16 + 85, 10));  // wherever the knob stands
+    int coverWrong = 0, coverSeen = 0;
+    for (int y = 0; y < cover.height(); ++y) {
+        for (int x = 0; x < cover.width(); ++x) {
+            const QPoint p = g::kCoverOrigin + QPoint(x, y);
+            if (knob.contains(p))
+                continue;
+            ++coverSeen;
+            coverWrong += !Near(off.pixel(origin + p), cover.pixel(x, y), 6);
+        }
+    }
+    EXPECT_LT(coverWrong, coverSeen / 50) << "of " << coverSeen << " cover pixels";
+
+    // On: the flap rises.
+    display.Pointer(at.x + 370, at.y + 195, true);
+    ASSERT_GE(radio_.WaitForLog("tunelink.command: 116", 10000), 0) << radio_.Log().toStdString();
+    display.Pointer(5, kDesktopHeight - 5, false);  // no hint or hover in the pictures
+    QThread::msleep(35 * 70 + 2500);
+    const QImage shot = display.Capture();
+    ASSERT_FALSE(shot.isNull());
+    SaveShot(shot, compositor ? "e2e-desktop-translucent.png" : "e2e-desktop-outline.png");
+    const QRgb desktopColour = shot.pixel(desktop);
+    EXPECT_EQ(desktopColour & 0xFFFFFF, QColor(kLightDesktop).rgb() & 0xFFFFFF);
+
+    // The outline cuts the window along the cabinet; the flap is a translucent window's.
+    const std::vector<int> alpha = compositor ? OpenRadioAlpha() : OutlineAlpha();
+    const std::vector<QPoint> clear = PointsWithAlpha(alpha, 0);
+    const std::vector<QPoint> solid = PointsWithAlpha(alpha, 255);
+    ASSERT_GT(clear.size(), 1000u);
+    ASSERT_GT(solid.size(), 1000u);
+    int notDesktop = 0;
+    QPoint firstWrong(-1, -1);
+    for (const QPoint& p : clear) {
+        if (shot.pixel(origin + p) != desktopColour && notDesktop++ == 0)
+            firstWrong = p;
+    }
+    EXPECT_EQ(notDesktop, 0) << "of " << clear.size() << " see-through pixels, first at "
+                             << firstWrong.x() << "," << firstWrong.y() << ": " << std::hex
+                             << shot.pixel(origin + firstWrong);
+    const QImage expected = ExpectedOpenRadio(compositor);
+    int notOpaque = 0, checked = 0, flapChecked = 0;
+    for (const QPoint& p : solid) {
+        if (Changing(p))
+            continue;
+        ++checked;
+        flapChecked += p.y() < 125;
+        if (!Near(shot.pixel(origin + p), expected.pixel(p), 2) && notOpaque++ == 0)
+            firstWrong = p;
+    }
+    EXPECT_EQ(notOpaque, 0) << "of " << checked << " opaque pixels, first at " << firstWrong.x()
+                            << "," << firstWrong.y() << ": " << std::hex
+                            << shot.pixel(origin + firstWrong) << " instead of "
+                            << expected.pixel(firstWrong);
+    if (compositor) {
+        EXPECT_GT(flapChecked, 100) << "the raised flap is part of the window";
+    }
+    radio_.Stop();
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, DesktopLook, ::testing::Values(true, false),
                          [](const auto& p) { return p.param ? "Translucent" : "Outline"; });

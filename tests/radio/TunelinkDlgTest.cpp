@@ -1,4 +1,7 @@
 #include "FakeMediaPlayer.h"
+#include "picture/ImageView.h"
+#include "picture/LoadPicture.h"
+#include "picture/PLDIBSection.h"
 #include "radio/SkinGeometry.h"
 #include "radio/TunelinkDlg.h"
 #include "util/MessageBox.h"
@@ -344,6 +347,45 @@ TEST_F(RadioWindowTest, LayeredSurfaceIsPremultipliedAndComposesTheFlap) {
     w.OnCommand(116);
     (void)QTest::qWaitFor([&] { return w.Skin().FlapFrame() == 0; }, 5000);
     EXPECT_LT(opaqueAbove(), open / 4);
+}
+
+// Whether every pixel of `area` that the knob leaves free shows `expected` (whose pixel at
+// `origin` belongs at the area's top left); the count of pixels that differ.
+static int PixelsDiffering(const QImage& surface, const QRect& area, const QImage& expected,
+                           QPoint origin, int knobOffset) {
+    const QRect knob(g::kKnobOrigin + QPoint(knobOffset, 0), QSize(16, 10));
+    int differing = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (!knob.contains(x, y))
+                differing +=
+                    surface.pixel(x, y) != expected.pixel(origin + QPoint(x, y) - area.topLeft());
+        }
+    }
+    return differing;
+}
+
+TEST_F(RadioWindowTest, OutlineModeCoversTheVolumeBarsWhileTheFlapIsClosed) {
+    auto& w = Open(/*layered=*/false);
+    ASSERT_FALSE(w.Skin().Layered());
+    const auto premultiplied = [](int id) {
+        return picture::ToImage(*picture::LoadPicture(id))
+            .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    };
+    const QImage cover = premultiplied(192), body = premultiplied(130);
+    const QRect coverArea(g::kCoverOrigin, cover.size());
+    const QRect track = g::kVolumeTrack.adjusted(-4, 0, 4, 0).intersected(coverArea);
+    EXPECT_EQ(PixelsDiffering(w.Skin().Surface(), coverArea, cover, {0, 0}, w.Skin().KnobOffset()),
+              0);
+
+    // Power on: the flap leaves its rest and the cabinet's lit bars show.
+    w.OnCommand(116);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.Skin().FlapFrame() == 34; }, 5000));
+    const QImage& open = w.Skin().Surface();
+    EXPECT_EQ(PixelsDiffering(open, track, body, track.topLeft(), w.Skin().KnobOffset()), 0);
+    EXPECT_GT(PixelsDiffering(open, track, cover, track.topLeft() - g::kCoverOrigin,
+                              w.Skin().KnobOffset()),
+              track.width() * track.height() / 10);
 }
 
 TEST_F(RadioWindowTest, RightClickHintEndsAfterThreeClicksOverTwoRuns) {

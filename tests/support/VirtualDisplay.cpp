@@ -1,8 +1,11 @@
 #include "tests/support/VirtualDisplay.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <sstream>
@@ -13,7 +16,8 @@ bool VirtualDisplay::ToolExists(const std::string& program) {
     return !QStandardPaths::findExecutable(QString::fromStdString(program)).isEmpty();
 }
 
-VirtualDisplay::VirtualDisplay(int width, int height, bool compositor) {
+VirtualDisplay::VirtualDisplay(int width, int height, bool compositor, bool windowManager,
+                               const QString& background) {
     if (!ToolExists("Xvfb"))
         return;
     // Xvfb picks a free display itself and writes its number to standard output, so tests
@@ -33,19 +37,54 @@ VirtualDisplay::VirtualDisplay(int width, int height, bool compositor) {
     bool ok = false;
     number_ = line.trimmed().toInt(&ok);
     ready_ = ok;
+    if (ready_ && !background.isEmpty())
+        ready_ = SetBackground(background);
+    if (ready_ && windowManager)
+        ready_ = StartWindowManager();
     if (ready_ && compositor && ToolExists("xcompmgr")) {
-        compositor_ = std::make_unique<QProcess>();
-        auto env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", QString::fromStdString(Name()));
-        compositor_->setProcessEnvironment(env);
-        compositor_->start(QStringLiteral("xcompmgr"), {});
-        compositor_->waitForStarted(5000);
-        QThread::msleep(300);  // let it take the compositing selection
+        compositor_ = StartTool(QStringLiteral("xcompmgr"), {});
+        // xcompmgr names the window that owns the compositing selection; until it exists a
+        // starting program would take the display for one without a compositor.
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 5000 &&
+               Run("xdotool", {"search", "--name", "^xcompmgr$"}).empty())
+            QThread::msleep(100);
+        QThread::msleep(200);
     }
 }
 
+std::unique_ptr<QProcess> VirtualDisplay::StartTool(const QString& program,
+                                                    const QStringList& arguments) const {
+    auto process = std::make_unique<QProcess>();
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", QString::fromStdString(Name()));
+    process->setProcessEnvironment(env);
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->start(program, arguments);
+    process->waitForStarted(5000);
+    return process;
+}
+
+// openbox announces itself on the root window once it manages windows.
+bool VirtualDisplay::StartWindowManager() {
+    if (!ToolExists("openbox") || !ToolExists("xprop"))
+        return false;
+    windowManager_ = StartTool(QStringLiteral("openbox"), {"--sm-disable"});
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 10000) {
+        if (Run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id") !=
+            std::string::npos)
+            return true;
+        QThread::msleep(100);
+    }
+    return false;
+}
+
 VirtualDisplay::~VirtualDisplay() {
-    for (auto* process : {compositor_.get(), server_.get()}) {
+    for (auto* process : {compositor_.get(), windowManager_.get(), server_.get()}) {
         if (!process)
             continue;
         process->terminate();
@@ -118,6 +157,74 @@ std::string VirtualDisplay::WindowAt(int x, int y) const {
 bool VirtualDisplay::Screenshot(const std::string& path) const {
     Run("import", {"-window", "root", QString::fromStdString(path)});
     return QFile::exists(QString::fromStdString(path));
+}
+
+QImage VirtualDisplay::Capture() const {
+    QTemporaryDir dir;
+    const std::string path = (dir.path() + "/screen.png").toStdString();
+    if (!dir.isValid() || !Screenshot(path))
+        return {};
+    return QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
+}
+
+std::vector<std::string> VirtualDisplay::WindowsOf(qint64 pid) const {
+    std::istringstream out(
+        Run("xdotool", {"search", "--onlyvisible", "--pid", QString::number(pid)}));
+    std::vector<std::string> windows;
+    for (std::string line; std::getline(out, line);) {
+        if (!line.empty())
+            windows.push_back(line);
+    }
+    return windows;
+}
+
+std::string VirtualDisplay::WaitForWindowOf(qint64 pid, int width, int height,
+                                            int timeoutMs) const {
+    QElapsedTimer waited;
+    waited.start();
+    do {
+        for (const std::string& window : WindowsOf(pid)) {
+            const WindowGeometry g = Geometry(window);
+            if (g.width == width && g.height == height)
+                return window;
+        }
+        QThread::msleep(100);
+    } while (waited.elapsed() < timeoutMs);
+    return {};
+}
+
+std::vector<std::string> VirtualDisplay::ClientStacking() const {
+    // "_NET_CLIENT_LIST_STACKING(WINDOW): window id # 0x400007, 0x600003"
+    const QString out =
+        QString::fromStdString(Run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"}));
+    std::vector<std::string> windows;
+    static const QRegularExpression hex(QStringLiteral("0x[0-9a-fA-F]+"));
+    for (auto it = hex.globalMatch(out); it.hasNext();)
+        windows.push_back(std::to_string(it.next().captured().toULong(nullptr, 16)));
+    return windows;
+}
+
+int VirtualDisplay::Depth(const std::string& window) const {
+    const QString out =
+        QString::fromStdString(Run("xwininfo", {"-id", QString::fromStdString(window)}));
+    static const QRegularExpression depth(QStringLiteral("Depth:\\s*(\\d+)"));
+    const auto match = depth.match(out);
+    return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+
+bool VirtualDisplay::SetBackground(const QString& colour) const {
+    // hsetroot publishes the picture (_XROOTPMAP_ID) a compositor paints the desktop with;
+    // xsetroot only sets the root window's own background, which a compositor hides. Set it
+    // before the compositor starts: xcompmgr does not always follow a later change.
+    const bool viaPixmap = ToolExists("hsetroot");
+    QProcess tool;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", QString::fromStdString(Name()));
+    tool.setProcessEnvironment(env);
+    tool.start(viaPixmap ? QStringLiteral("hsetroot") : QStringLiteral("xsetroot"),
+               {"-solid", colour});
+    return tool.waitForFinished(10000) && tool.exitStatus() == QProcess::NormalExit &&
+           tool.exitCode() == 0;
 }
 
 }  // namespace testsupport
