@@ -62,8 +62,10 @@ soak: build
 	SOAK_MINUTES=$(SOAK_MINUTES) TUNELINK_BINARY_DIR=$(abspath $(BUILD)) $(BUILD)/tests/tests_app \
 	  --gtest_also_run_disabled_tests --gtest_filter='Soak.*'
 
-# Microbenchmarks, then the real program from outside: start-up to the first frame, and
-# memory and CPU while playing next to a bare Qt 6 playbin program (about two minutes).
+# Microbenchmarks, then the real program from outside: start-up to the first frame, time
+# from Play to sound heard through a private PulseAudio server next to a bare Qt 6 playbin
+# program and mpv, and memory and CPU while playing next to the bare program (about six
+# minutes).
 bench: build
 	$(BUILD)/bench/tunelink_bench
 	$(BUILD)/bench/tunelink_process_bench

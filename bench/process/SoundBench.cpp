@@ -84,11 +84,12 @@ class RadioContender final : public Contender {
         const QPoint target = (sector[0] + 3 * sector[1] + 3 * sector[2]) / 7;
         x_ = g.x + target.x();
         y_ = g.y + target.y();
-        display_.Pointer(x_, y_, false);
         logFrom_ = process_->Log().size();
         return true;
     }
 
+    // Moves and clicks in one go: a pointer resting on the dial would bring up the start-up
+    // hint, which can take the click.
     SoundClock::time_point Play() override {
         const auto at = SoundClock::now();
         display_.Pointer(x_, y_, true);
