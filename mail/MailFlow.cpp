@@ -73,8 +73,9 @@ void MailFlow::StartWorker(const Typed& typed) {
     if (progress_) {
         progress_->Show();
     } else {
+        // Owned by the radio's window, so it stands above it even when the radio stays on top.
         progress_ = std::make_unique<CProgressWnd>(
-            nullptr, translator_.Translate("Send Buddybox", CTranslator::GetUiLanguage()), false,
+            window_, translator_.Translate("Send Buddybox", CTranslator::GetUiLanguage()), false,
             false);
     }
 

@@ -40,6 +40,9 @@ CSplashWnd* CSplashWnd::ShowSplashScreen(int resourceId, QWidget* parent) {
 CSplashWnd::CSplashWnd(QImage picture, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), picture_(std::move(picture)) {
     g_current = this;
+    // Over a window that stays on top the picture must too, or it would start out hidden.
+    if (parent && parent->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        setWindowFlag(Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(picture_.width() + 2, picture_.height() + 2);  // a 1-pixel border around it
     CentreOver(parent);
@@ -58,9 +61,11 @@ CSplashWnd::~CSplashWnd() {
         g_current = nullptr;
 }
 
+// The radio is placed before it is first shown: its place counts from then on.
 void CSplashWnd::CentreOver(QWidget* owner) {
     QRect area;
-    if (owner && owner->isVisible() && !owner->isMinimized()) {
+    const bool placed = owner && (owner->isVisible() || owner->testAttribute(Qt::WA_Moved));
+    if (placed && !owner->isMinimized()) {
         area = owner->frameGeometry();
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         area = screen->availableGeometry();

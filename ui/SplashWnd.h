@@ -1,6 +1,6 @@
 #pragma once
 // The start-up picture: shown for four seconds in a thin-bordered window, centred over the
-// radio (or the screen while the radio is not visible yet).
+// radio's place (or the screen while the radio has none yet).
 
 #include <QImage>
 #include <QTimer>

@@ -2,9 +2,9 @@
 #include "mail/MailFlow.h"
 
 #include "MailTestSupport.h"
-#include "tests/support/MailStandIns.h"
 #include "mail/MapiMail.h"
 #include "mail/ProgressWnd.h"
+#include "tests/support/MailStandIns.h"
 #include "ui/Translator.h"
 
 #include <gtest/gtest.h>
@@ -95,6 +95,27 @@ TEST(MailFlowTest, TextsReachXdgEmailAsSeparateArgumentsAndNothingIsExecuted) {
     EXPECT_EQ(flow.Progress(), nullptr);
     EXPECT_FALSE(flow.IsSendUnderWay());
     EXPECT_TRUE(environment.messages.empty());
+}
+
+// Owned by the radio's window, the progress window stands above a radio that stays on top.
+TEST(MailFlowTest, ProgressWindowBelongsToTheRadioWindow) {
+    MailTestEnvironment environment("en_US.UTF-8");
+    StandInTools tools;
+    AddMailClient(tools);
+    QWidget radio(nullptr, Qt::Window | Qt::WindowStaysOnTopHint);
+    radio.show();
+    CTranslator translator;
+    MailFlow flow(&radio, translator);
+    QSignalSpy handled(&flow, &MailFlow::ResultHandled);
+    DialogWatcher watcher([&](CSendMailDlg& dialog) { Fill(dialog, "a@b.de", "Hi", "Listen"); });
+    flow.OnSendCommand();
+    ASSERT_TRUE(watcher.Seen());
+    ASSERT_NE(flow.Progress(), nullptr);
+    EXPECT_EQ(flow.Progress()->parentWidget(), &radio);
+    EXPECT_TRUE(flow.Progress()->isWindow());
+    EXPECT_TRUE(flow.Progress()->isVisible());
+    ASSERT_TRUE(handled.wait(10000));
+    EXPECT_EQ(flow.Progress(), nullptr);
 }
 
 TEST(MailFlowTest, EnglishProgressTextsAndTheListEndingAtAnEmptyField) {
