@@ -7,6 +7,10 @@
 #include "tests/support/VirtualDisplay.h"
 
 #include <gtest/gtest.h>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <algorithm>
 
 namespace {
 using testsupport::VirtualDisplay;
@@ -42,6 +46,8 @@ TEST_F(Mpris, PlayNextVolumeAndTheSkinAgreeWithTheBus) {
     auto env = radio_.Environment(display.Name(), "fakesink sync=true");
     env.insert("DBUS_SESSION_BUS_ADDRESS", bus_.Address());
     ASSERT_TRUE(radio_.Start(testsupport::RadioProcess::BuiltProgram(), env));
+    QElapsedTimer sinceStart;
+    sinceStart.start();
 
     ASSERT_TRUE(WaitFor("PlaybackStatus", "Stopped")) << Property("PlaybackStatus");
     EXPECT_NE(Property("Metadata").find("Benutzerdefiniert 1"), std::string::npos);
@@ -68,6 +74,10 @@ TEST_F(Mpris, PlayNextVolumeAndTheSkinAgreeWithTheBus) {
     const testsupport::WindowGeometry g = display.Geometry(window);
     const QPolygon sector = radio::geometry::SectorTriangle(30);
     const QPoint target = (sector[0] + 3 * sector[1] + 3 * sector[2]) / 7;
+    // The start-up picture stands over the radio's middle for its four seconds.
+    while (sinceStart.elapsed() < 20000 &&
+           !display.WaitForWindowOf(radio_.Pid(), 218 + 2, 216 + 2, 0).empty())
+        QThread::msleep(200);
     display.Pointer(g.x + target.x(), g.y + target.y(), true);
     EXPECT_TRUE(WaitFor("Metadata", "Benutzerdefiniert 1")) << g.x << "," << g.y;
 
