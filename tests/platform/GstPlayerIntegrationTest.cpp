@@ -5,6 +5,7 @@
 #include "platform/media/NetworkSourceGuard.h"
 #include "platform/media/Playlist.h"
 #include "platform/media/PlaylistFetcher.h"
+#include "tests/support/IcecastServer.h"
 #include "tests/support/ProcessUsage.h"
 #include "tests/support/StreamServer.h"
 
@@ -595,3 +596,31 @@ TEST_F(GstPlayerSound, SoundFollowsVolumeAndMute) {
 }
 
 }  // namespace
+
+// --- a real Icecast 2 server ----------------------------------------------------------
+
+TEST_F(GstPlayerIntegration, PlaysARealIcecastMountWithItsTitlesAndItsPlaylists) {
+    testsupport::IcecastServer icecast;
+    if (!icecast.Running())
+        GTEST_SKIP() << "no Icecast server to test against: " << icecast.Problem();
+    const std::string mount = icecast.Url(testsupport::IcecastServer::kMount);
+    ASSERT_TRUE(icecast.SetTitle("Erste Sendung"));
+    {
+        auto player = Make();
+        ExpectPlays(*player, mount);
+        ASSERT_TRUE(WaitFor(
+            [&] { return !events.titles.empty() && events.titles.back() == "Erste Sendung"; }, 15s))
+            << (events.titles.empty() ? "no title" : events.titles.back());
+        // The station changes its title while we listen.
+        ASSERT_TRUE(icecast.SetTitle("Zweite Sendung & mehr"));
+        EXPECT_TRUE(WaitFor([&] { return events.titles.back() == "Zweite Sendung & mehr"; }, 15s))
+            << events.titles.back();
+    }
+    // The playlists Icecast itself generates for the mount.
+    for (const char* playlist : {".m3u", ".xspf"}) {
+        events = {};
+        auto player = Make();
+        ExpectPlays(*player, mount + playlist);
+        EXPECT_EQ(player->CurrentStreamAddress(), mount) << playlist;
+    }
+}
