@@ -106,7 +106,7 @@ struct GstMediaPlayer::Impl {
     MediaPlayerEvents* events = nullptr;
 
     std::string opened;
-    bool openedChanged = false;
+    std::string sessionAddress;  // what the current session was started with
     Phase phase = Phase::Idle;
     std::deque<Candidate> pending;
     Candidate current;
@@ -133,6 +133,14 @@ struct GstMediaPlayer::Impl {
 
     std::vector<Fetch> fetches;
 
+    // Play and Stop are requests: a burst of them (media keys held down, a flood of bus
+    // calls) ends in its last command with one change of the pipeline, not one per call.
+    enum class Command { None, Play, Stop, Refuse };
+    Command wanted = Command::None;
+    std::string wantedAddress;
+    bool applyScheduled = false;
+    Clock::time_point lastApplied{};
+
     ~Impl();
 
     // --- events, always delivered later from the event loop
@@ -149,6 +157,9 @@ struct GstMediaPlayer::Impl {
     void FailWith(FailureKind kind, const std::string& detail);
     void Reconnect();
     void OnCandidateFailed(bool mayBePlaylist);
+    void Request(Command command, std::string address = {});
+    void ApplyRequested();
+    void StopSession();
     void ArmStartDeadline();
 
     // --- playlists
@@ -229,8 +240,50 @@ void GstMediaPlayer::Impl::ResetPipeline() {
     playingReported = false;
 }
 
+void GstMediaPlayer::Impl::Request(Command command, std::string address) {
+    wanted = command;
+    wantedAddress = std::move(address);
+    if (applyScheduled)
+        return;
+    applyScheduled = true;
+    const auto since =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastApplied);
+    const auto wait = std::max(std::chrono::milliseconds(0), options.commandSpacing - since);
+    QTimer::singleShot(wait, context.get(), [this] { ApplyRequested(); });
+}
+
+void GstMediaPlayer::Impl::ApplyRequested() {
+    applyScheduled = false;
+    lastApplied = Clock::now();
+    const Command command = std::exchange(wanted, Command::None);
+    const bool busy = phase == Phase::Resolving || phase == Phase::Starting ||
+                      phase == Phase::Playing || phase == Phase::WaitingToReconnect;
+    switch (command) {
+        case Command::Play:
+            if (!busy || wantedAddress != sessionAddress)
+                StartSession(wantedAddress);  // else already on its way with this address
+            break;
+        case Command::Stop:
+            StopSession();
+            break;
+        case Command::Refuse:
+            FailWith(FailureKind::Connection, "not a network stream address");
+            break;
+        case Command::None:
+            break;
+    }
+}
+
+void GstMediaPlayer::Impl::StopSession() {
+    ResetPipeline();
+    pending.clear();
+    phase = Phase::Stopped;
+    EmitState(PlayState::Stopped);
+}
+
 void GstMediaPlayer::Impl::StartSession(const std::string& address) {
     ResetPipeline();
+    sessionAddress = address;
     playingReachedNs = 0;
     soundAtSinkNs = 0;
     pending.clear();
@@ -905,7 +958,6 @@ void GstMediaPlayer::SetEvents(MediaPlayerEvents* events) {
 }
 
 void GstMediaPlayer::Open(const std::string& address) {
-    impl_->openedChanged = impl_->openedChanged || address != impl_->opened;
     impl_->opened = address;
 }
 
@@ -918,24 +970,15 @@ bool GstMediaPlayer::Play() {
     }
     const auto address = NormaliseStreamAddress(p.opened);
     if (!address) {
-        p.FailWith(FailureKind::Connection, "not a network stream address");
+        p.Request(Impl::Command::Refuse);
         return false;
     }
-    const bool busy = p.phase == Phase::Resolving || p.phase == Phase::Starting ||
-                      p.phase == Phase::Playing || p.phase == Phase::WaitingToReconnect;
-    if (busy && !p.openedChanged)
-        return true;  // already on its way with this address
-    p.openedChanged = false;
-    p.StartSession(*address);
+    p.Request(Impl::Command::Play, *address);
     return true;
 }
 
 bool GstMediaPlayer::Stop() {
-    Impl& p = *impl_;
-    p.ResetPipeline();
-    p.pending.clear();
-    p.phase = Phase::Stopped;
-    p.EmitState(PlayState::Stopped);
+    impl_->Request(Impl::Command::Stop);
     return true;
 }
 

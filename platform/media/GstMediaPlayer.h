@@ -21,6 +21,9 @@ struct GstPlayerOptions {
     // From Play (or a reconnect) to sound at most this long: a server that trickles, or
     // answers and then sends nothing playable, has failed to connect.
     std::chrono::milliseconds startDeadline{20000};
+    // The pipeline changes at most this often; Play and Stop calls in between are merged
+    // and the last one wins.
+    std::chrono::milliseconds commandSpacing{250};
     // Audio held at the sink before the sound starts. None by default: a stream arriving at
     // real time already has the lead it gathered while connecting, and the desktop's sound
     // server makes a held start wait a second time after it is let go.

@@ -336,6 +336,62 @@ TEST_F(GstPlayerIntegration, StationStartsDoNotGrowMemory) {
     EXPECT_LT(Slope(rssKiB) / kCyclesPerSample, 4.0) << "resident KiB per station start";
 }
 
+TEST_F(GstPlayerIntegration, AFloodOfCommandsEndsInTheLastOneWithFewRestarts) {
+    auto player = Make();
+    const auto connections = [&] {
+        return server->RequestCount("/live.mp3") + server->RequestCount("/live.ogg");
+    };
+    const int before = connections();
+    // 10,000 calls in bursts of 200, as a held media key or a flood of bus calls sends them.
+    for (int i = 0; i < 10000; ++i) {
+        switch (i % 4) {
+            case 0:
+                player->Open(server->Url("/live.mp3"));
+                player->Play();
+                break;
+            case 1:
+                player->Stop();
+                break;
+            case 2:
+                player->Open(server->Url("/live.ogg"));
+                player->Play();
+                break;
+            default:
+                player->Play();
+                break;
+        }
+        if (i % 200 == 199)
+            QTest::qWait(2);
+    }
+    // The last command was Play with /live.ogg open.
+    events = {};
+    ASSERT_TRUE(WaitFor([&] { return events.Saw(PlayState::Playing); }, 10s))
+        << Describe(events.states);
+    EXPECT_EQ(player->CurrentStreamAddress(), server->Url("/live.ogg"));
+    EXPECT_LT(connections() - before, 40) << "bursts are merged, not replayed one by one";
+    QTest::qWait(500);
+    EXPECT_EQ(events.states.back(), static_cast<int>(PlayState::Playing));
+}
+
+TEST_F(GstPlayerIntegration, PlaylistReadsUseAFewThreadsWhateverTheFlood) {
+    auto player = Make();
+    const int threadsBefore = testsupport::MeasureProcess(::getpid()).threads;
+    int most = threadsBefore;
+    // Playlists on a server that never answers: every read hangs until it is abandoned.
+    for (int i = 0; i < 2000; ++i) {
+        player->Open(server->Url("/hang.pls?" + std::to_string(i)));
+        player->Play();
+        if (i % 100 == 99) {
+            QTest::qWait(20);
+            most = std::max(most, testsupport::MeasureProcess(::getpid()).threads);
+        }
+    }
+    QTest::qWait(1000);
+    most = std::max(most, testsupport::MeasureProcess(::getpid()).threads);
+    EXPECT_LE(most - threadsBefore, 8) << "threads in use beyond the player's own";
+    player->Stop();
+}
+
 TEST_F(GstPlayerIntegration, HlsPlaysOverHttpButNeverFromLocalFiles) {
     auto player = Make();
     ExpectPlays(*player, server->Url("/hls/index.m3u8"));

@@ -329,6 +329,11 @@ StreamServer::StreamServer(StreamServerOptions options) : impl_(std::make_unique
     p.ServeLive("/audio.pls", &audio.liveMp3, "audio/mpeg", 0, {});
     p.ServeLive("/slow.mp3", &audio.liveMp3, "audio/mpeg", 0, {}, 0.7);
     p.ServeLive("/burst.mp3", &audio.liveMp3, "audio/mpeg", kBurstBytes, {});
+    p.server.Get("/hang.pls", [&p](const httplib::Request& req, httplib::Response&) {
+        p.Count(req.path);
+        // Never answers: the connection is held until the client gives up or the server stops.
+        while (!p.stopping) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    });
     p.server.Get("/trickle.mp3", [&p, &audio](const httplib::Request& req, httplib::Response& res) {
         p.Count(req.path);
         // One byte every two seconds: the connection stays alive, no sound ever comes.
