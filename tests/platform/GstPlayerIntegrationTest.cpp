@@ -310,6 +310,10 @@ double Slope(const std::vector<double>& values) {
 // is millions of bytes over a day of switching. The heap in use is what leaks show in; the
 // resident set also moves with the allocator's caches, so it gets more room.
 TEST_F(GstPlayerIntegration, StationStartsDoNotGrowMemory) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    // The sanitizers hold freed memory in quarantine, so every start looks like a leak.
+    GTEST_SKIP() << "memory growth is not measurable under a sanitizer";
+#endif
     constexpr int kWarmUp = 25, kSamples = 8, kCyclesPerSample = 10;
     auto player = Make();
     int cycle = 0;
