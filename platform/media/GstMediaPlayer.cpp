@@ -178,6 +178,7 @@ struct GstMediaPlayer::Impl {
     void OnPlayingReached();
     void NoteFirstSoundAtSink(GstPad* pad, GstBuffer* buffer);
     GstClockTimeDiff TimeUntilHeard(GstPad* pad, GstBuffer* buffer);
+    bool DueAndNow(GstPad* pad, GstBuffer* buffer, GstClockTime& due, GstClockTime& now);
     void OnSoundAtSink();
     void ReportPlayingOnceHeard();
     void StopBufferingReports();
@@ -573,28 +574,36 @@ void GstMediaPlayer::Impl::NoteFirstSoundAtSink(GstPad* pad, GstBuffer* buffer) 
         Qt::QueuedConnection);
 }
 
-// How long until `buffer` is heard: its running time plus the pipeline's latency, against
-// the clock; 0 when that cannot be told.
-GstClockTimeDiff GstMediaPlayer::Impl::TimeUntilHeard(GstPad* pad, GstBuffer* buffer) {
+// The running time at which `buffer` is due (may be GST_CLOCK_TIME_NONE, outside its segment)
+// and the pipeline's running time now; false without a clock, a segment or a timestamp.
+bool GstMediaPlayer::Impl::DueAndNow(GstPad* pad, GstBuffer* buffer, GstClockTime& due,
+                                     GstClockTime& now) {
     if (!GST_BUFFER_PTS_IS_VALID(buffer))
-        return 0;
-    GstClockTimeDiff wait = 0;
+        return false;
     GstClock* clock = gst_element_get_clock(playbin);
     GstEvent* event = gst_pad_get_sticky_event(pad, GST_EVENT_SEGMENT, 0);
+    bool known = false;
     if (clock && event) {
         const GstSegment* segment = nullptr;
         gst_event_parse_segment(event, &segment);
-        const GstClockTime due =
-            gst_segment_to_running_time(segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
-        const GstClockTime now = gst_clock_get_time(clock) - gst_element_get_base_time(playbin);
-        if (GST_CLOCK_TIME_IS_VALID(due))
-            wait = GST_CLOCK_DIFF(now, due + gst_pipeline_get_latency(GST_PIPELINE(playbin)));
+        due = gst_segment_to_running_time(segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
+        now = gst_clock_get_time(clock) - gst_element_get_base_time(playbin);
+        known = true;
     }
     if (event)
         gst_event_unref(event);
     if (clock)
         gst_object_unref(clock);
-    return wait;
+    return known;
+}
+
+// How long until `buffer` is heard: its running time plus the pipeline's latency, against
+// the clock; 0 when that cannot be told.
+GstClockTimeDiff GstMediaPlayer::Impl::TimeUntilHeard(GstPad* pad, GstBuffer* buffer) {
+    GstClockTime due = 0, now = 0;
+    if (!DueAndNow(pad, buffer, due, now) || !GST_CLOCK_TIME_IS_VALID(due))
+        return 0;
+    return GST_CLOCK_DIFF(now, due + gst_pipeline_get_latency(GST_PIPELINE(playbin)));
 }
 
 // Runs on the streaming thread for every buffer that reaches the sink. Audio that arrives
@@ -603,25 +612,13 @@ void GstMediaPlayer::Impl::CheckLateness(GstPad* pad, GstBuffer* buffer) {
     GST_OBJECT_LOCK(playbin);
     const bool playing = GST_STATE(playbin) == GST_STATE_PLAYING;
     GST_OBJECT_UNLOCK(playbin);
-    if (!playing || !GST_BUFFER_PTS_IS_VALID(buffer))
+    GstClockTime due = 0, now = 0;
+    if (!playing || !DueAndNow(pad, buffer, due, now))
         return;
-    GstClock* clock = gst_element_get_clock(playbin);
-    GstEvent* event = gst_pad_get_sticky_event(pad, GST_EVENT_SEGMENT, 0);
-    if (clock && event) {
-        const GstSegment* segment = nullptr;
-        gst_event_parse_segment(event, &segment);
-        const GstClockTime due =
-            gst_segment_to_running_time(segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
-        const GstClockTime now = gst_clock_get_time(clock) - gst_element_get_base_time(playbin);
-        const bool late = GST_CLOCK_TIME_IS_VALID(due) && now > due + kLateness;
-        if (late && !starving)
-            ++underruns;
-        starving = late;
-    }
-    if (event)
-        gst_event_unref(event);
-    if (clock)
-        gst_object_unref(clock);
+    const bool late = GST_CLOCK_TIME_IS_VALID(due) && now > due + kLateness;
+    if (late && !starving)
+        ++underruns;
+    starving = late;
 }
 
 void GstMediaPlayer::Impl::HandleMessage(GstMessage* message) {
