@@ -675,11 +675,11 @@ TEST_F(GstPlayerIntegration, PlaysARealIcecastMountWithItsTitlesAndItsPlaylists)
         auto player = Make();
         ExpectPlays(*player, mount);
         ASSERT_TRUE(WaitFor(
-            [&] { return !events.titles.empty() && events.titles.back() == "Erste Sendung"; }, 15s))
+            [&] { return !events.titles.empty() && events.titles.back() == "Erste Sendung"; }, 30s))
             << (events.titles.empty() ? "no title" : events.titles.back());
         // The station changes its title while we listen.
         ASSERT_TRUE(icecast.SetTitle("Zweite Sendung & mehr"));
-        EXPECT_TRUE(WaitFor([&] { return events.titles.back() == "Zweite Sendung & mehr"; }, 15s))
+        EXPECT_TRUE(WaitFor([&] { return events.titles.back() == "Zweite Sendung & mehr"; }, 30s))
             << events.titles.back();
     }
     // The playlists Icecast itself generates for the mount.
