@@ -1,4 +1,5 @@
 #include "tests/support/StreamServer.h"
+#include "tests/support/HlsStream.h"
 
 #include <httplib.h>
 
@@ -107,39 +108,18 @@ void GenerateOnce(const std::string& path, int seconds, const QStringList& encod
     std::filesystem::rename(partial, path);
 }
 
-// An HTTP live stream: MP3 in MPEG-TS segments of about 2 s with their index, written by
-// GStreamer's HLS sink into a private folder that is renamed into place when complete.
-void GenerateHlsOnce(const std::string& folder) {
+// The HLS stream is written into a private folder that is renamed into place when complete.
+void WriteHlsStreamOnce(const std::string& folder) {
     if (std::filesystem::exists(folder + "/index.m3u8"))
         return;
     const std::string partial = folder + ".part" + std::to_string(::getpid());
-    std::filesystem::create_directories(partial);
-    QProcess process;
-    process.start("gst-launch-1.0",
-                  {"-q",
-                   "audiotestsrc",
-                   QString("num-buffers=%1").arg(kHlsSeconds * 10),
-                   "samplesperbuffer=4410",
-                   "freq=440",
-                   "volume=0.5",
-                   "!",
-                   "audio/x-raw,rate=44100,channels=2",
-                   "!",
-                   "audioconvert",
-                   "!",
-                   "lamemp3enc",
-                   "!",
-                   "mpegaudioparse",
-                   "!",
-                   "hlssink2",
-                   QString::fromStdString("location=" + partial + "/segment%05d.ts"),
-                   QString::fromStdString("playlist-location=" + partial + "/index.m3u8"),
-                   "target-duration=2",
-                   "max-files=0",
-                   "playlist-length=0"});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        throw std::runtime_error("cannot make an HLS stream with gst-launch-1.0 hlssink2");
     std::error_code ignored;
+    try {
+        WriteHlsStream(partial, kHlsSeconds);
+    } catch (...) {
+        std::filesystem::remove_all(partial, ignored);
+        throw;
+    }
     std::filesystem::rename(partial, folder, ignored);  // a parallel process may have won
     std::filesystem::remove_all(partial, ignored);
 }
@@ -155,7 +135,7 @@ const AudioFiles& Audio() {
         GenerateOnce(folder + "/tone.mp3", kFiniteSeconds, mp3);
         GenerateOnce(folder + "/live.ogg", kLiveSeconds, ogg);
         GenerateOnce(folder + "/live.mp3", kLiveSeconds, mp3);
-        GenerateHlsOnce(folder + "/hls");
+        WriteHlsStreamOnce(folder + "/hls");
         files.hlsFolder = folder + "/hls";
         files.hlsIndex = ReadFile(files.hlsFolder + "/index.m3u8");
         files.folder = folder;
