@@ -1,6 +1,8 @@
 // The radio's steady work: one step of the flap animation (decode the frame and its mask,
-// compose it into the surface, repaint) and one step of the status marquee.
+// compose it into the surface, repaint; without translucency also cut the window's shape
+// to the new picture) and one step of the status marquee.
 #include "radio/RadioSkin.h"
+#include "radio/SkinGeometry.h"
 #include "ui/LayeredWindow.h"
 
 #include <benchmark/benchmark.h>
@@ -10,6 +12,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace {
 // Fonts and painting need an application object; the offscreen platform needs no display.
@@ -23,29 +26,59 @@ void EnsureApplication() {
     static QGuiApplication app(argc, argv);
 }
 
-std::unique_ptr<radio::RadioSkin> TranslucentSkin() {
+std::unique_ptr<radio::RadioSkin> Skin(bool translucent) {
     EnsureApplication();
-    auto skin = std::make_unique<radio::RadioSkin>(std::make_unique<CLayeredWindow>(8, 32, true));
+    auto skin =
+        std::make_unique<radio::RadioSkin>(std::make_unique<CLayeredWindow>(8, 32, translucent));
     skin->SetUp();
     skin->Attach(nullptr);
     return skin;
+}
+
+std::unique_ptr<radio::RadioSkin> TranslucentSkin() {
+    return Skin(true);
+}
+
+// Steps the flap up and down; after each step `repainted` is painted into a window-sized
+// picture, as the window's paint event would.
+void FlapSteps(benchmark::State& state, radio::RadioSkin& skin, QImage::Format windowFormat,
+               const std::vector<QRect>& repainted) {
+    QImage window(606, 520, windowFormat);
+    bool opening = true;
+    for (auto _ : state) {
+        if (skin.StepFlap(opening))
+            opening = !opening;
+        skin.Paint();
+        QPainter painter(&window);
+        for (const QRect& area : repainted) skin.PaintWindow(painter, area);
+        benchmark::DoNotOptimize(window.constBits());
+    }
 }
 }  // namespace
 
 static void BM_FlapStep(benchmark::State& state) {
     auto skin = TranslucentSkin();
-    QImage window(606, 520, QImage::Format_ARGB32_Premultiplied);
-    bool opening = true;
-    for (auto _ : state) {
-        if (skin->StepFlap(opening))
-            opening = !opening;
-        skin->Paint();
-        QPainter painter(&window);
-        skin->PaintWindow(painter, window.rect());
-        benchmark::DoNotOptimize(window.constBits());
-    }
+    // A translucent window is handed its whole picture each time.
+    FlapSteps(state, *skin, QImage::Format_ARGB32_Premultiplied, {QRect(0, 0, 606, 520)});
 }
 BENCHMARK(BM_FlapStep)->Unit(benchmark::kMicrosecond);
+
+// Without a compositor: the same step, plus the window's shape read again from the rows
+// the flap changed, and what the step drew (flap, dial, lamp, volume area) painted opaque
+// into a 24-bit window.
+static void BM_FlapStepOutline(benchmark::State& state) {
+    auto skin = Skin(false);
+    if (skin->Layered() || !skin->Composed() || skin->OutlineShape().isEmpty()) {
+        state.SkipWithError("the outline skin did not compose");
+        return;
+    }
+    namespace g = radio::geometry;
+    FlapSteps(
+        state, *skin, QImage::Format_RGB32,
+        {QRect(g::kFlapLeft, 0, 335, 228 - g::kFlapFirstRow), g::kDialRect, g::kLampRect,
+         QRect(g::kCoverOrigin, QSize(184, 28)).united(g::kVolumeTrack.adjusted(-4, 0, 4, 0))});
+}
+BENCHMARK(BM_FlapStepOutline)->Unit(benchmark::kMicrosecond);
 
 static void BM_MarqueeStep(benchmark::State& state) {
     auto skin = TranslucentSkin();

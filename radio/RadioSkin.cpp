@@ -50,6 +50,33 @@ void ShowPictureError(const PLTextException& e) {
 QImage Premultiplied(PLDIBSection& picture) {
     return picture::ImageView(picture).convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
+
+// The picture's colours whole, whatever alpha it may carry.
+QImage Opaque(PLDIBSection& picture) {
+    const QImage view = picture::ImageView(picture);
+    if (view.depth() != 32)
+        return Premultiplied(picture);
+    return QImage(view.constBits(), view.width(), view.height(), view.bytesPerLine(),
+                  QImage::Format_RGB32)
+        .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// A window without translucency cannot blend: inside its shape every pixel shows its own
+// colour whole (the premultiplication undone), as the artwork has it.
+QImage OpaqueColours(const QImage& surface, const QRect& area) {
+    QImage out(area.size(), QImage::Format_RGB32);
+    for (int y = 0; y < area.height(); ++y) {
+        const auto* in =
+            reinterpret_cast<const QRgb*>(surface.constScanLine(area.top() + y)) + area.left();
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < area.width(); ++x) {
+            const QRgb p = in[x];
+            const int a = qAlpha(p);
+            line[x] = a == 255 ? p : a == 0 ? 0xFF000000u : qUnpremultiply(p) | 0xFF000000u;
+        }
+    }
+    return out;
+}
 }  // namespace
 
 RadioSkin::RadioSkin(std::unique_ptr<CLayeredWindow> layered) : layeredWindow_(std::move(layered)) {
@@ -137,17 +164,23 @@ bool RadioSkin::Attach(QWidget* window) {
             layered_ = false;
             return false;
         }
+        composed_ = true;
     } else {
-        UseUnmaskedPictures();
+        // The stored outline is the shape until the composed surface gives a better one.
         if (window)
             ui::SetWindowRegionFromResource(kOutline, window);
+        composed_ = ApplyMasks();
+        if (!composed_)
+            UseUnmaskedPictures();
     }
     surface_ = backgroundImage_.copy();
     KeepBackgroundPatches();
     ReleaseSourcePictures();
     DrawDial();
     composedFrame_ = -1;
-    if (layered_)
+    outlineShape_.Reset();
+    shapeChanged_ = surface_.rect();
+    if (composed_)
         ComposeFlap();
     DrawVolumeArea();
     DrawStatusLine();
@@ -172,6 +205,10 @@ void RadioSkin::KeepBackgroundPatches() {
 
 QRect RadioSkin::CoverArea() const {
     return QRect(g::kCoverOrigin, coverImage_.size());
+}
+
+QRect RadioSkin::VolumeArea() const {
+    return WidenedVolumeTrack().united(CoverArea());
 }
 
 QRect RadioSkin::WidenedVolumeTrack() {
@@ -200,19 +237,24 @@ bool RadioSkin::ReloadReleasedPictures() {
     return true;
 }
 
+// Every mask is decoded before any is applied, so a mask that fails leaves the pictures as
+// they were, whole, for the outline.
 bool RadioSkin::ApplyMasks() {
     try {
-        backgroundMask_ = picture::LoadPicture(kBackgroundMask);
-        background_->SetAlphaFromMask(*backgroundMask_);
-        pressed_->SetAlphaFromMask(*picture::LoadPicture(kPressedMask));
-        knobMask_ = picture::LoadPicture(kKnobMask);
-        knob_->SetAlphaFromMask(*knobMask_);
+        auto bodyMask = picture::LoadPicture(kBackgroundMask);
+        const auto pressedMask = picture::LoadPicture(kPressedMask);
+        auto knobMask = picture::LoadPicture(kKnobMask);
+        const auto coverMask = picture::LoadPicture(kCoverMask);
         PLDIBSection lampMask;
         const QRect& l = g::kLampRect;
-        PLFilterCrop(l.left(), l.top(), l.right() + 1, l.bottom() + 1)
-            .Apply(*backgroundMask_, lampMask);
+        PLFilterCrop(l.left(), l.top(), l.right() + 1, l.bottom() + 1).Apply(*bodyMask, lampMask);
+        background_->SetAlphaFromMask(*bodyMask);
+        pressed_->SetAlphaFromMask(*pressedMask);
+        knob_->SetAlphaFromMask(*knobMask);
         lamp_->SetAlphaFromMask(lampMask);
-        cover_->SetAlphaFromMask(*picture::LoadPicture(kCoverMask));
+        cover_->SetAlphaFromMask(*coverMask);
+        backgroundMask_ = std::move(bodyMask);
+        knobMask_ = std::move(knobMask);
     } catch (const PLTextException& e) {
         ShowPictureError(e);
         return false;
@@ -225,12 +267,13 @@ bool RadioSkin::ApplyMasks() {
     return true;
 }
 
-// The outline cuts the window's shape; inside it every picture is drawn whole.
+// The stored outline cuts the window's shape; inside it every picture is drawn whole.
 void RadioSkin::UseUnmaskedPictures() {
-    backgroundImage_ = Premultiplied(*background_);
-    knobImage_ = Premultiplied(*knob_);
-    lampImage_ = Premultiplied(*lamp_);
-    coverImage_ = Premultiplied(*cover_);
+    backgroundImage_ = Opaque(*background_);
+    knobImage_ = Opaque(*knob_);
+    lampImage_ = Opaque(*lamp_);
+    coverImage_ = Opaque(*cover_);
+    pressedImage_ = QImage();  // without the strip's mask the keys would show its edges
 }
 
 int RadioSkin::ClickTest(const QPoint& point) {
@@ -288,6 +331,8 @@ void RadioSkin::ComposeFlap() {
     const int frameWidth = flap_->GetWidth();
     const int width = std::min(frameWidth, surface_.width() - g::kFlapLeft);
     const int lastRow = std::min(flap_->GetHeight(), surface_.height() + g::kFlapFirstRow);
+    flapArea_ = QRect(g::kFlapLeft, 0, std::max(width, 0), std::max(lastRow - g::kFlapFirstRow, 0));
+    shapeChanged_ |= flapArea_;
     for (int frameRow = g::kFlapFirstRow; frameRow < lastRow; ++frameRow) {
         const int row = frameRow - g::kFlapFirstRow;
         const std::uint8_t* frame = flap_->GetLine(frameRow);
@@ -319,8 +364,8 @@ void RadioSkin::DrawVolumeArea() {
 
 void RadioSkin::DrawButtons(bool stopPressed, bool playPressed, bool mutePressed,
                             bool powerPressed) {
-    if (!layered_ || pressedImage_.isNull())
-        return;  // the outline mode shows no pressed buttons
+    if (pressedImage_.isNull())
+        return;  // only a composed surface shows pressed keys
     const std::pair<const g::PushButton*, bool> buttons[] = {
         {&g::kStopButton, stopPressed},
         {&g::kPlayButton, playPressed},
@@ -339,7 +384,9 @@ void RadioSkin::DrawButtons(bool stopPressed, bool playPressed, bool mutePressed
         }
     }
     p.end();
-    Show(g::kStopButton.rect.united(g::kPowerButton.rect));
+    const QRect keys = g::kStopButton.rect.united(g::kPowerButton.rect);
+    shapeChanged_ |= keys;  // the pressed strip's mask has edges of its own
+    Show(keys);
 }
 
 int RadioSkin::StatusTextWidth() const {
@@ -503,13 +550,23 @@ void RadioSkin::Paint() {
     DrawDial();
     // Nothing else draws where the flap shows (the keys sit wholly on the cabinet), so an
     // unchanged frame stays composed.
-    if (layered_ && composedFrame_ != flapFrame_)
+    const bool flapMoved = composed_ && composedFrame_ != flapFrame_;
+    if (flapMoved)
         ComposeFlap();
     DrawVolumeArea();
-    Show(surface_.rect());
+    if (layered_) {
+        Show(surface_.rect());
+        return;
+    }
+    // A window of its own pixels repaints only what was drawn.
+    for (const QRect& drawn : {g::kLampRect, g::kDialRect, VolumeArea()}) Show(drawn);
+    if (flapMoved)
+        Show(flapArea_);
 }
 
 void RadioSkin::Show(const QRect& changed) {
+    if (!layered_ && composed_)
+        ShowOutlineShape();
     if (!window_)
         return;
     if (layered_ && changed == surface_.rect()) {
@@ -519,11 +576,28 @@ void RadioSkin::Show(const QRect& changed) {
     }
 }
 
+// Only the rows where a drawing may have changed the surface's alpha (the flap, the keys)
+// are read again, and the window's shape is set only when they changed it. Everything else
+// is drawn onto the opaque cabinet, or restored from it, and leaves the shape alone.
+void RadioSkin::ShowOutlineShape() {
+    const QRect rows = shapeChanged_.intersected(surface_.rect());
+    shapeChanged_ = QRect();
+    if (rows.isEmpty() && !outlineShape_.Empty())
+        return;
+    if (outlineShape_.Update(surface_, rows.top(), rows.bottom() + 1) && window_)
+        window_->setMask(outlineShape_.Region());
+}
+
 void RadioSkin::PaintWindow(QPainter& painter, const QRect& area) const {
     if (surface_.isNull())
         return;
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(area.topLeft(), surface_, area);
+    if (layered_) {
+        painter.drawImage(area.topLeft(), surface_, area);
+    } else {
+        const QRect inside = area.intersected(surface_.rect());
+        painter.drawImage(inside.topLeft(), OpaqueColours(surface_, inside));
+    }
 }
 
 }  // namespace radio

@@ -1,12 +1,14 @@
 #pragma once
 // The radio's face: its pictures, hot spots and the 32-bit surface everything is composed
 // on. The surface is kept premultiplied, ready for a translucent window. Without
-// translucency (outline mode) the same surface is painted opaque inside the outline, and
-// the pressed buttons and the flap are not shown.
+// translucency (outline mode) the same surface is composed and the window is cut to its
+// opaque pixels, so the pressed keys and the moving flap show there too; the stored
+// outline is the window's shape only until a composed surface exists.
 
 #include "radio/BackgroundPatches.h"
 #include "ui/HotRegion.h"
 #include "ui/LayeredWindow.h"
+#include "ui/OpaqueShape.h"
 
 #include <QFont>
 #include <QImage>
@@ -67,6 +69,11 @@ class RadioSkin : public CSkinBase {
     int FlapFrame() const { return flapFrame_; }
 
     bool Layered() const { return layered_; }
+    // The surface holds the pictures composed through their masks (translucent mode, and
+    // outline mode once the masks decoded).
+    bool Composed() const { return composed_; }
+    // Outline mode: the window's shape, the surface's pixels with alpha above one half.
+    const QRegion& OutlineShape() const { return outlineShape_.Region(); }
     bool Complete() const { return complete_; }
     const QImage& Surface() const { return surface_; }
     // Paints the surface into the window (its paint event).
@@ -76,10 +83,12 @@ class RadioSkin : public CSkinBase {
     void BuildHotspots();
     bool ApplyMasks();
     void UseUnmaskedPictures();
+    void ShowOutlineShape();
     void ReleaseSourcePictures();
     bool ReloadFlapPictures();
     void KeepBackgroundPatches();
     QRect CoverArea() const;
+    QRect VolumeArea() const;
     static QRect WidenedVolumeTrack();
     void RestoreFromBackground(QPainter& painter, const QRect& rect) const;
     bool ReloadReleasedPictures();
@@ -103,6 +112,10 @@ class RadioSkin : public CSkinBase {
     bool complete_ = false;
     bool layered_ = false;
     bool prepared_ = false;  // the translucency decision has been made for window_
+    bool composed_ = false;
+    ui::OpaqueShape outlineShape_;
+    QRect shapeChanged_;  // where the surface's alpha may have changed since it was read
+    QRect flapArea_;      // where the flap is composed
 
     std::unique_ptr<PLDIBSection> background_, backgroundMask_, pressed_, knob_, knobMask_, lamp_,
         cover_, flap_;

@@ -444,7 +444,7 @@ void TunelinkDlg::ApplyVolume(int volume) {
 
 void TunelinkDlg::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    skin_.PaintWindow(painter, event->rect());
+    for (const QRect& area : event->region()) skin_.PaintWindow(painter, area);
     if (!firstFrameLogged_) {
         firstFrameLogged_ = true;
         // Posted, so the line comes after the frame has been handed to the display server:

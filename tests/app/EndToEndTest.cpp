@@ -12,8 +12,6 @@
 #include "tests/support/VirtualDisplay.h"
 #include "tests/support/Wave.h"
 #include "ui/SplashWnd.h"
-#include "ui/WindowShape.h"
-#include "util/Resources.h"
 
 #include <gtest/gtest.h>
 #include <QElapsedTimer>
@@ -157,18 +155,6 @@ std::vector<QPoint> PointsWithAlpha(const std::vector<int>& alpha, int wanted) {
     return points;
 }
 
-// The outline window: whole inside the outline, absent outside it.
-std::vector<int> OutlineAlpha() {
-    const auto data = util::FindResourceData(330, util::ResourceType::RcData);
-    const auto outline = data ? ui::RegionFromRegionData(*data) : std::nullopt;
-    std::vector<int> alpha(static_cast<std::size_t>(g::kWindowWidth * g::kWindowHeight));
-    for (int y = 0; y < g::kWindowHeight; ++y)
-        for (int x = 0; x < g::kWindowWidth; ++x)
-            alpha[static_cast<std::size_t>(y * g::kWindowWidth + x)] =
-                outline && outline->contains(QPoint(x, y)) ? 255 : 0;
-    return alpha;
-}
-
 bool Near(QRgb a, QRgb b, int tolerance) {
     return std::abs(qRed(a) - qRed(b)) <= tolerance &&
            std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
@@ -179,12 +165,9 @@ QImage Picture(int id) {
     return picture::ToImage(*picture::LoadPicture(id)).convertToFormat(QImage::Format_RGB32);
 }
 
-// The closed-flap cover as it should look on the cabinet: in a translucent window blended
-// through its mask, in an outline window drawn whole.
-QImage ExpectedCover(bool translucent) {
+// The closed-flap cover as it should look on the cabinet: blended through its mask.
+QImage ExpectedCover() {
     QImage cover = Picture(192);
-    if (!translucent)
-        return cover;
     const QImage body = Picture(130);
     const auto mask = picture::LoadPicture(193);
     for (int y = 0; y < cover.height(); ++y) {
@@ -203,11 +186,9 @@ QImage ExpectedCover(bool translucent) {
 }
 
 // The open radio's opaque pixels: the cabinet's picture, and above it the open flap's
-// (premultiplied by its full alpha, so a shade darker). Only the outline window has no flap.
-QImage ExpectedOpenRadio(bool translucent) {
+// (premultiplied by its full alpha, so a shade darker).
+QImage ExpectedOpenRadio() {
     QImage radio = Picture(130);
-    if (!translucent)
-        return radio;
     const QImage flap = Picture(400 + g::kFlapLastFrame);
     const auto body = picture::LoadPicture(230);
     for (int y = 0; y + g::kFlapFirstRow < flap.height(); ++y) {
@@ -252,8 +233,9 @@ class DesktopLook : public ::testing::TestWithParam<bool> {
 }  // namespace
 
 // With a compositor the radio is a 32-bit window: every see-through pixel shows the desktop,
-// the cabinet and the raised flap hide it. Without one the outline cuts the window and the
-// cover hides the volume scale while the radio is off.
+// the cabinet and the raised flap hide it. Without one the window is cut to the same
+// picture's opaque pixels and looks the same. The cover hides the volume scale while the
+// radio is off.
 TEST_P(DesktopLook, SeeThroughPixelsShowTheDesktopAndTheBodyHidesIt) {
     const bool compositor = GetParam();
     VirtualDisplay display(kDesktopWidth, kDesktopHeight, compositor, /*windowManager=*/true,
@@ -280,7 +262,7 @@ TEST_P(DesktopLook, SeeThroughPixelsShowTheDesktopAndTheBodyHidesIt) {
     const QImage off = display.Capture();
     ASSERT_FALSE(off.isNull());
     SaveShot(off, compositor ? "e2e-desktop-off-translucent.png" : "e2e-desktop-off-outline.png");
-    const QImage cover = ExpectedCover(compositor);
+    const QImage cover = ExpectedCover();
     const QRect knob(g::kKnobOrigin, QSize(16 + 85, 10));  // wherever the knob stands
     int coverWrong = 0, coverSeen = 0;
     for (int y = 0; y < cover.height(); ++y) {
@@ -305,8 +287,8 @@ TEST_P(DesktopLook, SeeThroughPixelsShowTheDesktopAndTheBodyHidesIt) {
     const QRgb desktopColour = shot.pixel(desktop);
     EXPECT_EQ(desktopColour & 0xFFFFFF, QColor(kLightDesktop).rgb() & 0xFFFFFF);
 
-    // The outline cuts the window along the cabinet; the flap is a translucent window's.
-    const std::vector<int> alpha = compositor ? OpenRadioAlpha() : OutlineAlpha();
+    // Both windows end where the cabinet and the raised flap end.
+    const std::vector<int> alpha = OpenRadioAlpha();
     const std::vector<QPoint> clear = PointsWithAlpha(alpha, 0);
     const std::vector<QPoint> solid = PointsWithAlpha(alpha, 255);
     ASSERT_GT(clear.size(), 1000u);
@@ -320,7 +302,7 @@ TEST_P(DesktopLook, SeeThroughPixelsShowTheDesktopAndTheBodyHidesIt) {
     EXPECT_EQ(notDesktop, 0) << "of " << clear.size() << " see-through pixels, first at "
                              << firstWrong.x() << "," << firstWrong.y() << ": " << std::hex
                              << shot.pixel(origin + firstWrong);
-    const QImage expected = ExpectedOpenRadio(compositor);
+    const QImage expected = ExpectedOpenRadio();
     int notOpaque = 0, checked = 0, flapChecked = 0;
     for (const QPoint& p : solid) {
         if (Changing(p))
@@ -334,11 +316,217 @@ TEST_P(DesktopLook, SeeThroughPixelsShowTheDesktopAndTheBodyHidesIt) {
                             << "," << firstWrong.y() << ": " << std::hex
                             << shot.pixel(origin + firstWrong) << " instead of "
                             << expected.pixel(firstWrong);
-    if (compositor) {
-        EXPECT_GT(flapChecked, 100) << "the raised flap is part of the window";
-    }
+    EXPECT_GT(flapChecked, 100) << "the raised flap is part of the window";
     radio_.Stop();
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, DesktopLook, ::testing::Values(true, false),
                          [](const auto& p) { return p.param ? "Translucent" : "Outline"; });
+
+namespace {
+// A plain window that reports every click it gets: xev, standing in for whatever a person
+// keeps on the desktop behind the radio.
+class ClickCatcher {
+  public:
+    ClickCatcher(const VirtualDisplay& display, const QRect& where) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", QString::fromStdString(display.Name()));
+        process_.setProcessEnvironment(env);
+        process_.setProgram("xev");
+        process_.setArguments({"-geometry",
+                               QStringLiteral("%1x%2+%3+%4")
+                                   .arg(where.width())
+                                   .arg(where.height())
+                                   .arg(where.x())
+                                   .arg(where.y()),
+                               "-event", "button"});
+        process_.start();
+        started_ = process_.waitForStarted(5000);
+    }
+    ~ClickCatcher() {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+    bool Started() const { return started_; }
+    // Waits up to `timeoutMs` for a button press at screen position `at`.
+    bool WaitForClick(const QPoint& at, int timeoutMs) {
+        const QByteArray wanted = QStringLiteral("root:(%1,%2)").arg(at.x()).arg(at.y()).toLatin1();
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < timeoutMs) {
+            process_.waitForReadyRead(100);
+            output_ += process_.readAllStandardOutput();
+            for (const QByteArray& event : output_.split('\n'))
+                if (output_.contains("ButtonPress") && event.contains(wanted))
+                    return true;
+        }
+        return false;
+    }
+    const QByteArray& Output() const { return output_; }
+
+  private:
+    QProcess process_;
+    QByteArray output_;
+    bool started_ = false;
+};
+
+// The pixels of `picture` (placed at `place` in the window) that its mask makes wholly
+// opaque, and how many of them the screenshot shows as `picture` has them.
+std::pair<int, int> OpaquePixelsShown(const QImage& shot, const QPoint& origin,
+                                      const QImage& picture, const PLDIBSection& mask,
+                                      const QRect& part, const QPoint& place) {
+    int opaque = 0, shown = 0;
+    for (int y = 0; y < part.height(); ++y) {
+        for (int x = 0; x < part.width(); ++x) {
+            if (mask.GetLine(part.y() + y)[part.x() + x] != 255)
+                continue;
+            ++opaque;
+            shown += Near(shot.pixel(origin + place + QPoint(x, y)),
+                          picture.pixel(part.topLeft() + QPoint(x, y)), 6);
+        }
+    }
+    return {opaque, shown};
+}
+
+class DesktopWithoutCompositor : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* tool : {"Xvfb", "xdotool", "openbox", "import", "xwininfo", "xev"}) {
+            if (!VirtualDisplay::ToolExists(tool))
+                GTEST_SKIP() << tool << " is needed";
+        }
+        ASSERT_TRUE(QFile::exists(testsupport::RadioProcess::BuiltProgram()));
+        ASSERT_TRUE(radio_.Ready());
+    }
+
+    testsupport::RadioProcess radio_;
+};
+
+// How many of `points` (window positions) `shot` shows differently from `reference`.
+int Differing(const QImage& shot, const QImage& reference, const QPoint& origin,
+              const std::vector<QPoint>& points) {
+    int differing = 0;
+    for (const QPoint& p : points)
+        differing += !Near(shot.pixel(origin + p), reference.pixel(origin + p), 2);
+    return differing;
+}
+
+// The point of `clear` nearest to a point of `solid` that lies above the cabinet.
+QPoint NearestBesideTheFlap(const std::vector<QPoint>& clear, const std::vector<QPoint>& solid) {
+    QPoint best(-1, -1);
+    int bestDistance = 1 << 30;
+    for (const QPoint& c : clear) {
+        if (c.y() >= 110)
+            continue;
+        for (const QPoint& s : solid) {
+            const int d = (s - c).manhattanLength();
+            if (s.y() < 110 && d < bestDistance) {
+                bestDistance = d;
+                best = c;
+            }
+        }
+    }
+    return best;
+}
+}  // namespace
+
+// Without a compositor the radio still looks alive: Power raises the flap above the cabinet,
+// Play stays pressed, the window is cut to that picture so a click in the air beside the flap
+// reaches the window behind, and power off lowers the flap before the radio goes.
+TEST_F(DesktopWithoutCompositor, KeysAndFlapShowAndTheAirBesideTheFlapIsTheDesktops) {
+    VirtualDisplay display(kDesktopWidth, kDesktopHeight, /*compositor=*/false,
+                           /*windowManager=*/true, kLightDesktop);
+    ASSERT_TRUE(display.Available());
+    ASSERT_FALSE(display.Composites());
+    testsupport::StreamServer server;
+    // Behind the radio's upper part, where the flap rises.
+    ClickCatcher behind(display, QRect(kRadioAt + QPoint(20, -60), QSize(560, 220)));
+    ASSERT_TRUE(behind.Started());
+    const std::string behindId = display.FindWindow("Event Tester", 10000);
+    ASSERT_FALSE(behindId.empty());
+
+    radio_.SetSetting("CBuddyboxDlg/WndX", kRadioAt.x());
+    radio_.SetSetting("CBuddyboxDlg/WndY", kRadioAt.y());
+    radio_.SetSetting("CStationData/1", QString::fromStdString(server.Url("/live.ogg")));
+    radio_.SetSetting("CTunelinkDlg/LastStation", 29);
+    ASSERT_TRUE(radio_.Start(testsupport::RadioProcess::BuiltProgram(),
+                             radio_.Environment(display.Name(), "fakesink")));
+    const std::string id =
+        display.WaitForWindowOf(radio_.Pid(), g::kWindowWidth, g::kWindowHeight, 20000);
+    ASSERT_FALSE(id.empty()) << radio_.Log().toStdString();
+    EXPECT_EQ(display.Depth(id), 24);
+    const testsupport::WindowGeometry at = display.Geometry(id);
+    ASSERT_EQ(QPoint(at.x, at.y), kRadioAt);
+    ASSERT_GE(radio_.WaitForLog("tunelink.startup: first frame painted", 20000), 0);
+    QThread::msleep(CSplashWnd::kShowMs + 1500);
+    const QPoint origin(at.x, at.y);
+    display.Pointer(5, kDesktopHeight - 5, false);
+    const QImage off = display.Capture();
+    ASSERT_FALSE(off.isNull());
+
+    display.Pointer(at.x + 370, at.y + 195, true);  // Power
+    ASSERT_GE(radio_.WaitForLog("tunelink.command: 116", 10000), 0) << radio_.Log().toStdString();
+    display.Pointer(at.x + 167, at.y + 195, true);  // Play
+    ASSERT_GE(radio_.WaitForLog("tunelink.command: 114", 10000), 0) << radio_.Log().toStdString();
+    display.Pointer(5, kDesktopHeight - 5, false);
+    QThread::msleep(35 * 70 + 2500);
+    const QImage shot = display.Capture();
+    ASSERT_FALSE(shot.isNull());
+    shot.save(QString::fromLocal8Bit(qgetenv("TUNELINK_BINARY_DIR")) + "/e2e-outline-open.png");
+
+    // The Play key is drawn pressed.
+    const auto pressedMask = picture::LoadPicture(231);
+    const QRect play = g::kPlayButton.rect;
+    const auto [opaque, shown] =
+        OpaquePixelsShown(shot, origin, Picture(131), *pressedMask,
+                          QRect(QPoint(g::kPlayButton.stripX, 0), play.size()), play.topLeft());
+    ASSERT_GT(opaque, 200);
+    EXPECT_GT(shown, opaque * 95 / 100) << "of " << opaque << " pixels of the pressed Play key";
+
+    // The flap stands above the cabinet, as the translucent radio shows it.
+    const std::vector<int> alpha = OpenRadioAlpha();
+    const QImage expected = ExpectedOpenRadio();
+    const std::vector<QPoint> solid = PointsWithAlpha(alpha, 255);
+    int flapPixels = 0, flapShown = 0;
+    std::vector<QPoint> flap;
+    for (const QPoint& p : solid) {
+        if (p.y() >= 110)
+            continue;
+        flap.push_back(p);
+        ++flapPixels;
+        flapShown += Near(shot.pixel(origin + p), expected.pixel(p), 2);
+    }
+    ASSERT_GT(flapPixels, 100);
+    EXPECT_EQ(flapShown, flapPixels) << "flap pixels above the cabinet";
+
+    // The flap takes the pointer; the air right beside it belongs to the window behind.
+    // (With a window manager the pointer names the frame it keeps around the radio.)
+    const std::string radioFrame = display.WindowAt(origin.x() + 240, origin.y() + 400);
+    EXPECT_EQ(display.WindowAt(origin.x() + flap.front().x(), origin.y() + flap.front().y()),
+              radioFrame);
+    const QPoint air = NearestBesideTheFlap(PointsWithAlpha(alpha, 0), flap);
+    ASSERT_GE(air.x(), 0);
+    const QPoint airOnScreen = origin + air;
+    EXPECT_EQ(shot.pixel(airOnScreen), 0xFFFFFFFFu) << "xev's white window shows through";
+    EXPECT_NE(display.WindowAt(airOnScreen.x(), airOnScreen.y()), radioFrame);
+    display.Pointer(airOnScreen.x(), airOnScreen.y(), true);
+    EXPECT_TRUE(behind.WaitForClick(airOnScreen, 5000))
+        << "at " << air.x() << "," << air.y() << ": " << behind.Output().toStdString();
+    EXPECT_TRUE(radio_.Running());
+
+    // Power off: the flap comes down on the screen before the radio ends.
+    const qsizetype before = radio_.Log().size();
+    display.Pointer(at.x + 370, at.y + 195, true);
+    ASSERT_GE(radio_.WaitForLog("tunelink.command: 116", 10000, before), 0);
+    // What stands above the cabinet, against the same place with the radio off.
+    const int raised = Differing(shot, off, origin, flap);
+    EXPECT_GT(raised, flapPixels / 2);
+    bool seenOnTheWay = false;
+    for (int i = 0; i < 40 && !seenOnTheWay && radio_.Running(); ++i) {
+        const QImage closing = display.Capture();
+        const int standing = closing.isNull() ? 0 : Differing(closing, off, origin, flap);
+        seenOnTheWay = radio_.Running() && standing > 0 && standing < raised;
+    }
+    EXPECT_TRUE(seenOnTheWay) << "the flap was seen on its way down";
+    ASSERT_TRUE(radio_.WaitForEnd(15000)) << radio_.Log().toStdString();
+}

@@ -349,43 +349,66 @@ TEST_F(RadioWindowTest, LayeredSurfaceIsPremultipliedAndComposesTheFlap) {
     EXPECT_LT(opaqueAbove(), open / 4);
 }
 
-// Whether every pixel of `area` that the knob leaves free shows `expected` (whose pixel at
-// `origin` belongs at the area's top left); the count of pixels that differ.
-static int PixelsDiffering(const QImage& surface, const QRect& area, const QImage& expected,
-                           QPoint origin, int knobOffset) {
-    const QRect knob(g::kKnobOrigin + QPoint(knobOffset, 0), QSize(16, 10));
-    int differing = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            if (!knob.contains(x, y))
-                differing +=
-                    surface.pixel(x, y) != expected.pixel(origin + QPoint(x, y) - area.topLeft());
-        }
-    }
-    return differing;
+// The same pixels, however the two regions are cut into rectangles.
+static bool SamePixels(const QRegion& a, const QRegion& b) {
+    return a.xored(b).isEmpty();
 }
 
-TEST_F(RadioWindowTest, OutlineModeCoversTheVolumeBarsWhileTheFlapIsClosed) {
-    auto& w = Open(/*layered=*/false);
-    ASSERT_FALSE(w.Skin().Layered());
-    const auto premultiplied = [](int id) {
-        return picture::ToImage(*picture::LoadPicture(id))
-            .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    };
-    const QImage cover = premultiplied(192), body = premultiplied(130);
-    const QRect coverArea(g::kCoverOrigin, cover.size());
-    const QRect track = g::kVolumeTrack.adjusted(-4, 0, 4, 0).intersected(coverArea);
-    EXPECT_EQ(PixelsDiffering(w.Skin().Surface(), coverArea, cover, {0, 0}, w.Skin().KnobOffset()),
-              0);
+// The radio after Power and Play, with the flap standing open: its surface, and the window
+// shape the outline mode gave it.
+struct OpenRadio {
+    QImage closed, open;
+    QRegion shape;
+};
 
-    // Power on: the flap leaves its rest and the cabinet's lit bars show.
+// Without translucency the radio composes exactly what the translucent one does: the keys
+// press, the cover leaves the volume scale and the flap rises; the window is cut to the
+// opaque half of that picture, raised flap included, and follows the flap down again.
+TEST_F(RadioWindowTest, OutlineModeComposesWhatTranslucentModeShows) {
+    const auto run = [&](bool layered) {
+        OpenRadio r;
+        auto& w = Open(layered);
+        EXPECT_EQ(w.Skin().Layered(), layered);
+        EXPECT_TRUE(w.Skin().Composed());
+        r.closed = w.Skin().Surface().copy();
+        w.OnCommand(116);
+        w.OnCommand(114);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return w.Skin().FlapFrame() == 34; }, 5000));
+        r.open = w.Skin().Surface().copy();
+        r.shape = w.mask();
+        return r;
+    };
+    const OpenRadio translucent = run(true);
+    window_.reset();
+    const OpenRadio outline = run(false);
+    EXPECT_EQ(outline.closed, translucent.closed);
+    EXPECT_EQ(outline.open, translucent.open);
+
+    // The Play key and the Power key are drawn pressed.
+    for (const auto* key : {&g::kPlayButton, &g::kPowerButton})
+        EXPECT_NE(outline.open.copy(key->rect), outline.closed.copy(key->rect));
+    EXPECT_EQ(outline.open.copy(g::kStopButton.rect), outline.closed.copy(g::kStopButton.rect));
+
+    // The shape is the opaque half of the picture, raised flap included.
+    EXPECT_TRUE(SamePixels(outline.shape, RegionFromAlpha(outline.open, 127)));
+    QPoint onFlap(-1, -1);
+    for (int y = 20; y < 100 && onFlap.x() < 0; ++y)
+        for (int x = g::kFlapLeft; x < g::kWindowWidth && onFlap.x() < 0; ++x)
+            if (qAlpha(outline.open.pixel(x, y)) == 255)
+                onFlap = QPoint(x, y);
+    ASSERT_GE(onFlap.x(), 0) << "the open flap stands above the cabinet";
+    EXPECT_TRUE(outline.shape.contains(onFlap));
+    EXPECT_FALSE(outline.shape.contains(QPoint(100, 60)));  // the air beside it
+    EXPECT_FALSE(outline.shape.contains(QPoint(2, 2)));
+
+    // Power off: the flap goes down, and the shape with it, before the radio ends.
+    auto& w = *window_;
     w.OnCommand(116);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.Skin().FlapFrame() == 34; }, 5000));
-    const QImage& open = w.Skin().Surface();
-    EXPECT_EQ(PixelsDiffering(open, track, body, track.topLeft(), w.Skin().KnobOffset()), 0);
-    EXPECT_GT(PixelsDiffering(open, track, cover, track.topLeft() - g::kCoverOrigin,
-                              w.Skin().KnobOffset()),
-              track.width() * track.height() / 10);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.Skin().FlapFrame() <= 2; }, 5000));
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(SamePixels(w.mask(), RegionFromAlpha(w.Skin().Surface(), 127)));
+    EXPECT_FALSE(w.mask().contains(onFlap));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 5000));
 }
 
 TEST_F(RadioWindowTest, RightClickHintEndsAfterThreeClicksOverTwoRuns) {
