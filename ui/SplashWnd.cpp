@@ -46,6 +46,8 @@ CSplashWnd::CSplashWnd(QImage picture, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(picture_.width() + 2, picture_.height() + 2);  // a 1-pixel border around it
     CentreOver(parent);
+    if (parent)
+        parent->window()->installEventFilter(this);
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, [this] {
         QWidget* owner = parentWidget();
@@ -71,6 +73,17 @@ void CSplashWnd::CentreOver(QWidget* owner) {
         area = screen->availableGeometry();
     }
     move(area.center() - rect().center());
+}
+
+// The picture is shown before the radio. A window manager stacks a window above the others of
+// its layer when it maps it, so the radio, mapped later, would cover the picture. Its first
+// paint comes once it is mapped: the picture is raised above it then.
+bool CSplashWnd::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Paint) {
+        watched->removeEventFilter(this);
+        QTimer::singleShot(0, this, [this] { raise(); });
+    }
+    return false;
 }
 
 void CSplashWnd::paintEvent(QPaintEvent*) {

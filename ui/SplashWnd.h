@@ -21,6 +21,7 @@ class CSplashWnd : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     CSplashWnd(QImage picture, QWidget* parent);

@@ -74,6 +74,11 @@ TEST_F(WindowStacking, StartUpPictureCentredOverTheRadioSecondStartMessageAboveI
     EXPECT_LE(std::abs((picture.x + picture.width / 2) - (radio.x + radio.width / 2)), 1);
     EXPECT_LE(std::abs((picture.y + picture.height / 2) - (radio.y + radio.height / 2)), 1);
     ASSERT_GE(radio_.WaitForLog("tunelink.startup: first frame painted", 20000), 0) << Log();
+    QThread::msleep(300);  // the window manager has stacked both
+    const std::vector<std::string> shown = display_->WindowsOf(radio_.Pid());
+    ASSERT_NE(std::find(shown.begin(), shown.end(), splash), shown.end())
+        << "the start-up picture went before the radio showed";
+    EXPECT_EQ(AboveAndUncovered(splash, id), "") << "the start-up picture";
 
     // A second start, in the same session, while the first radio stays on top.
     testsupport::RadioProcess second;
