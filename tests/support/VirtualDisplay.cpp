@@ -194,13 +194,23 @@ std::string VirtualDisplay::WaitForWindowOf(qint64 pid, int width, int height,
 }
 
 std::vector<std::string> VirtualDisplay::ClientStacking() const {
-    // "_NET_CLIENT_LIST_STACKING(WINDOW): window id # 0x400007, 0x600003"
-    const QString out =
-        QString::fromStdString(Run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"}));
-    std::vector<std::string> windows;
     static const QRegularExpression hex(QStringLiteral("0x[0-9a-fA-F]+"));
-    for (auto it = hex.globalMatch(out); it.hasNext();)
-        windows.push_back(std::to_string(it.next().captured().toULong(nullptr, 16)));
+    std::vector<std::string> windows;
+    if (windowManager_) {
+        // "_NET_CLIENT_LIST_STACKING(WINDOW): window id # 0x400007, 0x600003"
+        const QString out =
+            QString::fromStdString(Run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"}));
+        for (auto it = hex.globalMatch(out); it.hasNext();)
+            windows.push_back(std::to_string(it.next().captured().toULong(nullptr, 16)));
+        return windows;
+    }
+    // Without a window manager the clients are the root's own children, which xwininfo lists
+    // top first: "     0x200009 "Orbifon 1.0": ("tunelink" "tunelink")  220x218+530+403 ..."
+    const QString out = QString::fromStdString(Run("xwininfo", {"-root", "-children"}));
+    static const QRegularExpression child(QStringLiteral("^\\s+(0x[0-9a-fA-F]+) "),
+                                          QRegularExpression::MultilineOption);
+    for (auto it = child.globalMatch(out); it.hasNext();)
+        windows.insert(windows.begin(), std::to_string(it.next().captured(1).toULong(nullptr, 16)));
     return windows;
 }
 

@@ -40,7 +40,8 @@ class VirtualDisplay {
     std::vector<std::string> WindowsOf(qint64 pid) const;
     // Waits up to `timeoutMs` for a visible window of the process with the given size.
     std::string WaitForWindowOf(qint64 pid, int width, int height, int timeoutMs) const;
-    // The window manager's client list, bottom to top (empty without a window manager).
+    // The top-level windows, bottom to top: the window manager's client list, or without one
+    // the root window's children.
     std::vector<std::string> ClientStacking() const;
     // Bits per pixel of a window's visual (0 when unknown).
     int Depth(const std::string& window) const;
