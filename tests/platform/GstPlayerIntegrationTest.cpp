@@ -13,6 +13,7 @@
 
 #include <malloc.h>
 #include <unistd.h>
+#include <QElapsedTimer>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
@@ -670,17 +671,30 @@ TEST_F(GstPlayerIntegration, PlaysARealIcecastMountWithItsTitlesAndItsPlaylists)
     if (!icecast.Running())
         GTEST_SKIP() << "no Icecast server to test against: " << icecast.Problem();
     const std::string mount = icecast.Url(testsupport::IcecastServer::kMount);
-    ASSERT_TRUE(icecast.SetTitle("Erste Sendung"));
+    // The source client sends its own "Unknown - Unknown" whenever its encoder's tags reach
+    // it, which may come after a title set by hand: the title is set again until it shows,
+    // as a station's title is whatever was set last.
+    auto titleShown = [&](const std::string& title) {
+        QElapsedTimer sinceSet;
+        return WaitFor(
+            [&] {
+                if (!events.titles.empty() && events.titles.back() == title)
+                    return true;
+                if (!sinceSet.isValid() || sinceSet.hasExpired(3000)) {
+                    EXPECT_TRUE(icecast.SetTitle(title));
+                    sinceSet.start();
+                }
+                return false;
+            },
+            30s);
+    };
     {
         auto player = Make();
         ExpectPlays(*player, mount);
-        ASSERT_TRUE(WaitFor(
-            [&] { return !events.titles.empty() && events.titles.back() == "Erste Sendung"; }, 30s))
+        ASSERT_TRUE(titleShown("Erste Sendung"))
             << (events.titles.empty() ? "no title" : events.titles.back());
         // The station changes its title while we listen.
-        ASSERT_TRUE(icecast.SetTitle("Zweite Sendung & mehr"));
-        EXPECT_TRUE(WaitFor([&] { return events.titles.back() == "Zweite Sendung & mehr"; }, 30s))
-            << events.titles.back();
+        EXPECT_TRUE(titleShown("Zweite Sendung & mehr")) << events.titles.back();
     }
     // The playlists Icecast itself generates for the mount.
     for (const char* playlist : {".m3u", ".xspf"}) {
