@@ -136,6 +136,12 @@ bool StartRadio(const VirtualDisplay& display, const testsupport::StreamServer& 
         std::fprintf(stderr, "the radio did not show its window\n%s\n", radio.Log().constData());
         return false;
     }
+    // The dial is clicked once the start-up picture over it has gone.
+    if (!display.WaitUntilOnlyWindowOf(radio.Pid(), radio::geometry::kWindowWidth,
+                                       radio::geometry::kWindowHeight, 20000)) {
+        std::fprintf(stderr, "the start-up picture stayed over the radio\n");
+        return false;
+    }
     const testsupport::WindowGeometry g = display.Geometry(window);
     const QPolygon sector = radio::geometry::SectorTriangle(30);
     const QPoint target = (sector[0] + 3 * sector[1] + 3 * sector[2]) / 7;

@@ -77,8 +77,14 @@ class RadioContender final : public Contender {
         if (window.empty() ||
             process_->WaitForLog("tunelink.startup: first frame painted", 20000) < 0)
             return false;
-        // A listener clicks a moment after the window came up, not within its first frame.
+        // A listener clicks a moment after the window came up, not within its first frame,
+        // and once the start-up picture over the dial has gone.
         process_->ReadLogFor(1500);
+        if (!display_.WaitUntilOnlyWindowOf(process_->Pid(), radio::geometry::kWindowWidth,
+                                            radio::geometry::kWindowHeight, 20000)) {
+            std::fprintf(stderr, "the start-up picture stayed over the radio\n");
+            return false;
+        }
         const testsupport::WindowGeometry g = display_.Geometry(window);
         const QPolygon sector = radio::geometry::SectorTriangle(30);
         const QPoint target = (sector[0] + 3 * sector[1] + 3 * sector[2]) / 7;

@@ -193,6 +193,21 @@ std::string VirtualDisplay::WaitForWindowOf(qint64 pid, int width, int height,
     return {};
 }
 
+bool VirtualDisplay::WaitUntilOnlyWindowOf(qint64 pid, int width, int height, int timeoutMs) const {
+    QElapsedTimer waited;
+    waited.start();
+    do {
+        const std::vector<std::string> windows = WindowsOf(pid);
+        if (windows.size() == 1) {
+            const WindowGeometry g = Geometry(windows.front());
+            if (g.width == width && g.height == height)
+                return true;
+        }
+        QThread::msleep(100);
+    } while (waited.elapsed() < timeoutMs);
+    return false;
+}
+
 std::vector<std::string> VirtualDisplay::ClientStacking() const {
     static const QRegularExpression hex(QStringLiteral("0x[0-9a-fA-F]+"));
     std::vector<std::string> windows;

@@ -40,6 +40,9 @@ class VirtualDisplay {
     std::vector<std::string> WindowsOf(qint64 pid) const;
     // Waits up to `timeoutMs` for a visible window of the process with the given size.
     std::string WaitForWindowOf(qint64 pid, int width, int height, int timeoutMs) const;
+    // Waits up to `timeoutMs` until the process shows one window only, of the given size:
+    // passing windows over it (a start-up picture) have gone. False if that never happened.
+    bool WaitUntilOnlyWindowOf(qint64 pid, int width, int height, int timeoutMs) const;
     // The top-level windows, bottom to top: the window manager's client list, or without one
     // the root window's children.
     std::vector<std::string> ClientStacking() const;
