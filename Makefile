@@ -63,9 +63,9 @@ soak: build
 	  --gtest_also_run_disabled_tests --gtest_filter='Soak.*'
 
 # Microbenchmarks, then the real program from outside: start-up to the first frame, time
-# from Play to sound heard through a private PulseAudio server next to a bare Qt 6 playbin
-# program and mpv, and memory and CPU while playing next to the bare program (about six
-# minutes).
+# from Play and from a change of station to sound heard through a private PulseAudio server
+# next to a bare Qt 6 playbin program and mpv, and memory and CPU while playing next to the
+# bare program (about eight minutes).
 bench: build
 	$(BUILD)/bench/tunelink_bench
 	$(BUILD)/bench/tunelink_process_bench

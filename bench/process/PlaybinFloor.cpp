@@ -4,10 +4,12 @@
 // floor grow. A sync handler that answers "drop" owns the message and releases it; otherwise
 // every message, and the element that posted it, would stay allocated.
 //
-//   tunelink_playbin_floor URI [--on-input]
+//   tunelink_playbin_floor URI [--on-input [NEXT_URI]]
 //
 // With --on-input it prints "ready" once its window is up and starts playing when a line
-// arrives on its standard input: the listener's Play, for timing from outside.
+// arrives on its standard input: the listener's Play, for timing from outside. The next line
+// switches to NEXT_URI the plain way (stop, new address, play): the listener's change of
+// station.
 #include <gst/gst.h>
 #include <unistd.h>
 #include <QApplication>
@@ -18,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 int main(int argc, char** argv) {
     gst_init(&argc, &argv);
@@ -25,6 +28,7 @@ int main(int argc, char** argv) {
     if (argc < 2)
         return 2;
     const bool onInput = argc > 2 && std::strcmp(argv[2], "--on-input") == 0;
+    const char* next = onInput && argc > 3 ? argv[3] : nullptr;
     QLabel label(QStringLiteral("playbin"));
     label.show();
     GstElement* playbin = gst_element_factory_make("playbin", nullptr);
@@ -42,6 +46,7 @@ int main(int argc, char** argv) {
         g_object_set(playbin, "audio-sink", gst_parse_bin_from_description(sink, TRUE, nullptr),
                      nullptr);
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    bool started = false;
     if (onInput) {
         QObject::connect(&input, &QSocketNotifier::activated, [&] {
             char line[64];
@@ -49,6 +54,11 @@ int main(int argc, char** argv) {
                 input.setEnabled(false);
                 return;
             }
+            if (started && next) {
+                gst_element_set_state(playbin, GST_STATE_NULL);
+                g_object_set(playbin, "uri", std::exchange(next, nullptr), nullptr);
+            }
+            started = true;
             gst_element_set_state(playbin, GST_STATE_PLAYING);
         });
         QTimer::singleShot(0, [] {

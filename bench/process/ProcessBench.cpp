@@ -4,8 +4,9 @@
 //              title keeps the marquee running, next to a bare Qt 6 playbin program playing
 //              the same stream at the same time; once without a compositor (outline window)
 //              and once with one (translucent window).
-//   sound      time from Play to the first sound heard through a private PulseAudio server,
-//              next to the bare program and mpv, and gaps on a jittery stream (SoundBench)
+//   sound      time from Play to the first sound heard through a private PulseAudio server
+//              and from choosing another station to hearing it, next to the bare program and
+//              mpv, and gaps on a jittery stream (SoundBench)
 // Prints a report. Exits with 1 when the radio needs more than 1.15 times the bare program's
 // memory or 1.3 times its CPU, with 2 when a measurement could not be made.
 //

@@ -41,10 +41,14 @@ class Contender {
   public:
     virtual ~Contender() = default;
     virtual const char* Name() const = 0;
-    // Starts the program, ready to play `url` into the sound server's `sink`.
-    virtual bool Prepare(const std::string& url, const std::string& sink) = 0;
+    // Starts the program, ready to play `url` into the sound server's `sink`, and then, on
+    // Switch, `next`.
+    virtual bool Prepare(const std::string& url, const std::string& sink,
+                         const std::string& next) = 0;
     // The listener's Play; returns when it was given.
     virtual SoundClock::time_point Play() = 0;
+    // The listener's choice of the next station while one plays; returns when it was given.
+    virtual SoundClock::time_point Switch() = 0;
     // Reads the program's output for `ms`.
     virtual void Pump(int ms) { process_->ReadLogFor(ms); }
     // When the program first said it plays, if it says so at all.
@@ -63,12 +67,14 @@ class RadioContender final : public Contender {
         : display_(display), sound_(sound) {}
     const char* Name() const override { return "Tunelink"; }
 
-    bool Prepare(const std::string& url, const std::string& sink) override {
+    bool Prepare(const std::string& url, const std::string& sink,
+                 const std::string& next) override {
         process_ = std::make_unique<RadioProcess>();
         saidPlaying_.reset();
         if (!process_->Ready())
             return false;
         process_->SetSetting("CStationData/1", QString::fromStdString(url));
+        process_->SetSetting("CStationData/2", QString::fromStdString(next));
         auto env = process_->Environment(display_.Name(), "pulsesink");
         sound_.AddClientEnvironment(env, sink);
         if (!process_->Start(TUNELINK_PROGRAM, env))
@@ -86,21 +92,16 @@ class RadioContender final : public Contender {
             return false;
         }
         const testsupport::WindowGeometry g = display_.Geometry(window);
-        const QPolygon sector = radio::geometry::SectorTriangle(30);
-        const QPoint target = (sector[0] + 3 * sector[1] + 3 * sector[2]) / 7;
-        x_ = g.x + target.x();
-        y_ = g.y + target.y();
+        first_ = QPoint(g.x, g.y) + InsideSector(30);   // favourite 1
+        second_ = QPoint(g.x, g.y) + InsideSector(31);  // favourite 2
         logFrom_ = process_->Log().size();
         return true;
     }
 
     // Moves and clicks in one go: a pointer resting on the dial would bring up the start-up
     // hint, which can take the click.
-    SoundClock::time_point Play() override {
-        const auto at = SoundClock::now();
-        display_.Pointer(x_, y_, true);
-        return at;
-    }
+    SoundClock::time_point Play() override { return Click(first_); }
+    SoundClock::time_point Switch() override { return Click(second_); }
 
     void Pump(int ms) override {
         process_->ReadLogFor(ms);
@@ -111,9 +112,19 @@ class RadioContender final : public Contender {
     std::optional<SoundClock::time_point> SaidPlaying() override { return saidPlaying_; }
 
   private:
+    static QPoint InsideSector(int sector) {
+        const QPolygon triangle = radio::geometry::SectorTriangle(sector);
+        return (triangle[0] + 3 * triangle[1] + 3 * triangle[2]) / 7;
+    }
+    SoundClock::time_point Click(QPoint at) {
+        const auto now = SoundClock::now();
+        display_.Pointer(at.x(), at.y(), true);
+        return now;
+    }
+
     const VirtualDisplay& display_;
     const testsupport::PrivateSoundServer& sound_;
-    int x_ = 0, y_ = 0;
+    QPoint first_, second_;
     qsizetype logFrom_ = 0;
     std::optional<SoundClock::time_point> saidPlaying_;
 };
@@ -125,23 +136,28 @@ class FloorContender final : public Contender {
         : display_(display), sound_(sound) {}
     const char* Name() const override { return "playbin floor"; }
 
-    bool Prepare(const std::string& url, const std::string& sink) override {
+    bool Prepare(const std::string& url, const std::string& sink,
+                 const std::string& next) override {
         process_ = std::make_unique<RadioProcess>();
         auto env = process_->Environment(display_.Name(), "pulsesink");
         sound_.AddClientEnvironment(env, sink);
-        return process_->Ready() &&
-               process_->Start(TUNELINK_FLOOR_PROGRAM, env,
-                               {QString::fromStdString(url), "--on-input"}) &&
+        QStringList arguments{QString::fromStdString(url), "--on-input"};
+        if (!next.empty())
+            arguments << QString::fromStdString(next);
+        return process_->Ready() && process_->Start(TUNELINK_FLOOR_PROGRAM, env, arguments) &&
                process_->WaitForLog("ready", 20000) >= 0;
     }
 
-    SoundClock::time_point Play() override {
+    SoundClock::time_point Play() override { return Say("play\n"); }
+    SoundClock::time_point Switch() override { return Say("next\n"); }
+
+  private:
+    SoundClock::time_point Say(const char* line) {
         const auto at = SoundClock::now();
-        process_->Write("play\n");
+        process_->Write(line);
         return at;
     }
 
-  private:
     const VirtualDisplay& display_;
     const testsupport::PrivateSoundServer& sound_;
 };
@@ -154,9 +170,11 @@ class MpvContender final : public Contender {
     const char* Name() const override { return "mpv"; }
     static bool Exists() { return !QStandardPaths::findExecutable("mpv").isEmpty(); }
 
-    bool Prepare(const std::string& url, const std::string& sink) override {
+    bool Prepare(const std::string& url, const std::string& sink,
+                 const std::string& next) override {
         process_ = std::make_unique<RadioProcess>();
         url_ = url;
+        next_ = next;
         if (!process_->Ready())
             return false;
         socketPath_ = (process_->Home() + "/mpv.socket").toStdString();
@@ -170,13 +188,9 @@ class MpvContender final : public Contender {
         return socket_ >= 0;
     }
 
-    SoundClock::time_point Play() override {
-        const auto at = SoundClock::now();
-        const std::string command = "{\"command\":[\"loadfile\",\"" + url_ + "\"]}\n";
-        if (::write(socket_, command.data(), command.size()) < 0)
-            std::fprintf(stderr, "mpv: cannot send the command\n");
-        return at;
-    }
+    SoundClock::time_point Play() override { return Load(url_); }
+    // A new file replaces the one playing, as mpv's playlist does by default.
+    SoundClock::time_point Switch() override { return Load(next_); }
 
     void End() override {
         CloseSocket();
@@ -184,6 +198,13 @@ class MpvContender final : public Contender {
     }
 
   private:
+    SoundClock::time_point Load(const std::string& url) {
+        const auto at = SoundClock::now();
+        const std::string command = "{\"command\":[\"loadfile\",\"" + url + "\"]}\n";
+        if (::write(socket_, command.data(), command.size()) < 0)
+            std::fprintf(stderr, "mpv: cannot send the command\n");
+        return at;
+    }
     bool Connect() {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_un address{};
@@ -203,28 +224,55 @@ class MpvContender final : public Contender {
     }
 
     const testsupport::PrivateSoundServer& sound_;
-    std::string url_, socketPath_;
+    std::string url_, next_, socketPath_;
     int socket_ = -1;
 };
 
 struct Stream {
     const char* label;
     const char* path;
+    const char* otherPath;  // the station switched to, in another tone
     const char* jitterPath;
 };
-constexpr Stream kStreams[] = {{"MP3 128 kbit/s", "/live.mp3", "/jitter.mp3"},
-                               {"Ogg Vorbis q0.2", "/live.ogg", "/jitter.ogg"}};
+constexpr Stream kStreams[] = {{"MP3 128 kbit/s", "/live.mp3", "/other.mp3", "/jitter.mp3"},
+                               {"Ogg Vorbis q0.2", "/live.ogg", "/other.ogg", "/jitter.ogg"}};
+
+// How long a listener stays on the first station before choosing the next.
+constexpr Ms kListenBeforeSwitch{2000};
 
 struct Timing {
     std::vector<double> soundMs;
     std::vector<double> saidEarlyMs;  // how long "playing" was reported before the sound
+    std::vector<double> switchMs;     // from choosing the next station to hearing its tone
 };
 
-// One Play, timed by ear. False when no sound came.
+// While the first station plays, the listener chooses the next; timed until its tone is
+// heard. False when it never was.
+bool TimeSwitch(Contender& player, const SoundMonitor& monitor, Timing& timing) {
+    for (const auto until = SoundClock::now() + kListenBeforeSwitch; SoundClock::now() < until;)
+        player.Pump(5);
+    const auto chosen = player.Switch();
+    const auto limit = SoundClock::now() + kSoundLimit;
+    std::optional<SoundClock::time_point> heard;
+    while (!heard && SoundClock::now() < limit) {
+        player.Pump(5);
+        heard = monitor.FirstToneAfter(chosen, testsupport::StreamServer::kOtherToneHz);
+    }
+    if (!heard) {
+        std::fprintf(stderr, "%s: the next station was not heard within %lld s\n%s\n",
+                     player.Name(), static_cast<long long>(kSoundLimit.count() / 1000),
+                     player.Log().constData());
+        return false;
+    }
+    timing.switchMs.push_back(Milliseconds(*heard - chosen));
+    return true;
+}
+
+// One Play, timed by ear, then a switch to `next`. False when no sound came.
 bool TimeOnce(Contender& player, const SoundMonitor& monitor, const std::string& url,
-              Timing& timing) {
+              const std::string& next, Timing& timing) {
     monitor.WaitForSilence(Ms(300), Ms(10000));
-    if (!player.Prepare(url, "nul")) {
+    if (!player.Prepare(url, "nul", next)) {
         std::fprintf(stderr, "%s did not start\n%s\n", player.Name(), player.Log().constData());
         return false;
     }
@@ -247,8 +295,9 @@ bool TimeOnce(Contender& player, const SoundMonitor& monitor, const std::string&
     timing.soundMs.push_back(Milliseconds(*sound - play));
     if (const auto said = player.SaidPlaying())
         timing.saidEarlyMs.push_back(Milliseconds(*sound - *said));
+    const bool switched = TimeSwitch(player, monitor, timing);
     player.End();
-    return true;
+    return switched;
 }
 
 double Median(std::vector<double> values) {
@@ -288,7 +337,7 @@ bool CountUnderruns(const std::vector<Contender*>& players,
         monitors.push_back(std::make_unique<SoundMonitor>(sound, "side" + std::to_string(i)));
         if (!monitors.back()->WaitUntilRecording(Ms(5000)))
             return false;
-        if (!players[i]->Prepare(server.Url(stream.jitterPath), "side" + std::to_string(i)))
+        if (!players[i]->Prepare(server.Url(stream.jitterPath), "side" + std::to_string(i), {}))
             return false;
     }
     std::vector<SoundClock::time_point> plays;
@@ -314,6 +363,26 @@ bool CountUnderruns(const std::vector<Contender*>& players,
     return true;
 }
 
+using Timings = std::map<std::pair<std::string, std::string>, Timing>;
+
+// One row per stream: each player's times, the radio's ratios to the floor and to mpv, and,
+// given `base`, the radio's `series` against its own `base`.
+void PrintTimes(Timings& timings, std::vector<double> Timing::*series, bool withMpv,
+                std::vector<double> Timing::*base = nullptr) {
+    std::printf("%-16s %-22s %-22s %-22s %-10s %-10s %s\n", "", "Tunelink", "playbin floor",
+                withMpv ? "mpv" : "mpv (not installed)", "vs floor", "vs mpv",
+                base ? "vs first Play" : "");
+    for (const Stream& stream : kStreams) {
+        const Timing& own = timings[{stream.label, "Tunelink"}];
+        const auto& bare = timings[{stream.label, "playbin floor"}].*series;
+        const auto& other = timings[{stream.label, "mpv"}].*series;
+        std::printf("%-16s %-22s %-22s %-22s %-10s %-10s %s\n", stream.label,
+                    Cell(own.*series).c_str(), Cell(bare).c_str(), Cell(other).c_str(),
+                    Ratio(own.*series, bare).c_str(), Ratio(own.*series, other).c_str(),
+                    base ? Ratio(own.*series, own.*base).c_str() : "");
+    }
+}
+
 }  // namespace
 
 bool MeasureTimeToSound(const VirtualDisplay& display, const SoundBenchSettings& settings) {
@@ -322,7 +391,9 @@ bool MeasureTimeToSound(const VirtualDisplay& display, const SoundBenchSettings&
         return false;
     }
     testsupport::PrivateSoundServer sound({"nul", "side0", "side1", "side2"});
-    SoundMonitor monitor(sound, "nul");
+    SoundMonitor monitor(
+        sound, "nul",
+        {testsupport::StreamServer::kToneHz, testsupport::StreamServer::kOtherToneHz});
     if (!sound.Available() || !monitor.WaitUntilRecording(Ms(5000))) {
         std::fprintf(stderr, "the private sound server did not start\n");
         return false;
@@ -336,11 +407,12 @@ bool MeasureTimeToSound(const VirtualDisplay& display, const SoundBenchSettings&
     if (withMpv)
         players.push_back(&mpv);
 
-    std::map<std::pair<std::string, std::string>, Timing> timings;
+    Timings timings;
     for (int run = 0; run < settings.runs; ++run) {
         for (const Stream& stream : kStreams) {
             for (Contender* player : players) {
                 if (!TimeOnce(*player, monitor, server.Url(stream.path),
+                              server.Url(stream.otherPath),
                               timings[{stream.label, player->Name()}]))
                     return false;
             }
@@ -352,16 +424,7 @@ bool MeasureTimeToSound(const VirtualDisplay& display, const SoundBenchSettings&
         "-40 dBFS),\nstreams paced at real time without Content-Length; median (min-max) of %d "
         "runs, players taking turns\n",
         settings.runs);
-    std::printf("%-16s %-22s %-22s %-22s %-12s %-10s\n", "", "Tunelink", "playbin floor",
-                withMpv ? "mpv" : "mpv (not installed)", "vs floor", "vs mpv");
-    for (const Stream& stream : kStreams) {
-        const auto& own = timings[{stream.label, "Tunelink"}].soundMs;
-        const auto& bare = timings[{stream.label, "playbin floor"}].soundMs;
-        const auto& other = timings[{stream.label, "mpv"}].soundMs;
-        std::printf("%-16s %-22s %-22s %-22s %-12s %-10s\n", stream.label, Cell(own).c_str(),
-                    Cell(bare).c_str(), Cell(other).c_str(), Ratio(own, bare).c_str(),
-                    Ratio(own, other).c_str());
-    }
+    PrintTimes(timings, &Timing::soundMs, withMpv);
     for (const Stream& stream : kStreams) {
         const auto& early = timings[{stream.label, "Tunelink"}].saidEarlyMs;
         if (early.empty())
@@ -371,6 +434,13 @@ bool MeasureTimeToSound(const VirtualDisplay& display, const SoundBenchSettings&
                     *std::max_element(early.begin(), early.end()));
     }
 
+    std::printf(
+        "\ntime from choosing another station while one plays (%.0f s in) to hearing the new "
+        "one\n(first 10 ms of its %d Hz tone; the first plays %d Hz); last column: Tunelink's "
+        "switch against its first Play\n",
+        std::chrono::duration<double>(kListenBeforeSwitch).count(),
+        testsupport::StreamServer::kOtherToneHz, testsupport::StreamServer::kToneHz);
+    PrintTimes(timings, &Timing::switchMs, withMpv, &Timing::soundMs);
     std::printf(
         "\ngaps in the first %d s on a stream held for up to 300 ms now and then, "
         "players side by side:\n",

@@ -1,7 +1,9 @@
 #pragma once
 // Time from Play to the first sound a listener hears, through a private PulseAudio server:
 // the radio next to the bare playbin program and mpv, on local streams paced at real time,
-// players taking turns; and, side by side, how often each breaks up on a jittery stream.
+// players taking turns; the time from choosing another station while one plays to hearing
+// the new one (told apart by its tone); and, side by side, how often each breaks up on a
+// jittery stream.
 
 #include "tests/support/VirtualDisplay.h"
 

@@ -97,6 +97,30 @@ double LevelDbfs(const std::int16_t* samples, std::size_t count) {
     return rms > 0 ? 20.0 * std::log10(rms) : -std::numeric_limits<double>::infinity();
 }
 
+double ToneShare(const std::int16_t* samples, std::size_t frames, int channels, double hz,
+                 int rate) {
+    if (frames == 0 || channels <= 0 || rate <= 0)
+        return 0;
+    const double coefficient = 2.0 * std::cos(2.0 * M_PI * hz / rate);
+    double s1 = 0, s2 = 0, energy = 0;
+    for (std::size_t frame = 0; frame < frames; ++frame) {
+        double x = 0;
+        for (int c = 0; c < channels; ++c)
+            x += samples[frame * static_cast<std::size_t>(channels) + static_cast<std::size_t>(c)];
+        x /= channels * 32768.0;
+        energy += x * x;
+        const double s = x + coefficient * s1 - s2;
+        s2 = s1;
+        s1 = s;
+    }
+    if (energy <= 0)
+        return 0;
+    // A sine of amplitude a over n samples has power (a n / 2)^2 at its frequency and energy
+    // a^2 n / 2, hence the scale.
+    const double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
+    return std::min(1.0, 2.0 * power / (static_cast<double>(frames) * energy));
+}
+
 int CountGapsIn(const std::vector<bool>& loud) {
     int gaps = 0;
     bool heard = false, inGap = false;
@@ -172,8 +196,18 @@ struct SoundMonitor::Impl {
     std::thread reader;
     std::atomic<bool> stopping{false};
     mutable std::mutex mutex;
+    std::vector<double> tones;
     std::vector<SoundClock::time_point> times;
     std::vector<bool> loud;
+    std::vector<int> tone;  // index into `tones`, -1 for none
+
+    // The tone `block` is, if it is loud and one of `tones`.
+    int ToneOf(const std::int16_t* block) const {
+        for (std::size_t i = 0; i < tones.size(); ++i)
+            if (ToneShare(block, kBlockFrames, kChannels, tones[i], kRate) > kToneShare)
+                return static_cast<int>(i);
+        return -1;
+    }
 
     void Read() {
         std::vector<char> block(kBlockBytes);
@@ -193,15 +227,19 @@ struct SoundMonitor::Impl {
             std::int16_t samples[kBlockFrames * kChannels];
             std::memcpy(samples, block.data(), kBlockBytes);
             const bool isLoud = LevelDbfs(samples, kBlockFrames * kChannels) > kSoundDbfs;
+            const int isTone = isLoud ? ToneOf(samples) : -1;
             std::lock_guard lock(mutex);
             times.push_back(now);
             loud.push_back(isLoud);
+            tone.push_back(isTone);
         }
     }
 };
 
-SoundMonitor::SoundMonitor(const PrivateSoundServer& server, const std::string& sink)
+SoundMonitor::SoundMonitor(const PrivateSoundServer& server, const std::string& sink,
+                           std::vector<double> tones)
     : impl_(std::make_unique<Impl>()) {
+    impl_->tones = std::move(tones);
     if (!server.Available())
         return;
     int fds[2];
@@ -246,6 +284,21 @@ std::optional<SoundClock::time_point> SoundMonitor::FirstSoundAfter(
         std::lower_bound(impl_->times.begin(), impl_->times.end(), since) - impl_->times.begin();
     for (auto i = static_cast<std::size_t>(first); i < impl_->times.size(); ++i)
         if (impl_->loud[i])
+            return impl_->times[i];
+    return std::nullopt;
+}
+
+std::optional<SoundClock::time_point> SoundMonitor::FirstToneAfter(SoundClock::time_point since,
+                                                                   double hz) const {
+    const auto wanted = std::find(impl_->tones.begin(), impl_->tones.end(), hz);
+    if (wanted == impl_->tones.end())
+        return std::nullopt;
+    const int index = static_cast<int>(wanted - impl_->tones.begin());
+    std::lock_guard lock(impl_->mutex);
+    const auto first =
+        std::lower_bound(impl_->times.begin(), impl_->times.end(), since) - impl_->times.begin();
+    for (auto i = static_cast<std::size_t>(first); i < impl_->times.size(); ++i)
+        if (impl_->tone[i] == index)
             return impl_->times[i];
     return std::nullopt;
 }

@@ -43,11 +43,13 @@ class PrivateSoundServer {
 using SoundClock = std::chrono::steady_clock;
 
 // Records a sink's monitor with parec (16-bit stereo at 44.1 kHz, 10 ms latency) on a
-// thread of its own, and keeps for every 10 ms block when it arrived and whether it was
-// louder than -40 dBFS.
+// thread of its own, and keeps for every 10 ms block when it arrived, whether it was louder
+// than -40 dBFS and which of the `tones` (in Hz), if any, it was: so two stations playing
+// different tones can be told apart.
 class SoundMonitor {
   public:
-    SoundMonitor(const PrivateSoundServer& server, const std::string& sink);
+    SoundMonitor(const PrivateSoundServer& server, const std::string& sink,
+                 std::vector<double> tones = {});
     ~SoundMonitor();
     SoundMonitor(const SoundMonitor&) = delete;
     SoundMonitor& operator=(const SoundMonitor&) = delete;
@@ -56,6 +58,10 @@ class SoundMonitor {
     bool WaitUntilRecording(std::chrono::milliseconds timeout) const;
     // When the first loud block at or after `since` arrived, if one has.
     std::optional<SoundClock::time_point> FirstSoundAfter(SoundClock::time_point since) const;
+    // When the first loud block at or after `since` that was the tone `hz` (one of those
+    // given to the constructor) arrived, if one has.
+    std::optional<SoundClock::time_point> FirstToneAfter(SoundClock::time_point since,
+                                                         double hz) const;
     // Waits until the monitor has been silent for `quiet`, calling `idle` meanwhile.
     bool WaitForSilence(std::chrono::milliseconds quiet, std::chrono::milliseconds timeout,
                         const std::function<void()>& idle = {}) const;
@@ -72,6 +78,14 @@ class SoundMonitor {
 
 // The level of interleaved 16-bit samples as root mean square, in dBFS (-inf for silence).
 double LevelDbfs(const std::int16_t* samples, std::size_t count);
+
+// The share (0 to 1) of the energy of interleaved 16-bit samples that lies at `hz`, by a
+// Goertzel filter over the channels' mix; 0 for silence. A block that is the tone gives
+// nearly 1, a tone an octave away nearly 0.
+double ToneShare(const std::int16_t* samples, std::size_t frames, int channels, double hz,
+                 int rate);
+// A block is taken as the tone when more than this share of its energy is at its frequency.
+inline constexpr double kToneShare = 0.5;
 
 // Gaps in a sequence of block verdicts (true = loud): silent runs between loud blocks.
 int CountGapsIn(const std::vector<bool>& loud);

@@ -34,13 +34,15 @@ constexpr std::size_t kIcyInterval = 8000;
 constexpr std::size_t kBurstBytes = 64 * 1024;
 constexpr int kHlsSeconds = 12;
 constexpr std::chrono::milliseconds kJitter{300};
+constexpr int kToneHz = StreamServer::kToneHz;
+constexpr int kOtherToneHz = StreamServer::kOtherToneHz;
 
-void Generate(const std::string& path, int seconds, const QStringList& encoder) {
+void Generate(const std::string& path, int seconds, int hz, const QStringList& encoder) {
     QStringList arguments{"-q",
                           "audiotestsrc",
                           QString("num-buffers=%1").arg(seconds * 10),
                           "samplesperbuffer=4410",
-                          "freq=440",
+                          QString("freq=%1").arg(hz),
                           "volume=0.5",
                           "!",
                           "audio/x-raw,rate=44100,channels=2",
@@ -65,8 +67,8 @@ std::string ReadFile(const std::string& path) {
 
 struct AudioFiles {
     std::string folder;
-    std::string toneOgg, toneMp3, liveOgg, liveMp3;
-    std::size_t liveOggHeaders = 0;
+    std::string toneOgg, toneMp3, liveOgg, liveMp3, otherOgg, otherMp3;
+    std::size_t liveOggHeaders = 0, otherOggHeaders = 0;
     std::string hlsFolder;  // index.m3u8 and its MPEG-TS segments, as hlssink2 writes them
     std::string hlsIndex;
 };
@@ -100,11 +102,12 @@ std::string AudioFolderPath() {
 
 // Writes through a private name and renames, so parallel test processes never read a file
 // that is half written.
-void GenerateOnce(const std::string& path, int seconds, const QStringList& encoder) {
+void GenerateOnce(const std::string& path, int seconds, const QStringList& encoder,
+                  int hz = kToneHz) {
     if (std::filesystem::exists(path))
         return;
     const std::string partial = path + ".part" + std::to_string(::getpid());
-    Generate(partial, seconds, encoder);
+    Generate(partial, seconds, hz, encoder);
     std::filesystem::rename(partial, path);
 }
 
@@ -135,6 +138,8 @@ const AudioFiles& Audio() {
         GenerateOnce(folder + "/tone.mp3", kFiniteSeconds, mp3);
         GenerateOnce(folder + "/live.ogg", kLiveSeconds, ogg);
         GenerateOnce(folder + "/live.mp3", kLiveSeconds, mp3);
+        GenerateOnce(folder + "/other.ogg", kLiveSeconds, ogg, kOtherToneHz);
+        GenerateOnce(folder + "/other.mp3", kLiveSeconds, mp3, kOtherToneHz);
         WriteHlsStreamOnce(folder + "/hls");
         files.hlsFolder = folder + "/hls";
         files.hlsIndex = ReadFile(files.hlsFolder + "/index.m3u8");
@@ -144,6 +149,9 @@ const AudioFiles& Audio() {
         files.liveOgg = ReadFile(folder + "/live.ogg");
         files.liveMp3 = ReadFile(folder + "/live.mp3");
         files.liveOggHeaders = OggHeaderBytes(files.liveOgg);
+        files.otherOgg = ReadFile(folder + "/other.ogg");
+        files.otherMp3 = ReadFile(folder + "/other.mp3");
+        files.otherOggHeaders = OggHeaderBytes(files.otherOgg);
     });
     return files;
 }
@@ -306,6 +314,8 @@ StreamServer::StreamServer(StreamServerOptions options) : impl_(std::make_unique
     }
     p.ServeLive("/live.ogg", &audio.liveOgg, "audio/ogg", audio.liveOggHeaders, {});
     p.ServeLive("/live.mp3", &audio.liveMp3, "audio/mpeg", 0, {});
+    p.ServeLive("/other.ogg", &audio.otherOgg, "audio/ogg", audio.otherOggHeaders, {});
+    p.ServeLive("/other.mp3", &audio.otherMp3, "audio/mpeg", 0, {});
     p.ServeLive("/audio.pls", &audio.liveMp3, "audio/mpeg", 0, {});
     p.ServeLive("/slow.mp3", &audio.liveMp3, "audio/mpeg", 0, {}, 0.7);
     p.ServeLive("/burst.mp3", &audio.liveMp3, "audio/mpeg", kBurstBytes, {});

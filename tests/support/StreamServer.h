@@ -3,10 +3,12 @@
 // port, serving generated audio the way internet radio servers do. Started by the
 // constructor, stopped by the destructor.
 //
-// Paths (all audio is a 440 Hz sine at half scale, generated with GStreamer at first use):
+// Paths (all audio is a 440 Hz sine at half scale, generated with GStreamer at first use,
+// but for the /other streams):
 //   /tone.ogg, /tone.mp3     finite files with Content-Length (4 s), Range honoured
 //   /live.ogg, /live.mp3     no Content-Length, paced at real time (Ogg header pages sent at
 //                            once, as radio servers do), 60 s, then the end
+//   /other.ogg, /other.mp3   like the live streams at 880 Hz: a second station to switch to
 //   /icy.mp3                 like /live.mp3; with "Icy-MetaData: 1" it interleaves ICY
 //                            metadata every 8000 bytes, StreamTitle "Song N" (N = second of
 //                            the stream) or the options' icyTitle, and sends icy-name
@@ -50,6 +52,10 @@ class StreamServer {
     ~StreamServer();
     StreamServer(const StreamServer&) = delete;
     StreamServer& operator=(const StreamServer&) = delete;
+
+    // The tones of the streams; the second station's is an octave above, told apart by ear.
+    static constexpr int kToneHz = 440;
+    static constexpr int kOtherToneHz = 880;
 
     int Port() const;
     // "http://127.0.0.1:<port><path>"
