@@ -1,5 +1,6 @@
 #include "platform/media/GstMediaPlayer.h"
 
+#include "platform/media/FailureReason.h"
 #include "platform/media/NetworkSourceGuard.h"
 #include "platform/media/Playlist.h"
 #include "platform/media/PlaylistFetcher.h"
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -33,6 +35,15 @@ constexpr guint kPlayFlagAudio = 1u << 1;
 // Playlists may point at playlists; this bounds the nesting and the addresses tried.
 constexpr int kMaxPlaylistDepth = 4;
 constexpr int kMaxAttemptsPerSession = 24;
+
+// A server that has not answered the request within this many seconds is not going to: the
+// HTTP source gives up then instead of after its default 15 s, so the listener learns it soon.
+constexpr guint kSourceTimeoutSeconds = 8;
+
+// A second read of an address the player already failed on only checks whether it serves a
+// playlist; the server had its chance to answer already.
+const FetchLimits kExamineLimits{256 * 1024, std::chrono::milliseconds(5000),
+                                 std::chrono::milliseconds(5000)};
 
 // Audio reaching the sink this long after its time was heard as a gap.
 constexpr GstClockTime kLateness = 50 * GST_MSECOND;
@@ -118,6 +129,8 @@ struct GstMediaPlayer::Impl {
     bool playingReported = false;  // "playing" was reported for this connection
     Clock::time_point playingSince;
     int reconnects = 0;
+    // What the last failed attempt of this session told about its cause, if anything.
+    std::optional<FailureKind> failureReason;
     unsigned startAttempt = 0;  // moves on with every start, so older deadlines lapse
     bool muted = false;
     int volume = 100;
@@ -155,6 +168,7 @@ struct GstMediaPlayer::Impl {
     void ResetPipeline();
     void Fail();
     void FailWith(FailureKind kind, const std::string& detail);
+    void NoteFailure(std::optional<FailureKind> reason);
     void Reconnect();
     void OnCandidateFailed(bool mayBePlaylist);
     void Request(Command command, std::string address = {});
@@ -163,7 +177,7 @@ struct GstMediaPlayer::Impl {
     void ArmStartDeadline();
 
     // --- playlists
-    void StartFetch(Candidate candidate);
+    void StartFetch(Candidate candidate, const FetchLimits& limits = {});
     void OnFetched(Candidate candidate, const FetchedDocument& document);
     void ReapFetches(bool all);
 
@@ -291,6 +305,7 @@ void GstMediaPlayer::Impl::StartSession(const std::string& address) {
     pending.push_back(Candidate{address});
     attempts = 0;
     reconnects = 0;
+    failureReason.reset();
     bufferingReported = false;
     EmitState(PlayState::Transitioning);
     EmitOpenState(OpenState::MediaChanging);
@@ -306,6 +321,7 @@ void GstMediaPlayer::Impl::ArmStartDeadline() {
         const bool starting = phase == Phase::Resolving || phase == Phase::Starting;
         if (attempt != startAttempt || !starting)
             return;
+        NoteFailure(FailureKind::NoAnswer);  // nothing playable came in time
         if (current.everPlayed) {
             Reconnect();  // counts as one failed attempt to reopen a dropped stream
             return;
@@ -351,7 +367,12 @@ void GstMediaPlayer::Impl::SetPipelineState(GstState state) {
 }
 
 void GstMediaPlayer::Impl::Fail() {
-    FailWith(FailureKind::Connection, {});
+    FailWith(failureReason.value_or(FailureKind::Connection), {});
+}
+
+void GstMediaPlayer::Impl::NoteFailure(std::optional<FailureKind> reason) {
+    if (reason)
+        failureReason = reason;
 }
 
 void GstMediaPlayer::Impl::FailWith(FailureKind kind, const std::string& detail) {
@@ -372,7 +393,7 @@ void GstMediaPlayer::Impl::OnCandidateFailed(bool mayBePlaylist) {
         // it may be a playlist served under an audio name.
         current.contentExamined = true;
         ResetPipeline();
-        StartFetch(current);
+        StartFetch(current, kExamineLimits);
         return;
     }
     StartNextCandidate();
@@ -385,7 +406,7 @@ void GstMediaPlayer::Impl::Reconnect() {
         reconnects = 0;
     ResetPipeline();
     if (reconnects >= options.maxReconnects) {
-        FailWith(FailureKind::Connection, {});
+        Fail();
         return;
     }
     const auto delay = options.firstReconnectDelay * (1 << std::min(reconnects, 10));
@@ -403,7 +424,7 @@ void GstMediaPlayer::Impl::Reconnect() {
 
 // --- playlists ------------------------------------------------------------------------
 
-void GstMediaPlayer::Impl::StartFetch(Candidate candidate) {
+void GstMediaPlayer::Impl::StartFetch(Candidate candidate, const FetchLimits& limits) {
     phase = Phase::Resolving;
     EmitOpenState(OpenState::PlaylistChanging);
     candidate.contentExamined = true;
@@ -411,8 +432,8 @@ void GstMediaPlayer::Impl::StartFetch(Candidate candidate) {
         std::make_shared<std::atomic<bool>>(false), std::make_shared<std::atomic<bool>>(false), {}};
     const unsigned expected = generation;
     fetch.thread =
-        std::thread([this, candidate, expected, cancel = fetch.cancel, done = fetch.done] {
-            FetchedDocument document = FetchDocument(candidate.address, *cancel);
+        std::thread([this, candidate, expected, limits, cancel = fetch.cancel, done = fetch.done] {
+            FetchedDocument document = FetchDocument(candidate.address, *cancel, limits);
             QMetaObject::invokeMethod(
                 context.get(),
                 [this, candidate, expected, document = std::move(document)] {
@@ -441,6 +462,7 @@ void GstMediaPlayer::Impl::ReapFetches(bool all) {
 void GstMediaPlayer::Impl::OnFetched(Candidate candidate, const FetchedDocument& document) {
     current = candidate;
     if (!document.ok) {
+        NoteFailure(FailureFromFetch(document.curlCode, document.httpStatus));
         StartNextCandidate();
         return;
     }
@@ -463,6 +485,8 @@ void GstMediaPlayer::Impl::OnFetched(Candidate candidate, const FetchedDocument&
             StartNextCandidate();
         return;
     }
+    if (format == PlaylistFormat::None)
+        NoteFailure(FailureKind::NotAudio);  // text, but no playlist: a web page, say
     const auto entries = ParsePlaylist(format, document.body, document.effectiveAddress);
     std::vector<Candidate> found;
     for (const PlaylistEntry& entry : entries) {
@@ -758,6 +782,9 @@ void GstMediaPlayer::Impl::OnError(GstMessage* message) {
     GError* error = nullptr;
     gchar* debug = nullptr;
     gst_message_parse_error(message, &error, &debug);
+    const GstStructure* details = nullptr;
+    gst_message_parse_error_details(message, &details);
+    const std::optional<FailureKind> reason = FailureFromStreamError(error, details);
     const long code = error ? error->code : 0;
     std::string description = error ? error->message : "unknown error";
     // Stream-format trouble may mean the address serves a playlist; network trouble does not.
@@ -775,8 +802,10 @@ void GstMediaPlayer::Impl::OnError(GstMessage* message) {
         FailWith(FailureKind::NoAudioOutput, description);  // no other address would help
     else if (refusedSource)
         OnSourceRefused();
-    else if (phase == Phase::Starting || phase == Phase::Playing)
+    else if (phase == Phase::Starting || phase == Phase::Playing) {
+        NoteFailure(reason);
         OnCandidateFailed(mayBePlaylist);
+    }
 }
 
 bool GstMediaPlayer::Impl::IsFromAudioOutput(GstMessage* message) const {
@@ -933,8 +962,11 @@ std::unique_ptr<GstMediaPlayer> GstMediaPlayer::Create(std::string* error,
         impl->AttachAudioSink(sink, description.empty());
     g_signal_connect(playbin, "source-setup",
                      G_CALLBACK(+[](GstElement*, GstElement* source, gpointer) {
-                         if (g_object_class_find_property(G_OBJECT_GET_CLASS(source), "user-agent"))
+                         GObjectClass* kind = G_OBJECT_GET_CLASS(source);
+                         if (g_object_class_find_property(kind, "user-agent"))
                              g_object_set(source, "user-agent", "Tunelink/1.0", nullptr);
+                         if (g_object_class_find_property(kind, "timeout"))
+                             g_object_set(source, "timeout", kSourceTimeoutSeconds, nullptr);
                      }),
                      nullptr);
     GstBus* bus = gst_element_get_bus(playbin);

@@ -39,10 +39,19 @@ enum class OpenState : int {
 
 // Why the player gave up (PlayState::Ready): the listener is told which of these it was.
 enum class FailureKind : int {
-    Connection = 0,          // the address could not be reached or played
+    Connection = 0,          // the address could not be reached or played, cause unknown
     NoAudioOutput = 1,       // no sound device, or the output could not be opened
     AudioOutputInvalid = 2,  // the configured output description names nothing usable
+    NoAnswer = 3,            // connection refused, or no answer in time
+    NotAudio = 4,            // the server answered with something that is not audio
+    AddressNotFound = 5,     // the host name is unknown
+    StationNotFound = 6,     // the server answered that the address does not exist (404)
 };
+
+// The failure is about the sound output, not about the station.
+inline bool IsOutputFailure(FailureKind kind) {
+    return kind == FailureKind::NoAudioOutput || kind == FailureKind::AudioOutputInvalid;
+}
 
 // What is known about the item being played. Attribute names follow the classic media
 // player's ("Title", "Author", "Name", "SourceURL", "Bitrate").

@@ -100,6 +100,7 @@ FetchedDocument FetchDocument(const std::string& address, const std::atomic<bool
 
     const bool cutByUs = code == CURLE_WRITE_ERROR && result.truncated;
     if (code != CURLE_OK && !cutByUs) {
+        result.curlCode = static_cast<int>(code);
         result.error = curl_easy_strerror(code);
         return result;
     }

@@ -16,6 +16,7 @@ struct FetchedDocument {
     std::string body;
     bool truncated = false;  // cut short: longer than the bound, or binary (an audio stream)
     std::string error;
+    int curlCode = 0;  // the transfer's CURLcode; 0 when it completed
 };
 
 struct FetchLimits {
