@@ -1,5 +1,6 @@
 #include "app/SettingsStore.h"
 
+#include "ui/Translator.h"
 #include "util/io/ReplaceFile.h"
 #include "util/text/Numbers.h"
 #include "util/text/Utf8.h"
@@ -62,7 +63,8 @@ std::unique_ptr<QTemporaryDir> ScratchFolder(const QString& settingsFolder) {
 }
 
 std::string Reason(int error) {
-    return error ? std::strerror(error) : "the file could not be written completely";
+    return error ? std::strerror(error)
+                 : CTranslator::InUiLanguage("the file could not be written completely");
 }
 }  // namespace
 
@@ -79,8 +81,9 @@ std::string SettingsStore::DefaultPath(const std::string& appName) {
 }
 
 std::string SettingsStore::CannotSaveText(const std::string& path, const std::string& reason) {
-    return "Die Einstellungen können nicht gespeichert werden:\n\n\t" + path + "\n\n" + reason +
-           ".\n\nÄnderungen gelten nur bis zum Ende dieser Sitzung.";
+    return CTranslator::InUiLanguage("The settings cannot be saved:") + "\n\n\t" + path + "\n\n" +
+           reason + ".\n\n" +
+           CTranslator::InUiLanguage("Changes last only until the end of this session.");
 }
 
 SettingsStore::SettingsStore(const std::string& appName)

@@ -3,6 +3,7 @@
 #include "app/SettingsStore.h"
 #include "platform/system/InstanceLock.h"
 #include "platform/system/MediaInit.h"
+#include "ui/Translator.h"
 #include "util/MessageBox.h"
 #include "util/Product.h"
 #include "util/io/Files.h"
@@ -35,9 +36,8 @@ TunelinkApp* TunelinkApp::Instance() {
 }
 
 std::string TunelinkApp::AlreadyRunningText() {
-    char text[128];
-    std::snprintf(text, sizeof text, "%s already running on this machine.", util::kProductTitle);
-    return text;
+    return CTranslator::FillIn(CTranslator::InUiLanguage("%s already running on this machine."),
+                               util::kProductTitle);
 }
 
 int TunelinkApp::Run(const MainWindowRunner& runMainWindow) {

@@ -3,6 +3,7 @@
 #include "catalogue/StationData.h"
 #include "catalogue/StationsChangedSink.h"
 #include "catalogue/UpdateSchedule.h"
+#include "ui/Translator.h"
 #include "util/MessageBox.h"
 #include "util/Product.h"
 #include "util/Profile.h"
@@ -111,10 +112,11 @@ void CActionStationData::RemoveMalformedCache() {
         return;
     std::string reason = std::system_category().message(errno);
     reason.resize(std::min(reason.size(), kMaxReasonLength));
-    util::ShowMessage({"File \n\t" + cachePath_ +
-                           "\n\ncan not be read because of the following reason:\n\n\t" + reason +
-                           ".",
-                       util::kProductTitle, util::MessageIcon::Stop, util::MessageButtons::Ok});
+    util::ShowMessage(
+        {CTranslator::InUiLanguage("File") + " \n\t" + cachePath_ + "\n\n" +
+             CTranslator::InUiLanguage("can not be read because of the following reason:") +
+             "\n\n\t" + reason + ".",
+         util::kProductTitle, util::MessageIcon::Stop, util::MessageButtons::Ok});
 }
 
 void CActionStationData::DeleteCachedDocument() {

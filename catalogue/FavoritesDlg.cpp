@@ -2,6 +2,7 @@
 
 #include "catalogue/StationData.h"
 #include "ui/DialogBuilder.h"
+#include "ui/Translator.h"
 #include "util/Profile.h"
 
 #include <QLineEdit>
@@ -11,6 +12,7 @@ CFavoritesDlg::CFavoritesDlg(QWidget* parent) : QDialog(parent) {
     field_ = items.ItemAs<QLineEdit>(kAddressField);
     if (!field_)
         field_ = new QLineEdit(this);  // a template without the field still works
+    CTranslator().TranslateWindow(this, CTranslator::kStored);
 }
 
 int CFavoritesDlg::exec() {

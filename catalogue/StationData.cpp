@@ -1,5 +1,6 @@
 #include "catalogue/StationData.h"
 
+#include "ui/Translator.h"
 #include "util/Profile.h"
 #include "util/text/DisplayText.h"
 #include "util/xml/Xml2.h"
@@ -71,7 +72,7 @@ CStationData::CStationData() {
     }
     for (int user = 1; user <= 3; ++user) {
         const int slot = kFirstUserSlot + user - 1;
-        name[slot] = "Benutzerdefiniert " + std::to_string(user);
+        name[slot] = CTranslator::InUiLanguage("Favorite " + std::to_string(user));
         address[slot] = util::TheProfile().GetText(kSection, std::to_string(user), "");
     }
 }

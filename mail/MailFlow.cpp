@@ -134,9 +134,9 @@ void MailFlow::OpenFallbackAddress() {
             return;
         if (!opened) {
             util::ShowMessage(
-                {"Es ist kein Emailprogramm installiert oder es ist nicht richtig "
-                 "konfiguriert :(",
-                 "Warnung", util::MessageIcon::Warning});
+                {CTranslator::InUiLanguage(
+                     "No e-mail program is installed, or it is not set up properly :("),
+                 CTranslator::InUiLanguage("Warning"), util::MessageIcon::Warning});
         }
         emit self->FallbackFinished(opened);
     });

@@ -13,10 +13,11 @@ constexpr const char* kClientWebSite = "https://www.solvista.de";
 }
 
 std::string MailTrailer() {
+    const auto tr = [](const char* english) { return CTranslator::InUiLanguage(english); };
     return std::string("\n\n\n") + "---------------\n" +
-           "Solvista Orbifon ist ein Screenmate exklusiv entwickelt für\n" + "\n" + "\t" +
-           kClientWebSite + "\n" + "\n" + "Besuchen Sie bitte unsere Webseite.\n" +
-           "Dort können Sie den Solvista Orbifon downloaden.\n" + "\n" + "Viel Spaß damit!";
+           tr("Solvista Orbifon is a screenmate made exclusively for") + "\n" + "\n" + "\t" +
+           kClientWebSite + "\n" + "\n" + tr("Please visit our web site.") + "\n" +
+           tr("You can download Solvista Orbifon there.") + "\n" + "\n" + tr("Have fun with it!");
 }
 
 }  // namespace mail

@@ -1,5 +1,6 @@
 #include "mail/ProgressWnd.h"
 
+#include "ui/Translator.h"
 #include "util/Profile.h"
 
 #include <QFontDatabase>
@@ -18,7 +19,10 @@ constexpr const char* kSection = "Settings";
 constexpr int kTextWidth = 290;
 constexpr int kMargin = 10;
 constexpr int kEdge = 2;  // width of a sunken control edge
-const QString kCancelText = QStringLiteral(" Cancel ");
+// The cancel button's text in the user's language; the blanks pad the button.
+QString CancelText() {
+    return QString::fromStdString(CTranslator::InUiLanguage(" Cancel "));
+}
 
 }  // namespace
 
@@ -52,7 +56,7 @@ CProgressWnd::CProgressWnd(QWidget* owner, const std::string& caption, bool smoo
     Q_UNUSED(smooth);
 
     if (cancelButton) {
-        cancel_ = new QPushButton(kCancelText, this);
+        cancel_ = new QPushButton(CancelText(), this);
         cancel_->setObjectName(QString::number(kIdCancel));
         cancel_->setFont(status_->font());
         connect(cancel_, &QPushButton::clicked, this, [this] { cancelled_ = true; });
@@ -77,7 +81,7 @@ void CProgressWnd::LayOut() {
     const QRect statusRect(kMargin, kMargin, kTextWidth, textHeight);
 
     const int buttonWidth =
-        metrics.horizontalAdvance(kCancelText + QStringLiteral("  ")) + 4 * kEdge;
+        metrics.horizontalAdvance(CancelText() + QStringLiteral("  ")) + 4 * kEdge;
     const int buttonHeight = metrics.height() + 3 * kEdge;
     const QRect buttonRect(statusRect.right() + 1 - buttonWidth, statusRect.bottom() + 1 + kMargin,
                            buttonWidth, buttonHeight);

@@ -45,7 +45,9 @@ CSendMailDlg::CSendMailDlg(QWidget* parent) : QDialog(parent) {
 QString CSendMailDlg::RecipientsHint() {
     const QString english = QString::fromUtf8(CTranslator::kRecipientsHint);
     const QString examples = english.mid(english.indexOf(QStringLiteral("\r\n")) + 2);
-    return QStringLiteral("Mehrfachempfänger mit Semikolons trennen z.B.:\n") + examples;
+    return QString::fromStdString(
+               CTranslator::InUiLanguage("Separate multiple recipients with a semicolon e.g.:")) +
+           QStringLiteral("\n") + examples;
 }
 
 void CSendMailDlg::BuildControls() {
@@ -63,6 +65,7 @@ void CSendMailDlg::BuildControls() {
         if (label && label->text().contains(QLatin1Char('@')))
             label->setText(RecipientsHint());
     }
+    CTranslator().TranslateWindow(this, CTranslator::kStored);
     recipientsEdit_->setMaxLength(kMaxRecipients);
     subjectEdit_->setMaxLength(kMaxSubject);
     messageEdit_->setTabChangesFocus(true);
@@ -106,10 +109,12 @@ void CSendMailDlg::accept() {
         return;  // Return pressed before the button was enabled
     recipients_ = mail::CommasToSemicolons(recipients_);
     if (const auto unsafe = mail::FindUnsafeRecipient(recipients_)) {
-        util::ShowMessage({"Diese Empfängeradresse kann nicht verwendet werden:\n" + *unsafe +
-                               "\n\nAdressen dürfen keine Leerzeichen, Steuerzeichen, \"?\" "
-                               "oder \"&\" enthalten und nicht mit \"-\" beginnen.",
-                           "Warnung", util::MessageIcon::Warning});
+        util::ShowMessage(
+            {CTranslator::InUiLanguage("This recipient address cannot be used:") + "\n" + *unsafe +
+                 "\n\n" +
+                 CTranslator::InUiLanguage("Addresses must not contain spaces, control "
+                                           "characters, \"?\" or \"&\", nor begin with \"-\"."),
+             CTranslator::InUiLanguage("Warning"), util::MessageIcon::Warning});
         recipientsEdit_->setFocus();
         return;
     }

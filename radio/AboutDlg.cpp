@@ -141,7 +141,7 @@ void CAboutDlg::BuildControls() {
         }
         return nullptr;
     };
-    programmingLabel_ = CreditsLabel(templateLabel("Programming:"), "Programming:", this);
+    programmingLabel_ = CreditsLabel(templateLabel(kProgrammingText), kProgrammingText, this);
     artworkLabel_ = CreditsLabel(templateLabel("Artwork:"), "Artwork:", this);
     studioLabel_ = CreditsLabel(templateLabel("Torvane Studio"), "Torvane Studio", this);
     programmingLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -33,6 +33,9 @@ class CAboutDlg : public QDialog {
     static constexpr int kCloseOtherBitmap = 135;
     static constexpr int kEffectMilliseconds = 200;
     static constexpr const char* kContactAddress = "mailto:radio@torvane.com";
+    // The credits label's English text, the translator's key. Its German has "&&", which the
+    // label, having a buddy, shows as one "&".
+    static constexpr const char* kProgrammingText = "Programming and concept:";
 
     explicit CAboutDlg(QWidget* parent = nullptr);
     ~CAboutDlg() override;

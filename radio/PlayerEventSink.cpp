@@ -1,6 +1,7 @@
 #include "radio/PlayerEventSink.h"
 
 #include "radio/PlayerWindow.h"
+#include "ui/Translator.h"
 #include "util/text/DisplayText.h"
 
 #include <array>
@@ -9,20 +10,43 @@ namespace radio {
 
 namespace {
 
+// English keys of the translator, indexed by play state; shown in the user's language.
 constexpr std::array<const char*, 12> kStateTexts = {
-    "Unbestimmt",                  // 0 undefined
-    "Gestoppt",                    // 1 stopped
-    "Pausiert",                    // 2 paused
-    "Spielt",                      // 3 playing
-    "Forlauf",                     // 4 scan forward
-    "Rücklauf",                    // 5 scan reverse
-    "Puffern",                     // 6 buffering
-    "Warte",                       // 7 waiting
-    "Wiedergabe beendet",          // 8 media ended
-    "Wechseln",                    // 9 transitioning
-    "Fertig - Verbindungsfehler",  // 10 ready: nothing could be played
-    "Wieder verbindend",           // 11 reconnecting
+    "Undefined",         // 0
+    "Stopped",           // 1
+    "Paused",            // 2
+    "Playing",           // 3
+    "Scanning forward",  // 4
+    "Scanning back",     // 5
+    "Buffering",         // 6
+    "Waiting",           // 7
+    "Playback ended",    // 8
+    "Switching",         // 9 transitioning
+    "Connection error",  // 10 ready: nothing could be played
+    "Reconnecting",      // 11
 };
+
+// What follows the "ready" text after a failure, as "<state>: <reason>".
+std::string FailureReasonKey(platform::media::FailureKind kind) {
+    using platform::media::FailureKind;
+    switch (kind) {
+        case FailureKind::NoAnswer:
+            return "server does not answer";
+        case FailureKind::NotAudio:
+            return "not an audio stream";
+        case FailureKind::AddressNotFound:
+            return "address not found";
+        case FailureKind::StationNotFound:
+            return "station not found";
+        case FailureKind::NoAudioOutput:
+            return "no sound output";
+        case FailureKind::AudioOutputInvalid:
+            return "sound output \"%s\" unusable (TUNELINK_AUDIO_SINK)";
+        case FailureKind::Connection:
+            break;
+    }
+    return {};
+}
 
 std::string& Buffer() {
     static std::string text;
@@ -43,10 +67,22 @@ std::string ShownDescription(const std::string& text, std::size_t limit) {
 
 }  // namespace
 
-const char* PlayStateText(int state) {
+const char* PlayStateKey(int state) {
     if (state < 0 || state >= static_cast<int>(kStateTexts.size()))
         return nullptr;
     return kStateTexts[static_cast<std::size_t>(state)];
+}
+
+std::string PlayStateText(int state) {
+    const char* key = PlayStateKey(state);
+    return key ? CTranslator::InUiLanguage(key) : std::string();
+}
+
+std::string FailureReasonText(platform::media::FailureKind kind, const std::string& detail) {
+    const std::string key = FailureReasonKey(kind);
+    if (key.empty())
+        return {};
+    return CTranslator::FillIn(CTranslator::InUiLanguage(key), detail);
 }
 
 const std::string& PlayerEventSink::StatusText() {
@@ -59,12 +95,12 @@ void PlayerEventSink::ResetStatusText() {
 
 void PlayerEventSink::OnPlayStateChange(int state) {
     using platform::media::PlayState;
-    const char* text = PlayStateText(state);
-    if (!text)
+    const std::string text = PlayStateText(state);
+    if (text.empty())
         return;
     Buffer() = text;
     if (state == static_cast<int>(PlayState::Ready) && !failureReason_.empty())
-        Buffer() += " (" + failureReason_ + ")";
+        Buffer() += ": " + failureReason_;
     if (state == static_cast<int>(PlayState::Transitioning)) {
         failureReason_.clear();
         noSoundOutput_ = false;
@@ -97,26 +133,15 @@ void PlayerEventSink::OnMediaChange(const platform::media::MediaItem& item) {
 }
 
 void PlayerEventSink::OnError(long, const std::string&) {
-    // Errors show up as the play state that follows them ("Fertig - Verbindungsfehler").
+    // Errors show up as the play state that follows them, with the failure's reason.
 }
 
-// A network failure keeps the plain "ready" text; a missing or unusable sound output says so.
+// The reason is appended to the "ready" text that follows; a failure of unknown cause keeps
+// the plain text.
 void PlayerEventSink::OnFailure(platform::media::FailureKind kind, const std::string& detail) {
-    using platform::media::FailureKind;
     constexpr std::size_t kMaxShownDescription = 60;
-    noSoundOutput_ = kind != FailureKind::Connection;
-    switch (kind) {
-        case FailureKind::Connection:
-            failureReason_.clear();
-            break;
-        case FailureKind::NoAudioOutput:
-            failureReason_ = "keine Tonausgabe";
-            break;
-        case FailureKind::AudioOutputInvalid:
-            failureReason_ = "Tonausgabe \"" + ShownDescription(detail, kMaxShownDescription) +
-                             "\" ungültig (TUNELINK_AUDIO_SINK)";
-            break;
-    }
+    noSoundOutput_ = platform::media::IsOutputFailure(kind);
+    failureReason_ = FailureReasonText(kind, ShownDescription(detail, kMaxShownDescription));
 }
 
 }  // namespace radio

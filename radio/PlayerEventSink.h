@@ -8,8 +8,13 @@
 
 namespace radio {
 
-// The German status text for a play state (0-11), or null for any other value.
-const char* PlayStateText(int state);
+// The translator's English key for a play state (0-11), or null for any other value.
+const char* PlayStateKey(int state);
+// The status text for a play state in the user's language; empty for any other value.
+std::string PlayStateText(int state);
+// The reason shown after a failed start ("server does not answer"), in the user's language;
+// empty when the cause is unknown. `detail` fills the output description's place.
+std::string FailureReasonText(platform::media::FailureKind kind, const std::string& detail);
 
 class PlayerEventSink final : public platform::media::MediaPlayerEvents {
   public:

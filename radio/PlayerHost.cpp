@@ -3,6 +3,7 @@
 #include "platform/media/GstMediaPlayer.h"
 #include "platform/shell/OpenUrl.h"
 #include "radio/PlayerWindow.h"
+#include "ui/Translator.h"
 #include "util/MessageBox.h"
 #include "util/Product.h"
 
@@ -72,7 +73,7 @@ void PlayerHost::Play() {
         stopped_ = false;
         return;
     }
-    // The player reports the refusal as "Fertig - Verbindungsfehler". The power stays as it
+    // The player reports the refusal as a connection error. The power stays as it
     // is: switching it off here would close the radio over one bad station address.
     playing_ = false;
     stopped_ = true;
@@ -124,14 +125,12 @@ const char* PlayerHost::DownloadPage() {
 
 void PlayerHost::ShowPlayerMissingMessage(const std::function<bool(const std::string&)>& openUrl,
                                           std::chrono::milliseconds wait) {
-    char text[512];
-    std::snprintf(text, sizeof text,
-                  "Die auf diesem Computer installierte version von GStreamer ist nicht aktuell. "
-                  "%s kann daher nicht ausgeführt werden.\n\n\tWollen sie eine aktuelle Version "
-                  "vom Media Player installieren?",
-                  util::kProductTitle);
     util::MessageRequest request;
-    request.text = text;
+    request.text = CTranslator::FillIn(
+        CTranslator::InUiLanguage(
+            "The version of GStreamer installed on this computer is out of date. %s therefore "
+            "cannot run.\n\n\tDo you want to install a current version of the media player?"),
+        util::kProductTitle);
     request.caption = util::kProductTitle;
     request.icon = util::MessageIcon::Question;
     request.buttons = util::MessageButtons::YesNo;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ui/SkinMenu.h"
+#include "ui/Translator.h"
 
 class CTranslator;
 
@@ -58,8 +59,8 @@ class RightClickHint {
     static constexpr int kDefaultCount = 3;
     static constexpr const char* kSection = "CTunelinkDlg";
     static constexpr const char* kKey = "iKnowsRightClick";
-    static constexpr const char* kText =
-        "Klicken Sie hier mit der RECHTEN Maustaste, um ein erweitertes Menu zu erhalten.";
+    // The translator's key; shown in the user's language.
+    static constexpr const char* kText = CTranslator::kRightClickHint;
 
     explicit RightClickHint(int remaining = kDefaultCount) : remaining_(remaining) {}
     static RightClickHint Load(util::Profile& profile);

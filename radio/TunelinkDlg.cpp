@@ -183,7 +183,8 @@ void TunelinkDlg::SetUpHint() {
     }
     // Margins of 5 pixels and a width of 150 keep the hint a small note beside the mouse.
     setToolTip(QStringLiteral("<table width=\"150\" cellpadding=\"5\"><tr><td>%1</td></tr></table>")
-                   .arg(QString::fromUtf8(RightClickHint::kText)));
+                   .arg(QString::fromStdString(CTranslator::InUiLanguage(RightClickHint::kText))
+                            .toHtmlEscaped()));
 }
 
 void TunelinkDlg::OnCommand(int id) {
@@ -319,7 +320,7 @@ void TunelinkDlg::EndPreviewIfLeft() {
 void TunelinkDlg::ToggleMute() {
     player_.ToggleMute();
     if (player_.IsMuted()) {
-        SetStatusText("Stumm geschaltet");
+        SetStatusText(CTranslator::InUiLanguage("Muted"));
     } else if (player_.IsPlaying()) {
         SetStatusText(stations_.name[static_cast<std::size_t>(stations_.current)]);
     } else {
@@ -335,7 +336,7 @@ void TunelinkDlg::TogglePower() {
 
 void TunelinkDlg::OnPlayerStatus(const std::string& text) {
     qCInfo(lcPlayer, "%s", text.c_str());
-    sounding_ = false;  // a "Spielt" is followed by the now-playing command, which sets it
+    sounding_ = false;  // "playing" is followed by the now-playing command, which sets it
     if (!previewActive_ || switching_) {
         SetStatusText(text);
     } else {

@@ -149,7 +149,7 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
     std::string savedStatus_;
     std::string streamTitle_;
     bool switching_ = false;
-    bool sounding_ = false;  // the player reached "Spielt" and has reported nothing since
+    bool sounding_ = false;  // the player reached "playing" and has reported nothing since
     bool previewActive_ = false;
     bool hover_ = false;
     bool volumeDrag_ = false;

@@ -1,5 +1,7 @@
 #include "ui/HyperLink.h"
 
+#include "ui/Translator.h"
+
 #include "platform/shell/OpenUrl.h"
 #include "util/MessageBox.h"
 
@@ -282,11 +284,11 @@ std::string CHyperLinkThread::FailureText(int code) {
     }
     std::string body;
     if (text) {
-        body = text;
+        body = CTranslator::InUiLanguage(text);
     } else {
         char buffer[64];
         std::snprintf(buffer, sizeof buffer, "Unknown Error (%d) occurred.", code);
         body = buffer;
     }
-    return "Can't open link:\n\n" + body;
+    return CTranslator::InUiLanguage("Can't open link:") + "\n\n" + body;
 }

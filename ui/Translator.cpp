@@ -58,6 +58,89 @@ const std::pair<const char*, const char*> kTable[] = {
     {"Done !", "Fertig !@"},
 };
 
+// The radio's own texts: the English shown under any other language, the German text as it
+// stands beside. Each place that shows one of these passes the English through Translate.
+const std::pair<const char*, const char*> kProgramTexts[] = {
+    // play states, by state number 0-11
+    {"Undefined", "Unbestimmt@"},
+    {"Stopped", "Gestoppt@"},
+    {"Paused", "Pausiert@"},
+    {"Playing", "Spielt@"},
+    {"Scanning forward", "Forlauf@"},
+    {"Scanning back", "Rücklauf@"},
+    {"Buffering", "Puffern@"},
+    {"Waiting", "Warte@"},
+    {"Playback ended", "Wiedergabe beendet@"},
+    {"Switching", "Wechseln@"},
+    {"Connection error", "Fertig - Verbindungsfehler@"},
+    {"Reconnecting", "Wieder verbindend@"},
+    // why a station could not be played, after "Connection error: "
+    {"server does not answer", "Server antwortet nicht@"},
+    {"not an audio stream", "kein Audio-Stream@"},
+    {"address not found", "Adresse nicht gefunden@"},
+    {"station not found", "Sender nicht gefunden@"},
+    {"no sound output", "keine Tonausgabe@"},
+    {"sound output \"%s\" unusable (TUNELINK_AUDIO_SINK)",
+     "Tonausgabe \"%s\" ungültig (TUNELINK_AUDIO_SINK)@"},
+    // the radio window
+    {"Muted", "Stumm geschaltet@"},
+    {CTranslator::kRightClickHint,
+     "Klicken Sie hier mit der RECHTEN Maustaste, um ein erweitertes Menu zu erhalten.@"},
+    // the about box
+    {"About Orbifon", "Über Orbifon@"},
+    {"Programming and concept:", "Programmierung && Konzept:@"},
+    // the favourite editor
+    {"Favorite...", "Benutzerdefiniert...@"},
+    {"Cancel", "Abbrechen@"},
+    // the mail dialog, the mail and the progress window
+    {"Pass me on...", "Schick mich weiter...@"},
+    {"Separate multiple recipients with a semicolon e.g.:",
+     "Mehrfachempfänger mit Semikolons trennen z.B.:@"},
+    {"Recipients:", "An:@"},
+    {"Message:", "Nachricht:@"},
+    {"Sen&d", "&Abschicken@"},
+    {" Cancel ", " Abbrechen @"},
+    {"Warning", "Warnung@"},
+    {"This recipient address cannot be used:",
+     "Diese Empfängeradresse kann nicht verwendet "
+     "werden:@"},
+    {"Addresses must not contain spaces, control characters, \"?\" or \"&\", nor begin "
+     "with \"-\".",
+     "Adressen dürfen keine Leerzeichen, Steuerzeichen, \"?\" oder \"&\" enthalten und nicht "
+     "mit \"-\" beginnen.@"},
+    {"No e-mail program is installed, or it is not set up properly :(",
+     "Es ist kein Emailprogramm installiert oder es ist nicht richtig konfiguriert :(@"},
+    {"Solvista Orbifon is a screenmate made exclusively for",
+     "Solvista Orbifon ist ein Screenmate exklusiv entwickelt für@"},
+    {"Please visit our web site.", "Besuchen Sie bitte unsere Webseite.@"},
+    {"You can download Solvista Orbifon there.",
+     "Dort können Sie den Solvista Orbifon downloaden.@"},
+    {"Have fun with it!", "Viel Spaß damit!@"},
+    // messages
+    {"%s already running on this machine.", "%s läuft bereits auf diesem Computer.@"},
+    {"The settings cannot be saved:", "Die Einstellungen können nicht gespeichert werden:@"},
+    {"Changes last only until the end of this session.",
+     "Änderungen gelten nur bis zum Ende dieser Sitzung.@"},
+    {"the file could not be written completely",
+     "die Datei konnte nicht vollständig geschrieben werden@"},
+    {"The version of GStreamer installed on this computer is out of date. %s therefore cannot "
+     "run.\n\n\tDo you want to install a current version of the media player?",
+     "Die auf diesem Computer installierte version von GStreamer ist nicht aktuell. %s kann "
+     "daher nicht ausgeführt werden.\n\n\tWollen sie eine aktuelle Version vom Media Player "
+     "installieren?@"},
+    {"File", "Datei@"},
+    {"can not be read because of the following reason:",
+     "kann aus folgendem Grund nicht gelesen werden:@"},
+    {"Can't open link:", "Der Verweis kann nicht geöffnet werden:@"},
+    {"The operating system is out\nof memory or resources.",
+     "Dem Betriebssystem fehlt es an\nSpeicher oder Ressourcen.@"},
+    {"The specified file was not found.", "Die angegebene Datei wurde nicht gefunden.@"},
+    {"The operating system denied\naccess to the specified file.",
+     "Das Betriebssystem verweigert\nden Zugriff auf die angegebene Datei.@"},
+    {"There is no application associated\nwith the given filename extension.",
+     "Mit dieser Art von Verweis ist\nkein Programm verknüpft.@"},
+};
+
 struct LanguageIds {
     int code;
     std::initializer_list<std::uint16_t> ids;
@@ -84,6 +167,32 @@ QString TranslateQ(const CTranslator& translator, const QString& text, int langu
 
 CTranslator::CTranslator() {
     for (const auto& [english, german] : kTable) table_[english] = german;
+    for (const auto& [english, german] : kProgramTexts) table_[english] = german;
+}
+
+std::vector<std::string> CTranslator::ProgramTexts() {
+    std::vector<std::string> keys;
+    for (const auto& pair : kProgramTexts) keys.emplace_back(pair.first);
+    return keys;
+}
+
+std::vector<std::pair<std::string, std::string>> CTranslator::Pairs() const {
+    std::vector<std::pair<std::string, std::string>> pairs;
+    for (const auto& [english, german] : table_)
+        pairs.emplace_back(english, german.substr(0, german.find('@')));
+    return pairs;
+}
+
+std::string CTranslator::InUiLanguage(const std::string& english) {
+    static const CTranslator shared;  // read-only once built, so any thread may use it
+    return shared.Translate(english, GetUiLanguage());
+}
+
+std::string CTranslator::FillIn(std::string text, const std::string& value) {
+    const auto at = text.find("%s");
+    if (at != std::string::npos)
+        text.replace(at, 2, value);
+    return text;
 }
 
 CTranslator::~CTranslator() = default;

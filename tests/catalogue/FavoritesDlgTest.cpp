@@ -1,5 +1,6 @@
 #include "catalogue/FavoritesDlg.h"
 #include "catalogue/StationData.h"
+#include "tests/support/LocaleScope.h"
 #include "util/Profile.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,7 @@ void AnswerEditor(const QString& text, bool confirm) {
 }  // namespace
 
 TEST(FavoritesDlg, ConfirmedAddressIsKeptExactlyAsTyped) {
+    testsupport::LocaleScope german(testsupport::kGerman);
     util::MemoryProfile profile;
     util::InstallProfile(&profile);
     CStationData table;

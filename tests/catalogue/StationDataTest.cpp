@@ -1,9 +1,11 @@
 #include "catalogue/ActionStationData.h"
 #include "catalogue/StationData.h"
+#include "tests/support/LocaleScope.h"
 #include "util/Profile.h"
 #include "util/xml/Xml2.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 class StationDataTest : public ::testing::Test {
@@ -21,6 +23,7 @@ class StationDataTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(StationDataTest, BuiltInListAndUserSlots) {
+    std::optional<testsupport::LocaleScope> english(testsupport::kEnglish);
     CStationData table;
     EXPECT_EQ(table.current, 0);
     EXPECT_EQ(table.name[0],
@@ -37,9 +40,14 @@ TEST_F(StationDataTest, BuiltInListAndUserSlots) {
             EXPECT_EQ(a.compare(p, 5, "&amp;"), 0) << a;
     }
     for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(table.name[29 + k], "Benutzerdefiniert " + std::to_string(k + 1));
+        EXPECT_EQ(table.name[29 + k], "Favorite " + std::to_string(k + 1));  // English locale
         EXPECT_TRUE(table.address[29 + k].empty());
     }
+    english.reset();
+    testsupport::LocaleScope german(testsupport::kGerman);
+    const CStationData germanTable;
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(germanTable.name[29 + k], "Benutzerdefiniert " + std::to_string(k + 1));
 }
 
 TEST_F(StationDataTest, FavouritesComeFromTheSettings) {

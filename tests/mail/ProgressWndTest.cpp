@@ -1,4 +1,5 @@
 #include "mail/ProgressWnd.h"
+#include "tests/support/LocaleScope.h"
 
 #include "MailTestSupport.h"
 
@@ -41,7 +42,12 @@ TEST(ProgressWndTest, StatusAreaIsTwoLinesWithoutCancelButtonAndFourWithIt) {
     CProgressWnd cancellable(nullptr, "b", true, true);
     EXPECT_EQ(plain.CancelButton(), nullptr);
     ASSERT_NE(cancellable.CancelButton(), nullptr);
-    EXPECT_EQ(cancellable.CancelButton()->text(), QStringLiteral(" Cancel "));
+    EXPECT_EQ(cancellable.CancelButton()->text(), QStringLiteral(" Abbrechen "));  // German user
+    {
+        testsupport::LocaleScope english(testsupport::kEnglish);
+        CProgressWnd inEnglish(nullptr, "c", true, true);
+        EXPECT_EQ(inEnglish.CancelButton()->text(), QStringLiteral(" Cancel "));
+    }
     const int line = QFontMetrics(plain.StatusLabel()->font()).lineSpacing();
     EXPECT_GE(plain.StatusLabel()->height(), 2 * line - 2);
     EXPECT_LT(plain.StatusLabel()->height(), 3 * line);

@@ -1,4 +1,5 @@
 #include "mail/SendMailDlg.h"
+#include "tests/support/LocaleScope.h"
 
 #include "MailTestSupport.h"
 #include "ui/Translator.h"
@@ -112,6 +113,7 @@ TEST(SendMailDlgTest, CancelButtonReturnsTwo) {
 }
 
 TEST(SendMailDlgTest, LooksLikeTheTemplateAndShowsTheHintOfTheTranslatorTable) {
+    testsupport::LocaleScope german(testsupport::kGerman);
     ShownDialog shown;
     CSendMailDlg& dialog = shown.dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Schick mich weiter..."));

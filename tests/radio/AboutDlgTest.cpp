@@ -13,6 +13,7 @@
 
 #include "radio/AboutDlg.h"
 #include "radio/RadioMenu.h"
+#include "tests/support/LocaleScope.h"
 #include "ui/HoverBitmapButton.h"
 #include "ui/HyperLink.h"
 
@@ -70,21 +71,30 @@ TEST_F(AboutDlgTest, SizedToItsPictureWithTheCloseButtonTopRight) {
             << child->metaObject()->className() << " " << child->objectName().toStdString();
 }
 
-TEST(AboutDlgTexts, TranslatedForGermanUsers) {
-    const char* old = std::getenv("LANG");
-    const std::string saved = old ? old : "";
-    unsetenv("LC_ALL");
-    unsetenv("LC_MESSAGES");
-    setenv("LANG", "de_DE.UTF-8", 1);
-    CAboutDlg box;
-    if (old)
-        setenv("LANG", saved.c_str(), 1);
-    else
-        unsetenv("LANG");
-    bool german = false;
-    for (QLabel* label : box.findChildren<QLabel*>())
-        german = german || label->text() == "Programmierung && Konzept::";
-    EXPECT_TRUE(german);
+// The credits and the title in the user's language: one colon after the credits label, and
+// no English title over a German box.
+TEST(AboutDlgTexts, GermanForGermanUsersAndEnglishForAllOthers) {
+    const auto labels = [](const CAboutDlg& box) {
+        QStringList texts;
+        for (QLabel* label : box.findChildren<QLabel*>()) texts << label->text();
+        return texts;
+    };
+    {
+        testsupport::LocaleScope german(testsupport::kGerman);
+        CAboutDlg box;
+        EXPECT_EQ(box.windowTitle(), QStringLiteral("Über Orbifon"));
+        EXPECT_TRUE(labels(box).contains(QStringLiteral("Programmierung && Konzept:")))
+            << labels(box).join('|').toStdString();
+        EXPECT_TRUE(labels(box).contains(QStringLiteral("Grafiken:")));
+        EXPECT_EQ(labels(box).filter(QStringLiteral("Programm")).size(), 1) << "one credits label";
+    }
+    {
+        testsupport::LocaleScope english("fr_FR.UTF-8");
+        CAboutDlg box;
+        EXPECT_EQ(box.windowTitle(), QStringLiteral("About Orbifon"));
+        EXPECT_TRUE(labels(box).contains(QStringLiteral("Programming and concept:")));
+        EXPECT_TRUE(labels(box).contains(QStringLiteral("Artwork:")));
+    }
 }
 
 TEST_F(AboutDlgTest, CloseButtonEndsTheBox) {

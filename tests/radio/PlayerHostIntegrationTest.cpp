@@ -4,6 +4,7 @@
 #include "radio/PlayerEventSink.h"
 #include "radio/PlayerHost.h"
 #include "radio/PlayerWindow.h"
+#include "tests/support/LocaleScope.h"
 #include "tests/support/ProcessUsage.h"
 #include "tests/support/StreamServer.h"
 
@@ -35,6 +36,7 @@ std::string Joined(const std::vector<std::string>& items) {
 }
 
 class PlayerHostIntegration : public ::testing::Test {
+    testsupport::LocaleScope german_{testsupport::kGerman};  // the texts a German user sees
   protected:
     static void SetUpTestSuite() { server = new testsupport::StreamServer(); }
     static void TearDownTestSuite() {

@@ -1,6 +1,7 @@
 #include "radio/PlayerEventSink.h"
 #include "radio/PlayerHost.h"
 #include "radio/PlayerWindow.h"
+#include "tests/support/LocaleScope.h"
 #include "util/MessageBox.h"
 
 #include <gtest/gtest.h>
@@ -45,8 +46,11 @@ struct RecordingWindow final : PlayerWindow {
     void OnCommand(int id) override { received.push_back("command:" + std::to_string(id)); }
 };
 
+// The status texts are checked as a German user sees them, which must never change; the
+// English ones where a test says so.
 class PlayerHostTest : public ::testing::Test {
   protected:
+    testsupport::LocaleScope german_{testsupport::kGerman};
     void SetUp() override {
         PlayerEventSink::ResetStatusText();
         host = std::make_unique<PlayerHost>([this](std::string*) {
@@ -112,7 +116,7 @@ TEST_F(PlayerHostTest, AMissingSoundOutputIsToldApartFromANetworkFailure) {
     player->events->OnPlayStateChange(static_cast<int>(PlayState::Transitioning));
     player->events->OnFailure(FailureKind::NoAudioOutput, "no sound device found");
     player->events->OnPlayStateChange(ready);
-    EXPECT_EQ(window.received.back(), "status:Fertig - Verbindungsfehler (keine Tonausgabe)");
+    EXPECT_EQ(window.received.back(), "status:Fertig - Verbindungsfehler: keine Tonausgabe");
     EXPECT_FALSE(host->IsPlaying()) << "nothing can be heard: not playing, on the bus either";
 
     // The next start forgets the reason.
@@ -122,9 +126,50 @@ TEST_F(PlayerHostTest, AMissingSoundOutputIsToldApartFromANetworkFailure) {
     player->events->OnFailure(FailureKind::AudioOutputInvalid, "nosuchsink\x1b[2J ! x");
     player->events->OnPlayStateChange(ready);
     EXPECT_EQ(window.received.back(),
-              "status:Fertig - Verbindungsfehler (Tonausgabe \"nosuchsink[2J ! x\" ungültig "
-              "(TUNELINK_AUDIO_SINK))");
+              "status:Fertig - Verbindungsfehler: Tonausgabe \"nosuchsink[2J ! x\" ungültig "
+              "(TUNELINK_AUDIO_SINK)");
     EXPECT_FALSE(host->IsPlaying());
+}
+
+// Each cause of a failed start has its reason after the "ready" text, in the user's language;
+// a failure of unknown cause keeps the plain text, and the next start forgets the reason.
+TEST_F(PlayerHostTest, AFailedStartNamesItsReasonInTheUsersLanguage) {
+    using platform::media::FailureKind;
+    using platform::media::PlayState;
+    struct Case {
+        FailureKind kind;
+        const char* german;
+        const char* english;
+    };
+    const Case cases[] = {
+        {FailureKind::NoAnswer, "Fertig - Verbindungsfehler: Server antwortet nicht",
+         "Connection error: server does not answer"},
+        {FailureKind::NotAudio, "Fertig - Verbindungsfehler: kein Audio-Stream",
+         "Connection error: not an audio stream"},
+        {FailureKind::AddressNotFound, "Fertig - Verbindungsfehler: Adresse nicht gefunden",
+         "Connection error: address not found"},
+        {FailureKind::StationNotFound, "Fertig - Verbindungsfehler: Sender nicht gefunden",
+         "Connection error: station not found"},
+        {FailureKind::Connection, "Fertig - Verbindungsfehler", "Connection error"},
+    };
+    const auto failWith = [&](FailureKind kind) {
+        host->Play();
+        player->events->OnPlayStateChange(static_cast<int>(PlayState::Transitioning));
+        player->events->OnFailure(kind, "");
+        player->events->OnPlayStateChange(static_cast<int>(PlayState::Ready));
+        return PlayerEventSink::StatusText();
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(failWith(c.kind), c.german);
+        EXPECT_TRUE(host->IsPlaying()) << "the sound output is not to blame";
+        testsupport::LocaleScope english(testsupport::kEnglish);
+        EXPECT_EQ(failWith(c.kind), c.english);
+    }
+    // A reason belongs to its own start: "switching" clears it.
+    failWith(FailureKind::NoAnswer);
+    player->events->OnPlayStateChange(static_cast<int>(PlayState::Transitioning));
+    player->events->OnPlayStateChange(static_cast<int>(PlayState::Ready));
+    EXPECT_EQ(PlayerEventSink::StatusText(), "Fertig - Verbindungsfehler");
 }
 
 TEST_F(PlayerHostTest, PlayAndStopUnmuteFirst) {
@@ -169,6 +214,7 @@ TEST(PlayerHost, CreateFailsWithoutAPlayerAndShutdownOfANeverCreatedHostIsHarmle
 }
 
 TEST(PlayerHost, MissingPlayerMessageOffersGStreamer) {
+    testsupport::LocaleScope german(testsupport::kGerman);
     std::vector<util::MessageRequest> shown;
     util::MessageResult answer = util::MessageResult::Yes;
     auto previous = util::InstallMessagePresenter([&](const util::MessageRequest& request) {
@@ -221,6 +267,15 @@ TEST_F(PlayerHostTest, EveryPlayStateBecomesItsTextAndPlayingAlsoSendsCommand184
     player->events->OnPlayStateChange(-1);
     EXPECT_TRUE(window.received.empty());
     EXPECT_EQ(PlayerEventSink::StatusText(), "Wieder verbindend");
+
+    testsupport::LocaleScope english(testsupport::kEnglish);
+    const char* englishTexts[] = {
+        "Undefined", "Stopped", "Paused",         "Playing",   "Scanning forward", "Scanning back",
+        "Buffering", "Waiting", "Playback ended", "Switching", "Connection error", "Reconnecting"};
+    for (int state = 0; state < 12; ++state) {
+        player->events->OnPlayStateChange(state);
+        EXPECT_EQ(PlayerEventSink::StatusText(), englishTexts[state]);
+    }
 }
 
 TEST_F(PlayerHostTest, NothingIsSentOnceTheWindowIsGone) {

@@ -4,6 +4,7 @@
 #include "picture/PLDIBSection.h"
 #include "radio/SkinGeometry.h"
 #include "radio/TunelinkDlg.h"
+#include "tests/support/LocaleScope.h"
 #include "util/MessageBox.h"
 #include "util/Profile.h"
 
@@ -21,6 +22,7 @@ namespace g = radio::geometry;
 namespace {
 class RadioWindowTest : public ::testing::Test {
   protected:
+    testsupport::LocaleScope german_{testsupport::kGerman};  // the texts a German user sees
     void SetUp() override {
         util::InstallProfile(&profile_);
         previousPresenter_ = util::InstallMessagePresenter([this](const util::MessageRequest& r) {

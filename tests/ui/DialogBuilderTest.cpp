@@ -55,7 +55,7 @@ TEST(DialogUnits, AverageWidthUsesTheAlphabetExtentHalvedAndRounded) {
 
 TEST(DialogTemplates, FavouriteEditorReadsAsListed) {
     const ui::DialogTemplate t = LoadDialogTemplate(612);
-    EXPECT_EQ(t.caption, "Benutzerdefiniert...");
+    EXPECT_EQ(t.caption, "Favorite...");  // a translator key, shown in German under German
     EXPECT_EQ(t.fontFace, "MS Shell Dlg");
     EXPECT_EQ(t.fontPoints, 8);
     EXPECT_EQ(t.cx, 265);
@@ -86,7 +86,7 @@ TEST(DialogTemplates, FavouriteEditorReadsAsListed) {
 TEST(DialogTemplates, AllFourLoadAndTheMailDialogIsComplete) {
     for (int number : {102, 105, 106, 612}) EXPECT_NO_THROW(LoadDialogTemplate(number)) << number;
     const ui::DialogTemplate mail = LoadDialogTemplate(105);
-    EXPECT_EQ(mail.caption, "Schick mich weiter...");
+    EXPECT_EQ(mail.caption, "Pass me on...");
     EXPECT_EQ(mail.cx, 319);
     EXPECT_EQ(mail.cy, 164);
     EXPECT_TRUE(mail.exStyle & ui::ws::kExToolWindow);
@@ -96,7 +96,7 @@ TEST(DialogTemplates, AllFourLoadAndTheMailDialogIsComplete) {
     EXPECT_TRUE(mail.FindControl(1017)->style & ui::ws::kEditWantReturn);
     ASSERT_NE(mail.FindControl(1), nullptr);
     EXPECT_TRUE(mail.FindControl(1)->style & ui::ws::kDisabled) << "send starts disabled";
-    EXPECT_EQ(mail.FindControl(1)->text, "&Abschicken");
+    EXPECT_EQ(mail.FindControl(1)->text, "Sen&d");
     EXPECT_NE(mail.controls[1].text.find("\r\n"), std::string::npos);
 
     const ui::DialogTemplate about = LoadDialogTemplate(106);
@@ -140,7 +140,7 @@ TEST(DialogBuilder, FavouriteEditorHasSixControlsInPlaceWithOkFocusedFirst) {
 
     const ui::DialogBaseUnits units = ui::BaseUnitsOf(dialog.font());
     EXPECT_EQ(dialog.size(), ui::DialogUnitsToPixels(0, 0, 265, 97, units).size());
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Benutzerdefiniert..."));
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Favorite..."));
     for (std::size_t i = 0; i < 6; ++i) {
         const ui::DialogControl& c = t.controls[i];
         EXPECT_EQ(items.InOrder()[i]->geometry(),
@@ -194,7 +194,7 @@ TEST(DialogBuilder, MailDialogControlsAndStates) {
     auto* send = items.ItemAs<QPushButton>(1);
     ASSERT_TRUE(send);
     EXPECT_FALSE(send->isEnabled());
-    EXPECT_EQ(send->text(), QStringLiteral("&Abschicken"));
+    EXPECT_EQ(send->text(), QStringLiteral("Sen&d"));
     EXPECT_TRUE(items.ItemAs<QTextEdit>(1017));
     EXPECT_TRUE(items.ItemAs<QLineEdit>(1012));
     EXPECT_TRUE(items.ItemAs<QLineEdit>(1015));
@@ -204,7 +204,7 @@ TEST(DialogBuilder, MailDialogControlsAndStates) {
     auto* hint = qobject_cast<QLabel*>(items.InOrder()[1]);
     ASSERT_TRUE(hint);
     EXPECT_TRUE(hint->text().contains(QLatin1Char('\n')));
-    EXPECT_TRUE(hint->text().startsWith(QStringLiteral("Mehrfachempfänger")));
+    EXPECT_TRUE(hint->text().startsWith(QStringLiteral("Separate multiple recipients")));
     auto* to = qobject_cast<QLabel*>(items.InOrder()[2]);
     ASSERT_TRUE(to);
     EXPECT_TRUE(to->alignment() & Qt::AlignRight);

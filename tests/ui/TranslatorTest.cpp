@@ -1,3 +1,4 @@
+#include "tests/support/LocaleScope.h"
 #include "ui/Translator.h"
 #include "util/Profile.h"
 
@@ -13,35 +14,12 @@
 #include <utility>
 #include <vector>
 
-namespace {
-// Runs a test body under a given LANG, with LC_ALL and LC_MESSAGES out of the way.
-class LocaleScope {
-  public:
-    explicit LocaleScope(const char* lang) {
-        for (const char* v : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-            const char* old = std::getenv(v);
-            saved_.emplace_back(v, old ? std::optional<std::string>(old) : std::nullopt);
-            unsetenv(v);
-        }
-        setenv("LANG", lang, 1);
-    }
-    ~LocaleScope() {
-        for (auto& [name, value] : saved_) {
-            if (value)
-                setenv(name, value->c_str(), 1);
-            else
-                unsetenv(name);
-        }
-    }
-
-  private:
-    std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
-};
-}  // namespace
+using testsupport::LocaleScope;
 
 TEST(Translator, GermanTableAndPassThrough) {
     CTranslator t;
-    EXPECT_EQ(t.size(), 38u);  // every listed pair, none lost to a duplicate key
+    // The menu and mail-progress pairs, then the program's own texts; none lost to a duplicate key.
+    EXPECT_EQ(t.size(), 38u + CTranslator::ProgramTexts().size());
     EXPECT_EQ(t.Translate("E&xit", 1), "&Beenden");
     EXPECT_EQ(t.Translate("Quality ", 1), "Qualität ");  // trailing blank kept
     EXPECT_EQ(t.Translate("Quality", 1), "Quality");     // not in the table
