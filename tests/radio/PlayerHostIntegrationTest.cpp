@@ -12,6 +12,7 @@
 
 #include <malloc.h>
 #include <unistd.h>
+#include <QElapsedTimer>
 #include <QTest>
 #include <algorithm>
 #include <cstdio>
@@ -108,6 +109,71 @@ TEST_F(PlayerHostIntegration, ALocalFileAddressIsAConnectionErrorAndThePowerStay
     EXPECT_TRUE(host.IsPowerOn());
     ASSERT_TRUE(WaitFor([&] { return !window.received.empty(); }, 3000));
     EXPECT_EQ(window.received, std::vector<std::string>{"Fertig - Verbindungsfehler"});
+}
+
+// A start that fails says why on the status line, in the user's language: told from the
+// player's errors against real servers.
+TEST_F(PlayerHostIntegration, AFailedStartShowsItsReasonInTheUsersLanguage) {
+    struct Case {
+        std::string address;
+        const char* german;
+        const char* english;
+    };
+    const Case cases[] = {
+        {testsupport::StreamServer::DeadAddress(),
+         "Fertig - Verbindungsfehler: Server antwortet nicht",
+         "Connection error: server does not answer"},
+        {server->Url("/page.html"), "Fertig - Verbindungsfehler: kein Audio-Stream",
+         "Connection error: not an audio stream"},
+        {server->Url("/gone.mp3"), "Fertig - Verbindungsfehler: Sender nicht gefunden",
+         "Connection error: station not found"},
+        {server->Url("/gone.pls"), "Fertig - Verbindungsfehler: Sender nicht gefunden",
+         "Connection error: station not found"},
+    };
+    const auto failedStart = [&](const std::string& address, const std::string& failurePrefix) {
+        window.received.clear();
+        host.Open(address);
+        host.Play();
+        const bool ended = WaitFor(
+            [&] {
+                return !window.received.empty() &&
+                       window.received.back().starts_with(failurePrefix);
+            },
+            15000);
+        return ended ? window.received.back() : "still waiting: " + Joined(window.received);
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(failedStart(c.address, "Fertig - Verbindungsfehler"), c.german);
+        testsupport::LocaleScope english(testsupport::kEnglish);
+        EXPECT_EQ(failedStart(c.address, "Connection error"), c.english);
+    }
+}
+
+// A server that takes the connection and never answers: the radio stops switching and says
+// so well before a listener gives up, whether the address is a stream or a playlist.
+TEST_F(PlayerHostIntegration, AServerThatNeverAnswersIsGivenUpWithItsReason) {
+    for (const char* path : {"/hang.mp3", "/hang.pls"}) {
+        window.received.clear();
+        QElapsedTimer clock;
+        clock.start();
+        host.Open(server->Url(path));
+        host.Play();
+        const auto failed = [&] {
+            return !window.received.empty() &&
+                   window.received.back().starts_with("Fertig - Verbindungsfehler");
+        };
+        ASSERT_TRUE(WaitFor(failed, 30000)) << path << ": " << Joined(window.received);
+        const auto shownAfter = clock.elapsed();
+        EXPECT_EQ(window.received.front(), "Wechseln") << path;
+        EXPECT_EQ(window.received.back(), "Fertig - Verbindungsfehler: Server antwortet nicht")
+            << path;
+        // The stream's source gives up after 8 s and the check whether the address serves a
+        // playlist after 5 s more; a playlist read after 10 s. Both well within the 20 s that
+        // bound any start, which is what a silent server used to take.
+        EXPECT_LT(shownAfter, 17000) << path;
+        std::printf("%s: the failure was shown after %lld ms\n", path,
+                    static_cast<long long>(shownAfter));
+    }
 }
 
 TEST_F(PlayerHostIntegration, MutedPlayIsUnmutedAndANewStationReplacesTheOldOne) {

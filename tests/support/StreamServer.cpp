@@ -319,10 +319,19 @@ StreamServer::StreamServer(StreamServerOptions options) : impl_(std::make_unique
     p.ServeLive("/audio.pls", &audio.liveMp3, "audio/mpeg", 0, {});
     p.ServeLive("/slow.mp3", &audio.liveMp3, "audio/mpeg", 0, {}, 0.7);
     p.ServeLive("/burst.mp3", &audio.liveMp3, "audio/mpeg", kBurstBytes, {});
-    p.server.Get("/hang.pls", [&p](const httplib::Request& req, httplib::Response&) {
+    for (const char* path : {"/hang.pls", "/hang.mp3"}) {
+        p.server.Get(path, [&p](const httplib::Request& req, httplib::Response&) {
+            p.Count(req.path);
+            // Never answers: the connection is held until the client gives up or the server
+            // stops.
+            while (!p.stopping) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        });
+    }
+    p.server.Get("/page.html", [&p](const httplib::Request& req, httplib::Response& res) {
         p.Count(req.path);
-        // Never answers: the connection is held until the client gives up or the server stops.
-        while (!p.stopping) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::string page = "<!DOCTYPE html>\n<html><head><title>Radio</title></head><body>";
+        for (int i = 0; i < 200; ++i) page += "<p>Listen to our station on the web.</p>\n";
+        res.set_content(page + "</body></html>\n", "text/html");
     });
     p.server.Get("/trickle.mp3", [&p, &audio](const httplib::Request& req, httplib::Response& res) {
         p.Count(req.path);

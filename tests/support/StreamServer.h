@@ -25,7 +25,8 @@
 //                            for up to 300 ms, as a congested network does; the held audio
 //                            then comes at once
 //   /burst.mp3               like /live.mp3 after an initial burst of 64 KB
-//   /hang.pls                accepts the request and never answers
+//   /hang.pls, /hang.mp3     accept the request and never answer
+//   /page.html               a web page (text/html), not audio
 //   /trickle.mp3             answers at once, then sends one byte of MP3 every 2 s
 //   /hls/index.m3u8          an HTTP live stream (12 s of MP3 in MPEG-TS segments of 2 s,
 //                            made with hlssink2), its segments under /hls/segmentNNNNN.ts
