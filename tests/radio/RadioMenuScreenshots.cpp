@@ -1,5 +1,6 @@
 // Writes pictures of the radio menu and the about box for the documentation. Runs only when
-// TUNELINK_SCREENSHOT_DIR names a folder; the locale decides the language:
+// TUNELINK_SCREENSHOT_DIR names a folder, under a German locale (the English pictures come
+// from the screen, in the EnglishDesktop test of tests_app):
 //   TUNELINK_SCREENSHOT_DIR=docs LANG=de_DE.UTF-8 tests_radio --gtest_filter='Screenshots.*'
 #include <gtest/gtest.h>
 
@@ -44,8 +45,10 @@ TEST(Screenshots, RadioMenuAndAboutBox) {
     const char* folder = ScreenshotFolder();
     if (!folder)
         GTEST_SKIP() << "TUNELINK_SCREENSHOT_DIR is not set";
-    AppFontScope font;
     const int language = CTranslator::GetUiLanguage();
+    if (language != CTranslator::kGerman)
+        GTEST_SKIP() << "the English pictures are taken from the screen (EnglishDesktop test)";
+    AppFontScope font;
     const std::string suffix = language == CTranslator::kGerman ? "de" : "en";
 
     CTranslator translator;
