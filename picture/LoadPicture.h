@@ -8,7 +8,8 @@
 
 namespace picture {
 
-void LoadPicture(int resourceId, PLDIBSection& target);
-std::unique_ptr<PLDIBSection> LoadPicture(int resourceId);
+// `scale` 2 loads the picture drawn twice as big, for screens of twice the density.
+void LoadPicture(int resourceId, PLDIBSection& target, int scale = 1);
+std::unique_ptr<PLDIBSection> LoadPicture(int resourceId, int scale = 1);
 
 }  // namespace picture

@@ -108,11 +108,12 @@ PLAnyPicDecoder::PLAnyPicDecoder()
 PLAnyPicDecoder::~PLAnyPicDecoder() = default;
 
 void PLAnyPicDecoder::DecodeResource(int resourceId, PLBmp& bmp, int wantedBpp,
-                                     util::ResourceType type) {
+                                     util::ResourceType type, int scale) {
     PLResourceSource source;
-    if (source.Open(resourceId, type) != PLErr::kOk) {
+    if (source.Open(resourceId, type, scale) != PLErr::kOk) {
+        const std::string size = scale == 1 ? "" : "@" + std::to_string(scale) + "x";
         raiseError(PLErr::kResourceNotFound,
-                   "Opening resource " + std::to_string(resourceId) + " failed");
+                   "Opening resource " + std::to_string(resourceId) + size + " failed");
     }
     MakeBmp(source, bmp, wantedBpp);
     source.Close();

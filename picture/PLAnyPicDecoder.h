@@ -35,10 +35,11 @@ class PLAnyPicDecoder : public PLPicDecoder {
     PLAnyPicDecoder();
     ~PLAnyPicDecoder() override;
 
-    // Decodes numbered resource `resourceId` into `bmp`, replacing what it held. A missing
-    // resource raises code 4 ("Opening resource <number> failed").
+    // Decodes numbered resource `resourceId` into `bmp`, replacing what it held; at `scale`
+    // 2 the picture drawn twice as big. A missing resource raises code 4 ("Opening resource
+    // <number> failed").
     void DecodeResource(int resourceId, PLBmp& bmp, int wantedBpp = 0,
-                        util::ResourceType type = util::ResourceType::RcData);
+                        util::ResourceType type = util::ResourceType::RcData, int scale = 1);
     // Decodes a picture held in memory.
     void DecodeMemory(std::span<const std::uint8_t> data, PLBmp& bmp, int wantedBpp = 0);
 

@@ -4,12 +4,15 @@
 
 #include "picture/PLTextException.h"
 
-int PLResourceSource::Open(int resourceId, util::ResourceType type) {
-    auto data = util::ReadResourceData(resourceId, type);
+int PLResourceSource::Open(int resourceId, util::ResourceType type, int scale) {
+    auto data = util::ReadResourceData(resourceId, type, scale);
     if (!data)
         return PLErr::kResourceNotFound;
     m_Bytes = std::move(*data);
-    open("Resource: " + std::to_string(resourceId), m_Bytes);
+    std::string name = "Resource: " + std::to_string(resourceId);
+    if (scale != 1)
+        name += "@" + std::to_string(scale) + "x";
+    open(name, m_Bytes);
     return PLErr::kOk;
 }
 

@@ -12,8 +12,8 @@ class PLResourceSource : public PLDataSource {
   public:
     PLResourceSource() = default;
     // Returns PLErr::kOk, or PLErr::kResourceNotFound when there is no such resource. The
-    // source's name is "Resource: <number>".
-    int Open(int resourceId, util::ResourceType type = util::ResourceType::RcData);
+    // source's name is "Resource: <number>" (with "@2x" for the picture drawn twice as big).
+    int Open(int resourceId, util::ResourceType type = util::ResourceType::RcData, int scale = 1);
     void Close() override;
 
   private:

@@ -4,12 +4,24 @@
 
 namespace radio {
 
+namespace {
+QRect Scaled(const QRect& r, qreal scale) {
+    return QRectF(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale)
+        .toAlignedRect();
+}
+}  // namespace
+
 void BackgroundPatches::Keep(const QImage& background, std::initializer_list<QRect> areas) {
     patches_.clear();
+    const qreal scale = background.devicePixelRatio();
+    const QRect whole(QPoint(0, 0), background.deviceIndependentSize().toSize());
     for (const QRect& area : areas) {
-        const QRect clipped = area.intersected(background.rect());
-        if (!clipped.isEmpty())
-            patches_.emplace_back(clipped, background.copy(clipped));
+        const QRect clipped = area.intersected(whole);
+        if (clipped.isEmpty())
+            continue;
+        QImage patch = background.copy(Scaled(clipped, scale));
+        patch.setDevicePixelRatio(scale);
+        patches_.emplace_back(clipped, std::move(patch));
     }
 }
 
@@ -29,7 +41,9 @@ bool BackgroundPatches::Restore(QPainter& painter, const QRect& rect) const {
     const auto* patch = Holding(rect);
     if (!patch)
         return false;
-    painter.drawImage(rect.topLeft(), patch->second, rect.translated(-patch->first.topLeft()));
+    const QImage& image = patch->second;
+    painter.drawImage(rect.topLeft(), image,
+                      Scaled(rect.translated(-patch->first.topLeft()), image.devicePixelRatio()));
     return true;
 }
 

@@ -17,6 +17,8 @@ namespace radio {
 class BackgroundPatches {
   public:
     // Copies `areas` (clipped to the picture) out of `background`, replacing what was kept.
+    // Areas are in the picture's device-independent pixels: a picture drawn twice as big
+    // (device pixel ratio 2) gives patches of four times the pixels for the same areas.
     void Keep(const QImage& background, std::initializer_list<QRect> areas);
     // Draws the background under `rect` at its place; false, drawing nothing, when no kept
     // area holds all of `rect`.

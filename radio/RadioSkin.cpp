@@ -47,24 +47,38 @@ void ShowPictureError(const PLTextException& e) {
     util::ShowMessage({e.GetText(), "", util::MessageIcon::Stop, util::MessageButtons::Ok});
 }
 
-QImage Premultiplied(PLDIBSection& picture) {
-    return picture::ImageView(picture).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+// A picture drawn `scale` times as big covers the same layout pixels as the original.
+QImage AtScale(QImage image, int scale) {
+    image.setDevicePixelRatio(scale);
+    return image;
+}
+
+QImage Premultiplied(PLDIBSection& picture, int scale) {
+    return AtScale(picture::ImageView(picture).convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                   scale);
 }
 
 // The picture's colours whole, whatever alpha it may carry.
-QImage Opaque(PLDIBSection& picture) {
+QImage Opaque(PLDIBSection& picture, int scale) {
     const QImage view = picture::ImageView(picture);
     if (view.depth() != 32)
-        return Premultiplied(picture);
-    return QImage(view.constBits(), view.width(), view.height(), view.bytesPerLine(),
-                  QImage::Format_RGB32)
-        .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        return Premultiplied(picture, scale);
+    return AtScale(QImage(view.constBits(), view.width(), view.height(), view.bytesPerLine(),
+                          QImage::Format_RGB32)
+                       .convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                   scale);
+}
+
+QRect Scaled(const QRect& r, int scale) {
+    return QRect(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale);
 }
 
 // A window without translucency cannot blend: inside its shape every pixel shows its own
-// colour whole (the premultiplication undone), as the artwork has it.
+// colour whole (the premultiplication undone), as the artwork has it. `area` is in the
+// surface's own pixels.
 QImage OpaqueColours(const QImage& surface, const QRect& area) {
     QImage out(area.size(), QImage::Format_RGB32);
+    out.setDevicePixelRatio(surface.devicePixelRatio());
     for (int y = 0; y < area.height(); ++y) {
         const auto* in =
             reinterpret_cast<const QRgb*>(surface.constScanLine(area.top() + y)) + area.left();
@@ -101,13 +115,27 @@ void RadioSkin::BuildHotspots() {
     exclusion_ = QRegion(g::ExclusionPolygon(), Qt::WindingFill);
 }
 
+void RadioSkin::SetScale(int scale) {
+    const int wanted = scale >= 2 ? 2 : 1;
+    if (wanted == scale_)
+        return;
+    scale_ = wanted;
+    if (complete_)
+        SetUp();  // the pictures again, at the new size
+}
+
+std::unique_ptr<PLDIBSection> RadioSkin::Load(int id) const {
+    return picture::LoadPicture(id, scale_);
+}
+
 bool RadioSkin::SetUp() {
+    complete_ = false;
     try {
-        background_ = picture::LoadPicture(kBackground);
-        pressed_ = picture::LoadPicture(kPressedStrip);
-        knob_ = picture::LoadPicture(kKnob);
-        lamp_ = picture::LoadPicture(kLamp);
-        cover_ = picture::LoadPicture(kCover);
+        background_ = Load(kBackground);
+        pressed_ = Load(kPressedStrip);
+        knob_ = Load(kKnob);
+        lamp_ = Load(kLamp);
+        cover_ = Load(kCover);
         flap_ = std::make_unique<PLDIBSection>();
         LoadFlapFrame(0);
     } catch (const PLTextException& e) {
@@ -119,8 +147,8 @@ bool RadioSkin::SetUp() {
 }
 
 void RadioSkin::LoadFlapFrame(int frame) {
-    picture::LoadPicture(kFirstFlapFrame + frame, *flap_);
-    const auto mask = picture::LoadPicture(kFirstFlapMask + frame);
+    picture::LoadPicture(kFirstFlapFrame + frame, *flap_, scale_);
+    const auto mask = Load(kFirstFlapMask + frame);
     flap_->SetAlphaFromMask(*mask);
 }
 
@@ -135,7 +163,7 @@ void RadioSkin::ReleaseFlapPictures() {
 bool RadioSkin::ReloadFlapPictures() {
     try {
         if (!backgroundMask_)
-            backgroundMask_ = picture::LoadPicture(kBackgroundMask);
+            backgroundMask_ = Load(kBackgroundMask);
         if (flap_ && flap_->GetHeight() <= 0)
             LoadFlapFrame(flapFrame_);
     } catch (const PLTextException& e) {
@@ -179,12 +207,12 @@ bool RadioSkin::Attach(QWidget* window) {
     DrawDial();
     composedFrame_ = -1;
     outlineShape_.Reset();
-    shapeChanged_ = surface_.rect();
+    shapeChanged_ = WindowRect();
     if (composed_)
         ComposeFlap();
     DrawVolumeArea();
     DrawStatusLine();
-    Show(surface_.rect());
+    Show(WindowRect());
     return true;
 }
 
@@ -204,7 +232,11 @@ void RadioSkin::KeepBackgroundPatches() {
 }
 
 QRect RadioSkin::CoverArea() const {
-    return QRect(g::kCoverOrigin, coverImage_.size());
+    return QRect(g::kCoverOrigin, coverImage_.deviceIndependentSize().toSize());
+}
+
+QRect RadioSkin::WindowRect() {
+    return QRect(0, 0, g::kWindowWidth, g::kWindowHeight);
 }
 
 QRect RadioSkin::VolumeArea() const {
@@ -227,9 +259,9 @@ void RadioSkin::RestoreFromBackground(QPainter& painter, const QRect& rect) cons
 bool RadioSkin::ReloadReleasedPictures() {
     try {
         if (!background_)
-            background_ = picture::LoadPicture(kBackground);
+            background_ = Load(kBackground);
         if (!pressed_)
-            pressed_ = picture::LoadPicture(kPressedStrip);
+            pressed_ = Load(kPressedStrip);
     } catch (const PLTextException& e) {
         ShowPictureError(e);
         return false;
@@ -241,12 +273,12 @@ bool RadioSkin::ReloadReleasedPictures() {
 // they were, whole, for the outline.
 bool RadioSkin::ApplyMasks() {
     try {
-        auto bodyMask = picture::LoadPicture(kBackgroundMask);
-        const auto pressedMask = picture::LoadPicture(kPressedMask);
-        auto knobMask = picture::LoadPicture(kKnobMask);
-        const auto coverMask = picture::LoadPicture(kCoverMask);
+        auto bodyMask = Load(kBackgroundMask);
+        const auto pressedMask = Load(kPressedMask);
+        auto knobMask = Load(kKnobMask);
+        const auto coverMask = Load(kCoverMask);
         PLDIBSection lampMask;
-        const QRect& l = g::kLampRect;
+        const QRect l = Scaled(g::kLampRect, scale_);
         PLFilterCrop(l.left(), l.top(), l.right() + 1, l.bottom() + 1).Apply(*bodyMask, lampMask);
         background_->SetAlphaFromMask(*bodyMask);
         pressed_->SetAlphaFromMask(*pressedMask);
@@ -259,20 +291,20 @@ bool RadioSkin::ApplyMasks() {
         ShowPictureError(e);
         return false;
     }
-    backgroundImage_ = Premultiplied(*background_);
-    pressedImage_ = Premultiplied(*pressed_);
-    knobImage_ = Premultiplied(*knob_);
-    lampImage_ = Premultiplied(*lamp_);
-    coverImage_ = Premultiplied(*cover_);
+    backgroundImage_ = Premultiplied(*background_, scale_);
+    pressedImage_ = Premultiplied(*pressed_, scale_);
+    knobImage_ = Premultiplied(*knob_, scale_);
+    lampImage_ = Premultiplied(*lamp_, scale_);
+    coverImage_ = Premultiplied(*cover_, scale_);
     return true;
 }
 
 // The stored outline cuts the window's shape; inside it every picture is drawn whole.
 void RadioSkin::UseUnmaskedPictures() {
-    backgroundImage_ = Opaque(*background_);
-    knobImage_ = Opaque(*knob_);
-    lampImage_ = Opaque(*lamp_);
-    coverImage_ = Opaque(*cover_);
+    backgroundImage_ = Opaque(*background_, scale_);
+    knobImage_ = Opaque(*knob_, scale_);
+    lampImage_ = Opaque(*lamp_, scale_);
+    coverImage_ = Opaque(*cover_, scale_);
     pressedImage_ = QImage();  // without the strip's mask the keys would show its edges
 }
 
@@ -316,7 +348,7 @@ void RadioSkin::DrawLamp() {
         p.drawImage(g::kLampRect.topLeft(), lampImage_);
     } else if (lampOn_ && lamp_) {
         QPainter p(&surface_);
-        p.drawImage(g::kLampRect.topLeft(), Premultiplied(*lamp_));
+        p.drawImage(g::kLampRect.topLeft(), Premultiplied(*lamp_, scale_));
     } else {
         RestoreFromBackground(g::kLampRect);
     }
@@ -328,24 +360,28 @@ void RadioSkin::ComposeFlap() {
     if (!flap_ || !ReloadFlapPictures())
         return;
     composedFrame_ = flapFrame_;
-    const int frameWidth = flap_->GetWidth();
-    const int width = std::min(frameWidth, surface_.width() - g::kFlapLeft);
-    const int lastRow = std::min(flap_->GetHeight(), surface_.height() + g::kFlapFirstRow);
-    flapArea_ = QRect(g::kFlapLeft, 0, std::max(width, 0), std::max(lastRow - g::kFlapFirstRow, 0));
+    // In the pictures' own pixels: twice as many each way for pictures drawn twice as big.
+    const int left = g::kFlapLeft * scale_, firstRow = g::kFlapFirstRow * scale_;
+    const int width =
+        std::min({flap_->GetWidth(), surface_.width() - left, backgroundMask_->GetWidth() - left});
+    const int lastRow = std::min({flap_->GetHeight(), surface_.height() + firstRow,
+                                  backgroundMask_->GetHeight() + firstRow});
+    flapArea_ = QRect(g::kFlapLeft, 0, std::max(width, 0) / scale_,
+                      std::max(lastRow - firstRow, 0) / scale_);
     shapeChanged_ |= flapArea_;
-    for (int frameRow = g::kFlapFirstRow; frameRow < lastRow; ++frameRow) {
-        const int row = frameRow - g::kFlapFirstRow;
+    for (int frameRow = firstRow; frameRow < lastRow; ++frameRow) {
+        const int row = frameRow - firstRow;
         const std::uint8_t* frame = flap_->GetLine(frameRow);
         const std::uint8_t* mask = backgroundMask_->GetLine(row);
         auto* out = reinterpret_cast<QRgb*>(surface_.scanLine(row));
         for (int x = 0; x < width; ++x) {
-            const int w = mask[g::kFlapLeft + x];
+            const int w = mask[left + x];
             if (w > g::kBodyMaskThreshold)
                 continue;
             const std::uint8_t* px = frame + 4 * x;  // blue, green, red, alpha
             const int a = px[3];
             const int alpha = a != 0 ? std::max(a, w) : w;
-            out[g::kFlapLeft + x] = qRgba(px[2] * a / 256, px[1] * a / 256, px[0] * a / 256, alpha);
+            out[left + x] = qRgba(px[2] * a / 256, px[1] * a / 256, px[0] * a / 256, alpha);
         }
     }
 }
@@ -358,7 +394,7 @@ void RadioSkin::DrawVolumeArea() {
         RestoreFromBackground(p, CoverArea());
         p.drawImage(CoverArea().topLeft(), coverImage_);
     }
-    const QImage knob = knobImage_.isNull() && knob_ ? Premultiplied(*knob_) : knobImage_;
+    const QImage knob = knobImage_.isNull() && knob_ ? Premultiplied(*knob_, scale_) : knobImage_;
     p.drawImage(g::kKnobOrigin + QPoint(knobOffset_, 0), knob);
 }
 
@@ -378,7 +414,7 @@ void RadioSkin::DrawButtons(bool stopPressed, bool playPressed, bool mutePressed
         const QRect& r = button->rect;
         if (pressed) {
             p.drawImage(r.topLeft(), pressedImage_,
-                        QRect(button->stripX, 0, r.width(), r.height()));
+                        Scaled(QRect(button->stripX, 0, r.width(), r.height()), scale_));
         } else {
             RestoreFromBackground(p, r);
         }
@@ -435,12 +471,15 @@ QImage RadioSkin::RenderMarqueeStrip() const {
     const int width = QFontMetrics(font_).horizontalAdvance(text) + 2;
     if (width > kMaxMarqueeStripWidth)
         return {};
-    QImage strip(width, g::kStatusRect.height(), QImage::Format_ARGB32_Premultiplied);
+    QImage strip(width * scale_, g::kStatusRect.height() * scale_,
+                 QImage::Format_ARGB32_Premultiplied);
+    strip.setDevicePixelRatio(scale_);
     strip.fill(Qt::transparent);
     QPainter p(&strip);
     p.setFont(font_);
     p.setPen(QColor::fromRgb(kStatusColour));
-    p.drawText(strip.rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    p.drawText(QRect(0, 0, width, g::kStatusRect.height()),
+               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
     return strip;
 }
 
@@ -555,7 +594,7 @@ void RadioSkin::Paint() {
         ComposeFlap();
     DrawVolumeArea();
     if (layered_) {
-        Show(surface_.rect());
+        Show(WindowRect());
         return;
     }
     // A window of its own pixels repaints only what was drawn.
@@ -569,7 +608,7 @@ void RadioSkin::Show(const QRect& changed) {
         ShowOutlineShape();
     if (!window_)
         return;
-    if (layered_ && changed == surface_.rect()) {
+    if (layered_ && changed == WindowRect()) {
         layeredWindow_->UpdateFromSurface(surface_);
     } else {
         window_->update(changed);
@@ -580,7 +619,7 @@ void RadioSkin::Show(const QRect& changed) {
 // are read again, and the window's shape is set only when they changed it. Everything else
 // is drawn onto the opaque cabinet, or restored from it, and leaves the shape alone.
 void RadioSkin::ShowOutlineShape() {
-    const QRect rows = shapeChanged_.intersected(surface_.rect());
+    const QRect rows = shapeChanged_.intersected(WindowRect());
     shapeChanged_ = QRect();
     if (rows.isEmpty() && !outlineShape_.Empty())
         return;
@@ -592,11 +631,11 @@ void RadioSkin::PaintWindow(QPainter& painter, const QRect& area) const {
     if (surface_.isNull())
         return;
     painter.setCompositionMode(QPainter::CompositionMode_Source);
+    const QRect inside = area.intersected(WindowRect());
     if (layered_) {
-        painter.drawImage(area.topLeft(), surface_, area);
+        painter.drawImage(inside.topLeft(), surface_, Scaled(inside, scale_));
     } else {
-        const QRect inside = area.intersected(surface_.rect());
-        painter.drawImage(inside.topLeft(), OpaqueColours(surface_, inside));
+        painter.drawImage(inside.topLeft(), OpaqueColours(surface_, Scaled(inside, scale_)));
     }
 }
 

@@ -27,6 +27,10 @@ class RadioSkin : public CSkinBase {
     explicit RadioSkin(std::unique_ptr<CLayeredWindow> layered = nullptr);
     ~RadioSkin() override;
 
+    // The size of pictures to show: 2 for those drawn twice as big (a window's device pixel
+    // ratio of 1.5 or more), else 1. Set before SetUp(); a change later loads them again.
+    void SetScale(int scale);
+    int Scale() const { return scale_; }
     // Loads the pictures and builds the hot spots. False (after a message box with the
     // decoder's text) when a picture cannot be decoded; the skin then stays incomplete.
     bool SetUp();
@@ -88,6 +92,8 @@ class RadioSkin : public CSkinBase {
     bool ReloadFlapPictures();
     void KeepBackgroundPatches();
     QRect CoverArea() const;
+    static QRect WindowRect();
+    std::unique_ptr<PLDIBSection> Load(int id) const;
     QRect VolumeArea() const;
     static QRect WidenedVolumeTrack();
     void RestoreFromBackground(QPainter& painter, const QRect& rect) const;
@@ -113,6 +119,7 @@ class RadioSkin : public CSkinBase {
     bool layered_ = false;
     bool prepared_ = false;  // the translucency decision has been made for window_
     bool composed_ = false;
+    int scale_ = 1;
     ui::OpaqueShape outlineShape_;
     QRect shapeChanged_;  // where the surface's alpha may have changed since it was read
     QRect flapArea_;      // where the flap is composed

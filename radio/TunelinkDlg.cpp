@@ -7,6 +7,7 @@
 #include "radio/Commands.h"
 #include "radio/SkinGeometry.h"
 #include "ui/BuiltInImage.h"
+#include "ui/PictureScale.h"
 #include "ui/SplashWnd.h"
 #include "util/Product.h"
 #include "util/Profile.h"
@@ -70,6 +71,7 @@ TunelinkDlg::TunelinkDlg(Options options)
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     skin_.SetFont(QApplication::font());
+    skin_.SetScale(ui::PictureScaleFor(devicePixelRatioF()));
     skin_.SetUp();
     // First, before the start-up picture or anything else gives the window a native window.
     skin_.PrepareWindow(this);

@@ -1,6 +1,7 @@
 #include "ui/LayeredWindow.h"
 
 #include "platform/system/Display.h"
+#include "ui/OpaqueShape.h"
 #include "ui/VersionCode.h"
 
 #include <QRect>
@@ -37,9 +38,16 @@ bool CLayeredWindow::UpdateFromSurface(const QImage& surface) {
     if (shape != lastShape_) {
         // On X11 only the input shape is set: transparent pixels already show what lies
         // below, and a widget mask would have Qt clip every repaint to it (about 1 MB of
-        // heap while the radio plays).
-        if (!platform::SetX11InputShape(window_->winId(), shape))
-            window_->setMask(shape);
+        // heap while the radio plays). X11 takes it in the window's own pixels, which are
+        // the surface's when both have the same device pixel ratio; a widget mask is in
+        // layout pixels.
+        const bool samePixels =
+            qFuzzyCompare(surface.devicePixelRatio(), window_->devicePixelRatioF());
+        if (!samePixels || !platform::SetX11InputShape(window_->winId(), shape)) {
+            ui::OpaqueShape layoutShape(0);
+            layoutShape.Update(surface);
+            window_->setMask(layoutShape.Region());
+        }
         lastShape_ = shape;
     }
     window_->update();

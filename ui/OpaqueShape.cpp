@@ -15,9 +15,11 @@ void OpaqueShape::Reset() {
 bool OpaqueShape::Update(const QImage& image, int top, int bottom) {
     if (image.depth() != 32)
         return false;
+    const int scale = std::max(1, qRound(image.devicePixelRatio()));
+    const QSize size = image.size() / scale;
     bool changed = false;
-    if (image.size() != size_) {
-        size_ = image.size();
+    if (size != size_) {
+        size_ = size;
         rows_.assign(static_cast<std::size_t>(size_.height()), {});
         top = 0;
         bottom = size_.height();
@@ -26,7 +28,7 @@ bool OpaqueShape::Update(const QImage& image, int top, int bottom) {
     top = std::max(top, 0);
     bottom = std::min(bottom, size_.height());
     for (int y = top; y < bottom; ++y) {
-        Runs runs = RunsOf(image, y);
+        Runs runs = RunsOf(image, y, scale);
         Runs& row = rows_[static_cast<std::size_t>(y)];
         if (runs != row) {
             row = std::move(runs);
@@ -38,14 +40,15 @@ bool OpaqueShape::Update(const QImage& image, int top, int bottom) {
     return changed;
 }
 
-OpaqueShape::Runs OpaqueShape::RunsOf(const QImage& image, int y) const {
+OpaqueShape::Runs OpaqueShape::RunsOf(const QImage& image, int y, int scale) const {
     Runs runs;
-    const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    const int width = image.width();
+    const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y * scale));
+    const int width = size_.width();
+    const auto opaque = [&](int x) { return qAlpha(line[x * scale]) > threshold_; };
     for (int x = 0; x < width;) {
-        while (x < width && qAlpha(line[x]) <= threshold_) ++x;
+        while (x < width && !opaque(x)) ++x;
         const int start = x;
-        while (x < width && qAlpha(line[x]) > threshold_) ++x;
+        while (x < width && opaque(x)) ++x;
         if (x > start)
             runs.emplace_back(start, x);
     }

@@ -18,6 +18,8 @@ class OpaqueShape {
 
     // Reads rows `top` to `bottom` (exclusive) of `image` (32-bit ARGB, premultiplied or
     // not) again; a picture of another size is read whole. True when the shape changed.
+    // Rows and the shape are in the picture's device-independent pixels: of a picture drawn
+    // twice as big (device pixel ratio 2) every second pixel of every second row is read.
     bool Update(const QImage& image, int top, int bottom);
     bool Update(const QImage& image) { return Update(image, 0, image.height()); }
     // Forgets the picture: the next update reads it whole.
@@ -28,7 +30,7 @@ class OpaqueShape {
 
   private:
     using Runs = std::vector<std::pair<int, int>>;  // [start, end) of each opaque run
-    Runs RunsOf(const QImage& image, int y) const;
+    Runs RunsOf(const QImage& image, int y, int scale) const;
     void Rebuild();
 
     int threshold_;

@@ -23,9 +23,12 @@ Store& TheStore() {
     return store;
 }
 
-std::optional<std::vector<std::uint8_t>> LoadCompiledIn(int id, ResourceType type) {
-    QFile file(
-        QStringLiteral(":/res/%1/%2").arg(QString::fromLatin1(ResourceTypeFolder(type))).arg(id));
+std::optional<std::vector<std::uint8_t>> LoadCompiledIn(int id, ResourceType type, int scale = 1) {
+    QString path =
+        QStringLiteral(":/res/%1/%2").arg(QString::fromLatin1(ResourceTypeFolder(type))).arg(id);
+    if (scale != 1)
+        path += QStringLiteral("@%1x").arg(scale);
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QByteArray bytes = file.readAll();
@@ -58,10 +61,10 @@ std::optional<std::span<const std::uint8_t>> FindResourceData(int id, ResourceTy
         auto loaded = LoadCompiledIn(id, type);
         if (!loaded)
             return std::nullopt;
-        it = store.entries
-                 .emplace(key,
-                          std::make_shared<const std::vector<std::uint8_t>>(std::move(*loaded)))
-                 .first;
+        it =
+            store.entries
+                .emplace(key, std::make_shared<const std::vector<std::uint8_t>>(std::move(*loaded)))
+                .first;
     }
     return std::span<const std::uint8_t>(it->second->data(), it->second->size());
 }
@@ -70,11 +73,18 @@ std::optional<std::vector<std::uint8_t>> ReadResourceData(int id, ResourceType t
     {
         Store& store = TheStore();
         std::lock_guard lock(store.mutex);
-        if (const auto it = store.entries.find(std::make_pair(id, type));
-            it != store.entries.end())
+        if (const auto it = store.entries.find(std::make_pair(id, type)); it != store.entries.end())
             return *it->second;
     }
     return LoadCompiledIn(id, type);
+}
+
+std::optional<std::vector<std::uint8_t>> ReadResourceData(int id, ResourceType type, int scale) {
+    if (scale == 1)
+        return ReadResourceData(id, type);
+    if (scale < 1)
+        return std::nullopt;
+    return LoadCompiledIn(id, type, scale);
 }
 
 void RegisterResource(int id, ResourceType type, std::vector<std::uint8_t> bytes) {

@@ -20,6 +20,11 @@ std::optional<std::span<const std::uint8_t>> FindResourceData(int id, ResourceTy
 // read this way: the flap alone has 70 of them, and keeping each one would hold megabytes.
 std::optional<std::vector<std::uint8_t>> ReadResourceData(int id, ResourceType type);
 
+// The same resource drawn `scale` times as big, for screens of that density, compiled in under
+// ":/res/<type>/<number>@<scale>x"; scale 1 is ReadResourceData(id, type). Only the
+// compiled-in pictures come in other sizes: nothing when there is none.
+std::optional<std::vector<std::uint8_t>> ReadResourceData(int id, ResourceType type, int scale);
+
 // Registers (or replaces) a resource in memory; it takes precedence over the compiled-in one.
 void RegisterResource(int id, ResourceType type, std::vector<std::uint8_t> bytes);
 

@@ -80,3 +80,60 @@ TEST(SkinDecoding, AMissingNumberReportsWhichResourceFailed) {
 }
 
 }  // namespace
+
+// Every picture number comes a second time drawn twice as big, for screens of twice the
+// density: the same form (a JPEG stays a colour picture, a mask an 8-bit one) at exactly
+// twice the width and height. The masks still shape their pictures where the originals do.
+TEST(SkinDecoding, EveryPictureHasATwiceAsBigOneOfTheSameForm) {
+    PLAnyPicDecoder decoder;
+    int checked = 0;
+    const auto expectTwice = [&](int id, util::ResourceType type) {
+        SCOPED_TRACE("resource " + std::to_string(id) + "@2x");
+        PLAnyBmp original, twice;
+        try {
+            decoder.DecodeResource(id, original, 0, type);
+            decoder.DecodeResource(id, twice, 0, type, 2);
+        } catch (const PLTextException& e) {
+            FAIL() << e.GetText();
+        }
+        EXPECT_EQ(twice.GetWidth(), 2 * original.GetWidth());
+        EXPECT_EQ(twice.GetHeight(), 2 * original.GetHeight());
+        EXPECT_EQ(twice.GetBitsPerPixel(), original.GetBitsPerPixel());
+        ++checked;
+    };
+    for (const Expected& e : kPictures) expectTwice(e.id, util::ResourceType::RcData);
+    for (int n = 0; n < 35; ++n) {
+        expectTwice(400 + n, util::ResourceType::RcData);
+        expectTwice(450 + n, util::ResourceType::RcData);
+    }
+    for (int id : {135, 136, 600}) expectTwice(id, util::ResourceType::Bitmap);
+    EXPECT_EQ(checked, 11 + 70 + 3);
+
+    // The cabinet's mask at twice the size agrees with the original, pixel for pixel pair.
+    PLAnyBmp mask, mask2;
+    decoder.DecodeResource(230, mask);
+    decoder.DecodeResource(230, mask2, 0, util::ResourceType::RcData, 2);
+    int disagree = 0, solid = 0;
+    for (int y = 0; y < 520; ++y) {
+        for (int x = 0; x < 606; ++x) {
+            const bool a = mask.GetLine(y)[x] > 127;
+            solid += a;
+            disagree += a != (mask2.GetLine(2 * y + 1)[2 * x + 1] > 127);
+        }
+    }
+    EXPECT_GT(solid, 100000);
+    EXPECT_LT(disagree, solid / 100) << "only along the edges";
+}
+
+TEST(SkinDecoding, AMissingTwiceAsBigPictureSaysWhichOne) {
+    PLAnyPicDecoder decoder;
+    PLAnyBmp bmp;
+    try {
+        decoder.DecodeResource(330, bmp, 0, util::ResourceType::RcData, 2);
+        FAIL() << "the outline stays in layout pixels only";
+    } catch (const PLTextException& e) {
+        EXPECT_EQ(e.GetCode(), 4);
+        EXPECT_NE(e.GetText().find("Opening resource 330@2x failed"), std::string::npos)
+            << e.GetText();
+    }
+}

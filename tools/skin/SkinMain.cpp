@@ -103,97 +103,144 @@ QByteArray MovedFlap(const QByteArray& svg, double drop) {
     return moved;
 }
 
-void Generate(const Options& options) {
-    const SvgRenderer renderer(options.rsvg, options.art);
-    Output res(options.res);
-    SkinPictures pics;
+// A rectangle of the 606 x 520 layout in the pixels of a picture drawn `scale` times as big.
+QRect Scaled(const QRect& r, int scale) {
+    return QRect(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale);
+}
 
-    std::printf("rendering the radio...\n");
-    const QImage radio = renderer.Render(QStringLiteral("radio.svg"));
-    const QImage pressed =
-        renderer.Render(QStringLiteral("radio.svg"), {QStringLiteral("pressed.css")});
-    const QImage lit = renderer.Render(QStringLiteral("radio.svg"), {QStringLiteral("lit.css")});
-    const QImage off = renderer.Render(QStringLiteral("radio.svg"), {QStringLiteral("off.css")});
-    Expect(radio.width() == kWindowWidth && radio.height() == kWindowHeight,
+// Where a picture goes: its name at the layout's own size, with "@2x" before the suffix for
+// the picture drawn twice as big (the convention Qt and the desktops use).
+QString At(const QString& name, int scale) {
+    if (scale == 1)
+        return name;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return name.left(dot) + QStringLiteral("@%1x").arg(scale) + name.mid(dot);
+}
+
+// Every picture the radio loads, drawn at `scale` times the layout's size. At scale 1 the
+// pictures, their review copies in `pics` and the outline; at scale 2 the same pictures for
+// screens of twice the density, cut at the same places of the same drawing.
+void GeneratePictures(const SvgRenderer& renderer, Output& res, int scale, SkinPictures* pics) {
+    SkinPictures unused;
+    SkinPictures& p = pics ? *pics : unused;
+    const auto render = [&](const QString& art, const QStringList& css, int width, int height) {
+        // At the layout's size the drawing's own size is asked for, as it always was.
+        return scale == 1 ? renderer.Render(art, css)
+                          : renderer.Render(art, css, width * scale, height * scale);
+    };
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        return res.Write(At(name, scale), bytes);
+    };
+
+    std::printf("rendering the radio at %dx...\n", scale);
+    const QImage radio = render(QStringLiteral("radio.svg"), {}, kWindowWidth, kWindowHeight);
+    const QImage pressed = render(QStringLiteral("radio.svg"), {QStringLiteral("pressed.css")},
+                                  kWindowWidth, kWindowHeight);
+    const QImage lit = render(QStringLiteral("radio.svg"), {QStringLiteral("lit.css")},
+                              kWindowWidth, kWindowHeight);
+    const QImage off = render(QStringLiteral("radio.svg"), {QStringLiteral("off.css")},
+                              kWindowWidth, kWindowHeight);
+    Expect(radio.width() == kWindowWidth * scale && radio.height() == kWindowHeight * scale,
            "radio.svg is 606 x 520");
 
     QImage bodyMask = AlphaOf(radio);
-    ClearOutside(bodyMask, kBody);
-    Expect(BoundsAbove(bodyMask, kOutlineThreshold) == kBody,
+    ClearOutside(bodyMask, Scaled(kBody, scale));
+    Expect(BoundsAbove(bodyMask, kOutlineThreshold) == Scaled(kBody, scale),
            "the cabinet fills (7,125)-(473,505) exactly");
-    pics.background = Decoded(res.Write(QStringLiteral("pictures/background.jpg"),
-                                        EncodeJpeg(ColourOf(radio), kJpegQuality)));
-    pics.backgroundMask = GreyValues(Decoded(
-        res.Write(QStringLiteral("pictures/background-mask.bmp"), EncodeGreyMask(bodyMask))));
-    res.Write(QStringLiteral("outline/outline.rgn"),
-              EncodeRgnData(OutlineRectangles(bodyMask, kOutlineThreshold)));
+    p.background = Decoded(write(QStringLiteral("pictures/background.jpg"),
+                                 EncodeJpeg(ColourOf(radio), kJpegQuality)));
+    p.backgroundMask = GreyValues(
+        Decoded(write(QStringLiteral("pictures/background-mask.bmp"), EncodeGreyMask(bodyMask))));
+    if (scale == 1) {
+        // The outline is the window's shape in layout pixels, whatever the screen.
+        res.Write(QStringLiteral("outline/outline.rgn"),
+                  EncodeRgnData(OutlineRectangles(bodyMask, kOutlineThreshold)));
+    }
 
-    const QImage strip = pressed.copy(kPressedStrip);
-    pics.pressed = Decoded(res.Write(QStringLiteral("pictures/buttons-pressed.jpg"),
-                                     EncodeJpeg(ColourOf(strip), kJpegQuality)));
-    pics.pressedMask = GreyValues(Decoded(res.Write(
-        QStringLiteral("pictures/buttons-pressed-mask.bmp"), EncodeGreyMask(AlphaOf(strip)))));
-    pics.lamp = Decoded(res.Write(QStringLiteral("pictures/lamp-lit.jpg"),
-                                  EncodeJpeg(ColourOf(lit.copy(kLamp)), kJpegQuality)));
+    const QImage strip = pressed.copy(Scaled(kPressedStrip, scale));
+    p.pressed = Decoded(write(QStringLiteral("pictures/buttons-pressed.jpg"),
+                              EncodeJpeg(ColourOf(strip), kJpegQuality)));
+    p.pressedMask = GreyValues(Decoded(write(QStringLiteral("pictures/buttons-pressed-mask.bmp"),
+                                             EncodeGreyMask(AlphaOf(strip)))));
+    p.lamp = Decoded(write(QStringLiteral("pictures/lamp-lit.jpg"),
+                           EncodeJpeg(ColourOf(lit.copy(Scaled(kLamp, scale))), kJpegQuality)));
 
     // The cover shows the switched-off volume scale; its mask is where that differs.
-    const QImage cover = off.copy(kFlapCover);
-    pics.cover = Decoded(res.Write(QStringLiteral("pictures/flap-cover.jpg"),
-                                   EncodeJpeg(ColourOf(cover), kJpegQuality)));
-    const QImage coverMask = DifferenceMask(cover, radio.copy(kFlapCover));
+    const QImage cover = off.copy(Scaled(kFlapCover, scale));
+    p.cover = Decoded(write(QStringLiteral("pictures/flap-cover.jpg"),
+                            EncodeJpeg(ColourOf(cover), kJpegQuality)));
+    const QImage coverMask = DifferenceMask(cover, radio.copy(Scaled(kFlapCover, scale)));
     Expect(BoundsAbove(coverMask, 0).isValid(), "the switched-off radio differs under the cover");
-    pics.coverMask = GreyValues(Decoded(
-        res.Write(QStringLiteral("pictures/flap-cover-mask.bmp"), EncodeGreyMask(coverMask))));
+    p.coverMask = GreyValues(
+        Decoded(write(QStringLiteral("pictures/flap-cover-mask.bmp"), EncodeGreyMask(coverMask))));
 
-    const QImage knob = renderer.Render(QStringLiteral("knob.svg"));
-    Expect(knob.width() == kKnobWidth && knob.height() == kKnobMaskHeight, "knob.svg is 16 x 10");
-    pics.knob = Decoded(
-        res.Write(QStringLiteral("pictures/knob.jpg"),
-                  EncodeJpeg(ColourOf(knob).copy(0, 0, kKnobWidth, kKnobHeight), kJpegQuality)));
-    pics.knobMask = GreyValues(Decoded(
-        res.Write(QStringLiteral("pictures/knob-mask.bmp"), EncodeGreyMask(AlphaOf(knob)))));
+    const QImage knob = render(QStringLiteral("knob.svg"), {}, kKnobWidth, kKnobMaskHeight);
+    Expect(knob.width() == kKnobWidth * scale && knob.height() == kKnobMaskHeight * scale,
+           "knob.svg is 16 x 10");
+    p.knob =
+        Decoded(write(QStringLiteral("pictures/knob.jpg"),
+                      EncodeJpeg(ColourOf(knob).copy(0, 0, kKnobWidth * scale, kKnobHeight * scale),
+                                 kJpegQuality)));
+    p.knobMask = GreyValues(
+        Decoded(write(QStringLiteral("pictures/knob-mask.bmp"), EncodeGreyMask(AlphaOf(knob)))));
 
-    std::printf("rendering the flap, %d frames...\n", kFlapFrames);
+    std::printf("rendering the flap at %dx, %d frames...\n", scale, kFlapFrames);
     const QByteArray flapSvg = renderer.ReadArt(QStringLiteral("flap.svg"));
     for (int n = 0; n < kFlapFrames; ++n) {
-        const QImage frame = renderer.RenderText(MovedFlap(flapSvg, FlapDrop(n)));
-        Expect(frame.width() == kFlapWidth && frame.height() == kFlapHeight,
+        // The drop is in the drawing's own units, so it scales with the drawing.
+        const QByteArray moved = MovedFlap(flapSvg, FlapDrop(n));
+        const QImage frame =
+            scale == 1 ? renderer.RenderText(moved)
+                       : renderer.RenderText(moved, {}, kFlapWidth * scale, kFlapHeight * scale);
+        Expect(frame.width() == kFlapWidth * scale && frame.height() == kFlapHeight * scale,
                "flap.svg is 335 x 228");
         QImage mask = AlphaOf(frame);
         if (n == 0)
             mask.fill(0);  // closed: nothing of the flap shows
         const QString name =
             QStringLiteral("pictures/flap/frame-%1").arg(n, 2, 10, QLatin1Char('0'));
-        pics.flap.push_back(Decoded(
-            res.Write(name + QStringLiteral(".jpg"), EncodeJpeg(ColourOf(frame), kJpegQuality))));
-        pics.flapMask.push_back(GreyValues(
-            Decoded(res.Write(name + QStringLiteral("-mask.bmp"), EncodeGreyMask(mask)))));
+        p.flap.push_back(Decoded(
+            write(name + QStringLiteral(".jpg"), EncodeJpeg(ColourOf(frame), kJpegQuality))));
+        p.flapMask.push_back(
+            GreyValues(Decoded(write(name + QStringLiteral("-mask.bmp"), EncodeGreyMask(mask)))));
     }
 
-    std::printf("rendering the about box, start-up picture, menu and icon...\n");
-    const QImage about = renderer.Render(QStringLiteral("about.svg"));
+    std::printf("rendering the about box, start-up picture and menu at %dx...\n", scale);
+    const QImage about = render(QStringLiteral("about.svg"), {}, kAboutSize, kAboutSize);
     const QImage aboutHover =
-        renderer.Render(QStringLiteral("about.svg"), {QStringLiteral("hover.css")});
-    Expect(about.width() == kAboutSize && about.height() == kAboutSize, "about.svg is 316 x 316");
-    pics.about = Decoded(
-        res.Write(QStringLiteral("pictures/about.jpg"), EncodeJpeg(ColourOf(about), kJpegQuality)));
-    pics.closeNormal = Decoded(
-        res.Write(QStringLiteral("bitmaps/close.bmp"), EncodeBmp24(about.copy(kAboutClose))));
-    pics.closeHover = Decoded(res.Write(QStringLiteral("bitmaps/close-hover.bmp"),
-                                        EncodeBmp24(aboutHover.copy(kAboutClose))));
+        render(QStringLiteral("about.svg"), {QStringLiteral("hover.css")}, kAboutSize, kAboutSize);
+    Expect(about.width() == kAboutSize * scale && about.height() == kAboutSize * scale,
+           "about.svg is 316 x 316");
+    p.about = Decoded(
+        write(QStringLiteral("pictures/about.jpg"), EncodeJpeg(ColourOf(about), kJpegQuality)));
+    p.closeNormal = Decoded(write(QStringLiteral("bitmaps/close.bmp"),
+                                  EncodeBmp24(about.copy(Scaled(kAboutClose, scale)))));
+    p.closeHover = Decoded(write(QStringLiteral("bitmaps/close-hover.bmp"),
+                                 EncodeBmp24(aboutHover.copy(Scaled(kAboutClose, scale)))));
 
-    const QImage splash = renderer.Render(QStringLiteral("splash.svg"));
-    Expect(splash.width() == kSplashWidth && splash.height() == kSplashHeight,
+    const QImage splash = render(QStringLiteral("splash.svg"), {}, kSplashWidth, kSplashHeight);
+    Expect(splash.width() == kSplashWidth * scale && splash.height() == kSplashHeight * scale,
            "splash.svg is 218 x 216");
-    pics.splash = Decoded(res.Write(QStringLiteral("pictures/splash.jpg"),
-                                    EncodeJpeg(ColourOf(splash), kJpegQuality)));
+    p.splash = Decoded(
+        write(QStringLiteral("pictures/splash.jpg"), EncodeJpeg(ColourOf(splash), kJpegQuality)));
 
-    const QImage menu = renderer.Render(QStringLiteral("menu.svg"));
-    Expect(menu.width() == kMenuCells * kMenuCellWidth && menu.height() == kMenuCellHeight,
+    const QImage menu =
+        render(QStringLiteral("menu.svg"), {}, kMenuCells * kMenuCellWidth, kMenuCellHeight);
+    Expect(menu.width() == kMenuCells * kMenuCellWidth * scale &&
+               menu.height() == kMenuCellHeight * scale,
            "menu.svg is 176 x 15");
-    pics.menuStrip = Decoded(res.Write(QStringLiteral("bitmaps/menu-strip.bmp"),
-                                       EncodeBmp24(OnMagentaKey(menu, kMenuBackground))));
+    p.menuStrip = Decoded(write(QStringLiteral("bitmaps/menu-strip.bmp"),
+                                EncodeBmp24(OnMagentaKey(menu, kMenuBackground))));
+}
 
+void Generate(const Options& options) {
+    const SvgRenderer renderer(options.rsvg, options.art);
+    Output res(options.res);
+    SkinPictures pics;
+    GeneratePictures(renderer, res, 1, &pics);
+    GeneratePictures(renderer, res, 2, nullptr);
+
+    std::printf("rendering the icon...\n");
     std::vector<QImage> icons;
     for (int side : {16, 24, 32, 48, 64, 128, 256}) {
         // Below 32 pixels the detailed drawing turns to mud; the small one is drawn for it.
