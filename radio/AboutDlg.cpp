@@ -17,6 +17,7 @@
 #include "ui/DialogTemplate.h"
 #include "ui/HoverBitmapButton.h"
 #include "ui/HyperLink.h"
+#include "ui/PictureScale.h"
 #include "util/Product.h"
 
 namespace radio {
@@ -59,7 +60,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
     setMouseTracking(true);
     LoadBackground();
     BuildControls();
-    setFixedSize(background_.isNull() ? kFallbackSize : background_.size());
+    setFixedSize(background_.isNull() ? kFallbackSize
+                                      : background_.deviceIndependentSize().toSize());
     for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         child->setFont(QApplication::font());
     // The links make their own underlined font from the application font.
@@ -108,9 +110,11 @@ int CAboutDlg::Run(QWidget* owner) {
 
 void CAboutDlg::LoadBackground() {
     try {
-        auto picture = picture::LoadPicture(kPictureId);
+        const int scale = ui::PictureScaleFor(devicePixelRatioF());
+        auto picture = picture::LoadPicture(kPictureId, scale);
         // The view shares the picture's pixels, which go with `picture`: keep a copy.
         background_ = picture::ImageView(*picture).convertToFormat(QImage::Format_RGB32).copy();
+        background_.setDevicePixelRatio(scale);
     } catch (const std::exception&) {
         background_ = QImage();
     } catch (...) {

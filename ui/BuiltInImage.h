@@ -13,4 +13,9 @@ namespace ui {
 QImage ReadBuiltInImage(const QString& path, const char* format);
 QImage ReadBuiltInImage(std::span<const std::uint8_t> data, const char* format);
 
+// A numbered BMP bitmap (bitmap resources first, then raw data) for a window of
+// `devicePixelRatio`: from 1.5 on the one drawn twice as big, with that device pixel ratio,
+// so it covers the same layout pixels. Null when there is none.
+QImage ReadBitmapResource(int id, double devicePixelRatio);
+
 }  // namespace ui

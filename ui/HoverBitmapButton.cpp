@@ -8,17 +8,6 @@
 
 #include "util/Resources.h"
 
-namespace {
-bool LoadBitmap(int id, QImage& image) {
-    auto data = util::FindResourceData(id, util::ResourceType::Bitmap);
-    if (!data)
-        data = util::FindResourceData(id, util::ResourceType::RcData);
-    if (data)
-        image = ui::ReadBuiltInImage(*data, "bmp");
-    return data && !image.isNull();
-}
-}  // namespace
-
 CHoverBitmapButton::CHoverBitmapButton(QWidget* parent) : QAbstractButton(parent) {
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
@@ -30,12 +19,13 @@ bool CHoverBitmapButton::LoadStateBitmaps(int normal, int clicked, int over, int
     for (std::size_t i = 0; i < ids.size(); ++i) {
         if (ids[i] == kNone && i != 0)
             continue;
-        if (!LoadBitmap(ids[i], bitmaps_[i])) {
+        bitmaps_[i] = ui::ReadBitmapResource(ids[i], devicePixelRatioF());
+        if (bitmaps_[i].isNull()) {
             for (QImage& bitmap : bitmaps_) bitmap = QImage();
             return false;
         }
     }
-    resize(bitmaps_[kNormal].size());
+    resize(bitmaps_[kNormal].deviceIndependentSize().toSize());
     updateGeometry();
     return true;
 }
@@ -46,7 +36,8 @@ void CHoverBitmapButton::SetButtonState(int state) {
 }
 
 QSize CHoverBitmapButton::sizeHint() const {
-    return bitmaps_[kNormal].isNull() ? QSize(18, 18) : bitmaps_[kNormal].size();
+    return bitmaps_[kNormal].isNull() ? QSize(18, 18)
+                                      : bitmaps_[kNormal].deviceIndependentSize().toSize();
 }
 
 const QImage& CHoverBitmapButton::BitmapForState() const {
@@ -64,7 +55,8 @@ void CHoverBitmapButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QImage& bitmap = BitmapForState();
     if (!bitmap.isNull())
-        painter.drawImage(QPoint(0, 0), bitmap, QRect(QPoint(0, 0), size()));
+        painter.drawImage(QPoint(0, 0), bitmap,
+                          QRect(QPoint(0, 0), size() * bitmap.devicePixelRatio()));
     if (text().isEmpty())
         return;
     const int flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextShowMnemonic;

@@ -158,15 +158,14 @@ void CSkinMenu::LoadStrip(int stripId) {
     strip_ = QImage();
     if (stripId < 0)
         return;
-    auto data = util::FindResourceData(stripId, util::ResourceType::Bitmap);
-    if (!data)
-        data = util::FindResourceData(stripId, util::ResourceType::RcData);
-    if (!data)
-        return;
-    QImage image = ui::ReadBuiltInImage(*data, "bmp");
+    // The screen of the highest density decides: a finer strip drawn on a coarser screen
+    // only loses detail, a coarser one on a finer screen blurs.
+    QImage image = ui::ReadBitmapResource(stripId, qApp->devicePixelRatio());
     if (image.isNull())
         return;
+    const qreal ratio = image.devicePixelRatio();
     image = image.convertToFormat(QImage::Format_ARGB32);
+    image.setDevicePixelRatio(ratio);
     for (int y = 0; y < image.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
@@ -426,10 +425,12 @@ void CSkinMenu::PaintRow(QPainter& painter, int index) const {
         painter.setPen(hovered ? darkEdge_ : backgroundColour_);
         painter.drawLine(20, t, 20, t + 15);
         painter.drawLine(20, t + 16, 4, t + 16);
-        const int cells = strip_.width() / kCellWidth;
-        if (item.image < cells && strip_.height() >= kCellHeight)
-            painter.drawImage(QPoint(4, t + 1), strip_,
-                              QRect(item.image * kCellWidth, 0, kCellWidth, kCellHeight));
+        const int scale = qRound(strip_.devicePixelRatio());
+        const int cells = strip_.width() / scale / kCellWidth;
+        if (item.image < cells && strip_.height() / scale >= kCellHeight)
+            painter.drawImage(
+                QPoint(4, t + 1), strip_,
+                QRect(item.image * kCellWidth * scale, 0, kCellWidth * scale, kCellHeight * scale));
     }
     QColor bar = backgroundColour_;
     if (hovered)

@@ -3,6 +3,7 @@
 #include "picture/ImageView.h"
 #include "picture/LoadPicture.h"
 #include "picture/PLTextException.h"
+#include "ui/PictureScale.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -26,8 +27,11 @@ CSplashWnd* CSplashWnd::ShowSplashScreen(int resourceId, QWidget* parent) {
         return nullptr;
     QImage picture;
     try {
-        auto decoded = picture::LoadPicture(resourceId);
+        const double ratio = parent ? parent->devicePixelRatioF() : qGuiApp->devicePixelRatio();
+        const int scale = ui::PictureScaleFor(ratio);
+        auto decoded = picture::LoadPicture(resourceId, scale);
         picture = picture::ToImage(*decoded);  // an owning copy: the decoded picture goes now
+        picture.setDevicePixelRatio(scale);
     } catch (const PLTextException&) {
         return nullptr;  // no picture, no splash, no message
     }
@@ -44,7 +48,8 @@ CSplashWnd::CSplashWnd(QImage picture, QWidget* parent)
     if (parent && parent->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
         setWindowFlag(Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(picture_.width() + 2, picture_.height() + 2);  // a 1-pixel border around it
+    // A 1-pixel border around the picture, in layout pixels whatever its density.
+    setFixedSize(picture_.deviceIndependentSize().toSize() + QSize(2, 2));
     CentreOver(parent);
     if (parent)
         parent->window()->installEventFilter(this);
