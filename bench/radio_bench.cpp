@@ -26,10 +26,11 @@ void EnsureApplication() {
     static QGuiApplication app(argc, argv);
 }
 
-std::unique_ptr<radio::RadioSkin> Skin(bool translucent) {
+std::unique_ptr<radio::RadioSkin> Skin(bool translucent, int scale = 1) {
     EnsureApplication();
     auto skin =
         std::make_unique<radio::RadioSkin>(std::make_unique<CLayeredWindow>(8, 32, translucent));
+    skin->SetScale(scale);
     skin->SetUp();
     skin->Attach(nullptr);
     return skin;
@@ -42,8 +43,9 @@ std::unique_ptr<radio::RadioSkin> TranslucentSkin() {
 // Steps the flap up and down; after each step `repainted` is painted into a window-sized
 // picture, as the window's paint event would.
 void FlapSteps(benchmark::State& state, radio::RadioSkin& skin, QImage::Format windowFormat,
-               const std::vector<QRect>& repainted) {
-    QImage window(606, 520, windowFormat);
+               const std::vector<QRect>& repainted, int scale = 1) {
+    QImage window(606 * scale, 520 * scale, windowFormat);
+    window.setDevicePixelRatio(scale);
     bool opening = true;
     for (auto _ : state) {
         if (skin.StepFlap(opening))
@@ -79,6 +81,22 @@ static void BM_FlapStepOutline(benchmark::State& state) {
          QRect(g::kCoverOrigin, QSize(184, 28)).united(g::kVolumeTrack.adjusted(-4, 0, 4, 0))});
 }
 BENCHMARK(BM_FlapStepOutline)->Unit(benchmark::kMicrosecond);
+
+// The same on a screen of twice the density: four times the pixels to decode and compose.
+static void BM_FlapStepOutlineTwiceAsBig(benchmark::State& state) {
+    auto skin = Skin(false, 2);
+    if (skin->Scale() != 2 || !skin->Composed() || skin->OutlineShape().isEmpty()) {
+        state.SkipWithError("the outline skin did not compose at twice the size");
+        return;
+    }
+    namespace g = radio::geometry;
+    FlapSteps(
+        state, *skin, QImage::Format_RGB32,
+        {QRect(g::kFlapLeft, 0, 335, 228 - g::kFlapFirstRow), g::kDialRect, g::kLampRect,
+         QRect(g::kCoverOrigin, QSize(184, 28)).united(g::kVolumeTrack.adjusted(-4, 0, 4, 0))},
+        2);
+}
+BENCHMARK(BM_FlapStepOutlineTwiceAsBig)->Unit(benchmark::kMicrosecond);
 
 static void BM_MarqueeStep(benchmark::State& state) {
     auto skin = TranslucentSkin();
