@@ -6,12 +6,23 @@
 #include "util/Profile.h"
 
 #include <QLineEdit>
+#include <QPushButton>
 
-CFavoritesDlg::CFavoritesDlg(QWidget* parent) : QDialog(parent) {
+CFavoritesDlg::CFavoritesDlg(QWidget* parent, FindStation find) : QDialog(parent) {
     const ui::DialogItems items = ui::BuildDialog(*this, ui::LoadDialogTemplate(kTemplate));
     field_ = items.ItemAs<QLineEdit>(kAddressField);
     if (!field_)
         field_ = new QLineEdit(this);  // a template without the field still works
+    findButton_ = items.ItemAs<QPushButton>(kFindButton);
+    if (findButton_ && !find)
+        findButton_->hide();
+    if (findButton_ && find) {
+        findButton_->setAutoDefault(false);
+        connect(findButton_, &QPushButton::clicked, this, [this, find = std::move(find)] {
+            if (std::optional<std::string> chosen = find(this))
+                field_->setText(QString::fromStdString(*chosen));
+        });
+    }
     CTranslator().TranslateWindow(this, CTranslator::kStored);
 }
 
@@ -25,11 +36,12 @@ void CFavoritesDlg::accept() {
     QDialog::accept();
 }
 
-bool EditFavorite(CStationData& table, int userSlot, QWidget* parent) {
+bool EditFavorite(CStationData& table, int userSlot, QWidget* parent,
+                  CFavoritesDlg::FindStation find) {
     if (userSlot < 0 || userSlot > 3)
         return false;
     const int slot = 28 + userSlot;
-    CFavoritesDlg dialog(parent);
+    CFavoritesDlg dialog(parent, std::move(find));
     dialog.address = table.address[slot];
     if (dialog.exec() != QDialog::Accepted)
         return false;

@@ -6,6 +6,7 @@
 #include "radio/AboutDlg.h"
 #include "radio/Commands.h"
 #include "radio/SkinGeometry.h"
+#include "radio/StationFinderDlg.h"
 #include "ui/BuiltInImage.h"
 #include "ui/PictureScale.h"
 #include "ui/SplashWnd.h"
@@ -207,6 +208,7 @@ void TunelinkDlg::OnCommand(int id) {
                     break;
                 }
                 streamTitle_.clear();
+                finderListening_ = false;
                 if (!EnsurePlayer())
                     break;
                 player_.Open(stations_.address[static_cast<std::size_t>(stations_.current)]);
@@ -272,6 +274,7 @@ void TunelinkDlg::ChooseStation(int slot) {
         switchTimer_.start();
         stations_.current = slot;
         streamTitle_.clear();
+        finderListening_ = false;
         if (!EnsurePlayer())
             return;
         player_.Open(stations_.address[i]);
@@ -299,7 +302,50 @@ void TunelinkDlg::ShowSoundingStation() {
 }
 
 void TunelinkDlg::EditFavorite(int userSlot) {
-    ::EditFavorite(stations_, userSlot, this);
+    CFavoritesDlg::FindStation find;
+    if (!DirectoryBase().empty())
+        find = [this](QWidget* parent) { return FindStation(parent); };
+    ::EditFavorite(stations_, userSlot, this, std::move(find));
+}
+
+std::optional<std::string> TunelinkDlg::FindStation(QWidget* parent) {
+    StationFinderDlg finder(
+        DirectoryBase(), catalogue::MakeHttpDirectoryFetcher,
+        [this](const std::string& address, const std::string& name) {
+            ListenFromFinder(address, name);
+        },
+        parent);
+    if (finder.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return finder.ChosenAddress();
+}
+
+// A station heard from the finder plays without moving the dial or changing a favourite; an
+// empty address ends the listening, and the radio goes back to what it did before.
+void TunelinkDlg::ListenFromFinder(const std::string& address, const std::string& name) {
+    if (address.empty()) {
+        if (!finderListening_)
+            return;
+        finderListening_ = false;
+        finderStation_.clear();
+        if (resumeAfterFinder_) {
+            OnCommand(cmd::kPlay);
+        } else {
+            OnCommand(cmd::kStop);
+        }
+        return;
+    }
+    if (!finderListening_)
+        resumeAfterFinder_ = player_.IsPlaying();
+    if (!EnsurePlayer())
+        return;
+    finderListening_ = true;
+    finderStation_ = name;
+    sounding_ = false;
+    streamTitle_.clear();
+    player_.Open(address);
+    player_.Play();
+    RefreshButtons();
 }
 
 void TunelinkDlg::Preview(int slot) {
@@ -398,7 +444,9 @@ void TunelinkDlg::OnFlapTimer() {
 }
 
 std::string TunelinkDlg::NowPlayingText() const {
-    const std::string& name = stations_.name[static_cast<std::size_t>(stations_.current)];
+    const std::string& name = finderListening_
+                                  ? finderStation_
+                                  : stations_.name[static_cast<std::size_t>(stations_.current)];
     return streamTitle_.empty() ? name : name + " - " + streamTitle_;
 }
 

@@ -19,6 +19,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class CActionStationData;
@@ -124,6 +125,8 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
     void DragVolumeTo(int x);
     void ApplyVolume(int volume);
     void EditFavorite(int userSlot);
+    std::optional<std::string> FindStation(QWidget* parent);
+    void ListenFromFinder(const std::string& address, const std::string& name);
     void OpenWebSite();
     void OnFlapTimer();
     void OnNowPlayingTimer();
@@ -158,6 +161,10 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
     bool closing_ = false;
     bool shutDown_ = false;
     bool firstFrameLogged_ = false;
+    // A station of the finder plays; when the finder closes the radio resumes its station.
+    bool finderListening_ = false;
+    bool resumeAfterFinder_ = false;
+    std::string finderStation_;
     RightClickHint hint_;
     CSkinMenu menu_;
     int volume_ = 50;

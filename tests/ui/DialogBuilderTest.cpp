@@ -63,7 +63,8 @@ TEST(DialogTemplates, FavouriteEditorReadsAsListed) {
     EXPECT_TRUE(t.style & ui::ws::kCaption);
     EXPECT_TRUE(t.style & ui::ws::kSysMenu);
     EXPECT_TRUE(t.style & ui::ws::kModalFrame);
-    ASSERT_EQ(t.controls.size(), 6u);
+    // The six original controls stay where they were; the find button comes after them.
+    ASSERT_EQ(t.controls.size(), 7u);
     const int ids[] = {1, 2, -1, -1, 1024, -1};
     const char* classes[] = {"Button", "Button", "Button", "Button", "Edit", "Static"};
     const int places[][4] = {{81, 73, 50, 14}, {134, 73, 50, 14}, {2, 0, 262, 63},
@@ -81,6 +82,12 @@ TEST(DialogTemplates, FavouriteEditorReadsAsListed) {
     EXPECT_TRUE(t.controls[4].style & ui::ws::kEditAutoHScroll);
     EXPECT_TRUE(t.controls[4].style & ui::ws::kBorder);
     EXPECT_EQ(t.controls[5].text, "URL:");
+    const ui::DialogControl& find = t.controls[6];
+    EXPECT_EQ(find.id, 1025);
+    EXPECT_EQ(find.windowClass, "Button");
+    EXPECT_EQ((std::array{find.x, find.y, find.cx, find.cy}), (std::array{197, 73, 50, 14}));
+    EXPECT_LE(find.x + find.cx, t.controls[3].x + t.controls[3].cx) << "inside the lower frame";
+    EXPECT_GE(find.x, t.controls[1].x + t.controls[1].cx) << "right of Cancel";
 }
 
 TEST(DialogTemplates, AllFourLoadAndTheMailDialogIsComplete) {
@@ -132,16 +139,16 @@ TEST(DialogTemplates, MalformedTemplatesAreRejected) {
     EXPECT_THROW(LoadDialogTemplate(9999), DialogTemplateError);
 }
 
-TEST(DialogBuilder, FavouriteEditorHasSixControlsInPlaceWithOkFocusedFirst) {
+TEST(DialogBuilder, FavouriteEditorHasItsControlsInPlaceWithOkFocusedFirst) {
     QDialog dialog;
     const ui::DialogTemplate t = LoadDialogTemplate(612);
     const ui::DialogItems items = BuildDialog(dialog, t);
-    ASSERT_EQ(items.InOrder().size(), 6u);
+    ASSERT_EQ(items.InOrder().size(), 7u);
 
     const ui::DialogBaseUnits units = ui::BaseUnitsOf(dialog.font());
     EXPECT_EQ(dialog.size(), ui::DialogUnitsToPixels(0, 0, 265, 97, units).size());
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Favorite..."));
-    for (std::size_t i = 0; i < 6; ++i) {
+    for (std::size_t i = 0; i < 7; ++i) {
         const ui::DialogControl& c = t.controls[i];
         EXPECT_EQ(items.InOrder()[i]->geometry(),
                   ui::DialogUnitsToPixels(c.x, c.y, c.cx, c.cy, units))
@@ -167,12 +174,16 @@ TEST(DialogBuilder, FavouriteEditorHasSixControlsInPlaceWithOkFocusedFirst) {
     dialog.activateWindow();
     QApplication::processEvents();
     EXPECT_EQ(dialog.focusWidget(), ok);
-    // Template order is the tab order: OK, Cancel, the address, and round again.
+    // Template order is the tab order: OK, Cancel, the address, find, and round again.
+    auto* find = items.ItemAs<QPushButton>(1025);
+    ASSERT_TRUE(find);
     QTest::keyClick(ok, Qt::Key_Tab);
     EXPECT_EQ(dialog.focusWidget(), cancel);
     QTest::keyClick(cancel, Qt::Key_Tab);
     EXPECT_EQ(dialog.focusWidget(), edit);
     QTest::keyClick(edit, Qt::Key_Tab);
+    EXPECT_EQ(dialog.focusWidget(), find);
+    QTest::keyClick(find, Qt::Key_Tab);
     EXPECT_EQ(dialog.focusWidget(), ok);
 }
 
