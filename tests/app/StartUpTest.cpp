@@ -23,6 +23,7 @@ QProcessEnvironment IsolatedEnvironment(const QTemporaryDir& home) {
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("TUNELINK_AUDIO_SINK", "fakesink sync=true");
     env.insert("TUNELINK_CATALOGUE_URL", "http://127.0.0.1:9/none.xml");
+    env.insert("TUNELINK_DIRECTORY_URL", "http://127.0.0.1:9");
     env.insert("QT_LOGGING_RULES", "tunelink.message=true");  // message boxes are logged
     return env;
 }

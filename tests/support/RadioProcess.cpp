@@ -49,6 +49,7 @@ QProcessEnvironment RadioProcess::Environment(const std::string& display,
     env.insert("XDG_RUNTIME_DIR", home_.path() + "/runtime");
     env.insert("TUNELINK_AUDIO_SINK", audioSink);
     env.insert("TUNELINK_CATALOGUE_URL", QString::fromStdString(StreamServer::DeadAddress()));
+    env.insert("TUNELINK_DIRECTORY_URL", QString::fromStdString(StreamServer::DeadAddress()));
     env.insert("QT_LOGGING_RULES", "tunelink.*=true");
     env.insert("LANG", "de_DE.UTF-8");
     return env;
