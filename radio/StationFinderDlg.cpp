@@ -24,8 +24,7 @@ namespace {
 namespace directory = catalogue::directory;
 
 QString Text(const char* english) {
-    static const CTranslator translator;
-    return QString::fromStdString(translator.Translate(english, CTranslator::GetUiLanguage()));
+    return QString::fromStdString(CTranslator::InUiLanguage(english));
 }
 
 // The countries offered as a filter.
@@ -73,7 +72,6 @@ StationFinderDlg::~StationFinderDlg() {
 void StationFinderDlg::BuildControls() {
     name_ = new QLineEdit(this);
     name_->setMaxLength(static_cast<int>(directory::kMaxFilterChars));
-    name_->setPlaceholderText(Text("Station name"));
     tag_ = new QLineEdit(this);
     tag_->setMaxLength(static_cast<int>(directory::kMaxFilterChars));
     tag_->setPlaceholderText(Text("e.g. jazz"));
@@ -82,14 +80,14 @@ void StationFinderDlg::BuildControls() {
     for (const char* code : kCountries) country_->addItem(QString::fromLatin1(code));
 
     auto* filters = new QFormLayout;
-    filters->addRow(Text("Name:"), name_);
-    filters->addRow(Text("Genre:"), tag_);
+    filters->addRow(Text("Station name:"), name_);
+    filters->addRow(Text("Genre or tag:"), tag_);
     filters->addRow(Text("Country:"), country_);
 
     results_ = new QTreeWidget(this);
     results_->setRootIsDecorated(false);
     results_->setAllColumnsShowFocus(true);
-    results_->setHeaderLabels({Text("Station"), Text("Country"), Text("Format"), Text("kbit/s")});
+    results_->setHeaderLabels({Text("Station"), Text("Country"), Text("Codec"), Text("Bit rate")});
     results_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     results_->setMinimumSize(460, 220);
 
@@ -155,14 +153,14 @@ void StationFinderDlg::OnFound(const std::vector<directory::Station>& stations) 
         return;
     }
     results_->setCurrentItem(results_->topLevelItem(0));
-    ShowStatus(std::to_string(stations_.size()) + " " +
-               Text(stations_.size() == 1 ? "station" : "stations").toStdString());
+    ShowStatus(CTranslator::FillIn(CTranslator::InUiLanguage("%s stations"),
+                                   std::to_string(stations_.size())));
 }
 
 void StationFinderDlg::OnFailed(catalogue::SearchFailure failure) {
     ShowStatus(failure == catalogue::SearchFailure::Unavailable
                    ? "The station directory cannot be reached"
-                   : "The station directory sent an unreadable answer");
+                   : "The station directory sent an answer that cannot be read");
 }
 
 const directory::Station* StationFinderDlg::Selected() const {
@@ -185,7 +183,7 @@ void StationFinderDlg::ListenToSelected() {
         }
         listening_ = true;
         listen_(*address, name);
-        ShowStatus(Text("Listening to").toStdString() + " " + name);
+        ShowStatus(CTranslator::FillIn(CTranslator::InUiLanguage("Listening to %s"), name));
     });
 }
 

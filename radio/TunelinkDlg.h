@@ -72,6 +72,10 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
     // Called on the download thread; waits until the table has been refilled.
     bool SendStationsChanged() override;
 
+    // A station heard from the station finder (`name` shows as the station); an empty
+    // address ends the listening and the radio goes back to what it did before.
+    void ListenFromFinder(const std::string& address, const std::string& name);
+
     void SetStatusText(const std::string& text);
     // Volume 0-100 from outside the skin (the desktop's controls); the knob follows.
     void SetVolume(int volume);
@@ -126,7 +130,6 @@ class TunelinkDlg : public CBuddyboxDlg, public PlayerWindow, public StationsCha
     void ApplyVolume(int volume);
     void EditFavorite(int userSlot);
     std::optional<std::string> FindStation(QWidget* parent);
-    void ListenFromFinder(const std::string& address, const std::string& name);
     void OpenWebSite();
     void OnFlapTimer();
     void OnNowPlayingTimer();

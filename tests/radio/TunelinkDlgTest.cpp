@@ -499,6 +499,41 @@ TEST_F(RadioWindowTest, ReChoosingThePlayingStationKeepsItPlayingAndThePreviewAl
     EXPECT_EQ(w.StatusText(), w.Stations().name[4] + " - Song");
 }
 
+// Listening from the station finder leaves the dial and the favourites alone, names the
+// finder's station, and the radio goes back to its own station when the finder closes.
+TEST_F(RadioWindowTest, ListeningFromTheFinderComesBackToThePlayingStation) {
+    auto& w = Open();
+    Click(SectorCentre(6));
+    player_->RaiseState(PlayState::Playing);
+    QTest::qWait(1150);
+    const std::string ownAddress = w.Stations().address[5];
+    const CStationData before = w.Stations();
+
+    w.ListenFromFinder("http://127.0.0.1:9/found.mp3", "Jazz Welle");
+    EXPECT_EQ(player_->opened.back(), "http://127.0.0.1:9/found.mp3");
+    player_->RaiseState(PlayState::Playing);
+    QTest::qWait(1150);
+    EXPECT_EQ(w.StatusText(), "Jazz Welle");
+    EXPECT_EQ(w.Stations().current, 5);
+    for (int slot = 28; slot < 32; ++slot)
+        EXPECT_EQ(w.Stations().address[slot], before.address[slot]);
+
+    w.ListenFromFinder({}, {});
+    EXPECT_EQ(player_->opened.back(), ownAddress);
+    player_->RaiseState(PlayState::Playing);
+    QTest::qWait(1150);
+    EXPECT_EQ(w.StatusText(), w.Stations().name[5]);
+
+    // From a stopped radio the listening ends in silence.
+    w.OnCommand(113);
+    player_->RaiseState(PlayState::Stopped);
+    const std::size_t opens = player_->opened.size();
+    w.ListenFromFinder("http://127.0.0.1:9/found.mp3", "Jazz Welle");
+    w.ListenFromFinder({}, {});
+    EXPECT_EQ(player_->opened.size(), opens + 1) << "only the finder's station was opened";
+    EXPECT_FALSE(w.Player().IsPlaying());
+}
+
 TEST_F(RadioWindowTest, ReChoosingAStationThatIsNotSoundingStartsItAgain) {
     auto& w = Open();
     Click(SectorCentre(5));
