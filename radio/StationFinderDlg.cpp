@@ -145,7 +145,8 @@ void StationFinderDlg::OnFound(const std::vector<directory::Station>& stations) 
         row->setText(1, QString::fromStdString(station.country.empty() ? station.countryCode
                                                                        : station.country));
         row->setText(2, QString::fromStdString(station.codec));
-        row->setText(3, station.bitrate > 0 ? QString::number(station.bitrate) : QString());
+        row->setText(
+            3, station.bitrate > 0 ? QString::number(station.bitrate) + " kbit/s" : QString());
         row->setToolTip(0, QString::fromStdString(station.tags));
     }
     if (stations_.empty()) {
@@ -204,7 +205,8 @@ void StationFinderDlg::UseSelected() {
 void StationFinderDlg::keyPressEvent(QKeyEvent* event) {
     // Enter in the list listens (itemActivated); anywhere else it searches, never closes.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        search_.SearchNow(Query());
+        if (focusWidget() != results_)
+            search_.SearchNow(Query());
         return;
     }
     QDialog::keyPressEvent(event);

@@ -55,7 +55,7 @@ TEST_F(StationFinder, TypingListsStationsAndEnterInTheListPlaysTheChosenOne) {
     EXPECT_EQ(first->text(0), "Jazz Welle");
     EXPECT_EQ(first->text(1), "Germany");
     EXPECT_EQ(first->text(2), "MP3");
-    EXPECT_EQ(first->text(3), "128");
+    EXPECT_EQ(first->text(3), "128 kbit/s");
     EXPECT_EQ(results->topLevelItem(1)->text(0), "Jazz Lounge");
 
     // Down to the second station, Enter: it plays (through the click call) at once.
@@ -67,6 +67,8 @@ TEST_F(StationFinder, TypingListsStationsAndEnterInTheListPlaysTheChosenOne) {
               std::make_pair(streams.Url("/live.ogg"), std::string("Jazz Lounge")));
     EXPECT_EQ(directory.Clicks(testsupport::DirectoryServer::Station("Jazz Lounge").uuid), 1);
     EXPECT_TRUE(finder->isVisible()) << "listening keeps the finder open";
+    EXPECT_EQ(directory.Searches(), 1) << "Enter in the list does not search again";
+    EXPECT_EQ(results->currentItem(), results->topLevelItem(1));
 
     // Closing the finder ends the listening.
     finder.reset();
