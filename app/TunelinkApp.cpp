@@ -2,7 +2,6 @@
 
 #include "app/SettingsStore.h"
 #include "platform/system/InstanceLock.h"
-#include "platform/system/MediaInit.h"
 #include "ui/Translator.h"
 #include "util/MessageBox.h"
 #include "util/Product.h"
@@ -43,7 +42,6 @@ std::string TunelinkApp::AlreadyRunningText() {
 int TunelinkApp::Run(const MainWindowRunner& runMainWindow) {
     SetWorkingFolderToProgramFolder();
     SetUpSettingsRoot();
-    mediaInitialised_ = platform::InitMediaLibrary();
     if (guardName_.empty())
         guardName_ = util::GetAppName();
     SetUpAppFont();

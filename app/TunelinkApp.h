@@ -37,7 +37,6 @@ class TunelinkApp {
     bool PassInstanceCheck();
 
     std::string guardName_;
-    bool mediaInitialised_ = false;
     CAppFont font_;
     std::unique_ptr<SettingsStore> settings_;
     std::unique_ptr<platform::InstanceLock> instanceLock_;

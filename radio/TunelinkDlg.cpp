@@ -39,6 +39,7 @@ namespace cmd = command;
 
 namespace {
 constexpr int kSplashPicture = 500;
+constexpr int kPlayerDelayMs = 50;
 constexpr int kNowPlayingMs = 1000;
 constexpr int kSwitchMs = 100000;
 constexpr int kMarqueeMs = 70;
@@ -500,11 +501,12 @@ void TunelinkDlg::paintEvent(QPaintEvent* event) {
         firstFrameLogged_ = true;
         // Posted, so the line comes after the frame has been handed to the display server:
         // start-up is timed from outside up to this line.
-        QTimer::singleShot(0, this, [this] {
-            qCInfo(lcStartup, "first frame painted");
-            if (options_.playerAfterFirstFrame)
-                EnsurePlayer();
-        });
+        QTimer::singleShot(0, this, [this] { qCInfo(lcStartup, "first frame painted"); });
+        // Making the player may hold this thread for most of a second (a new user's media
+        // registry is built then); a timer lets the loop wait once first, which hands every
+        // request of the first frame (the start-up picture raised over it) to the display.
+        if (options_.playerAfterFirstFrame)
+            QTimer::singleShot(kPlayerDelayMs, this, [this] { EnsurePlayer(); });
     }
 }
 

@@ -67,6 +67,37 @@ TEST(StartUp, SecondCopyIsRefusedWithTheProductTitle) {
     first.waitForFinished(5000);
 }
 
+// A new user has no media registry yet, and building one takes the better part of a second:
+// the window must be on the screen before the media library starts at all.
+TEST(StartUp, TheFirstFrameComesBeforeTheMediaLibraryStarts) {
+    if (!std::filesystem::exists(ProgramPath().toStdString()))
+        GTEST_SKIP() << "program not built";
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    QProcessEnvironment env = IsolatedEnvironment(home);
+    env.insert("QT_LOGGING_RULES", "tunelink.startup=true");
+    env.insert("GST_DEBUG", "GST_INIT:4");
+    env.insert("GST_DEBUG_NO_COLOR", "1");
+    env.insert("GST_REGISTRY", home.path() + "/new-registry.bin");
+    QProcess radio;
+    radio.setProcessEnvironment(env);
+    radio.setProcessChannelMode(QProcess::MergedChannels);
+    radio.start(ProgramPath(), {});
+    ASSERT_TRUE(radio.waitForStarted(5000));
+    const QByteArray frame = "tunelink.startup: first frame painted";
+    const QByteArray media = "Initializing GStreamer Core Library";
+    QByteArray output;
+    for (int i = 0; i < 300 && !(output.contains(frame) && output.contains(media)); ++i) {
+        radio.waitForReadyRead(100);
+        output += radio.readAll();
+    }
+    radio.kill();
+    radio.waitForFinished(5000);
+    ASSERT_TRUE(output.contains(frame)) << output.toStdString();
+    ASSERT_TRUE(output.contains(media)) << "the player never started\n" << output.toStdString();
+    EXPECT_LT(output.indexOf(frame), output.indexOf(media)) << output.toStdString();
+}
+
 TEST(StartUp, WithoutAnyDisplayItSaysHowToRunIt) {
     if (!std::filesystem::exists(ProgramPath().toStdString()))
         GTEST_SKIP() << "program not built";

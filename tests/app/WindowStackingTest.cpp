@@ -63,6 +63,10 @@ class WindowStacking : public ::testing::TestWithParam<bool> {
         return {};
     }
 
+    std::string Title(const std::string& window) const {
+        return display_->Run("xdotool", {"getwindowname", QString::fromStdString(window)});
+    }
+
     bool Viewable(const std::string& window) const {
         return display_->Run("xwininfo", {"-id", QString::fromStdString(window)})
                    .find("IsViewable") != std::string::npos;
@@ -82,13 +86,11 @@ class WindowStacking : public ::testing::TestWithParam<bool> {
         const WindowGeometry area = display_->Geometry(window);
         for (auto above = at + 1; above != stacking.end(); ++above) {
             if (Viewable(*above) && display_->Geometry(*above).Overlaps(area))
-                return "covered by window " + *above;
+                return "covered by window " + *above + " \"" + Title(*above) + "\" " +
+                       std::to_string(display_->Geometry(*above).width) + "x" +
+                       std::to_string(display_->Geometry(*above).height);
         }
         return {};
-    }
-
-    std::string Title(const std::string& window) const {
-        return display_->Run("xdotool", {"getwindowname", QString::fromStdString(window)});
     }
 
     void Key(const char* key) const { display_->Run("xdotool", {"key", key}); }
