@@ -35,19 +35,6 @@ class EnglishDesktop : public ::testing::Test {
 
     std::string Log() const { return radio_.Log().toStdString(); }
 
-    // A window of the radio's process other than `known`, waiting up to 10 s.
-    std::string WaitForNewWindow(const VirtualDisplay& display,
-                                 const std::vector<std::string>& known) const {
-        for (int i = 0; i < 100; ++i) {
-            for (const std::string& window : display.WindowsOf(radio_.Pid())) {
-                if (std::find(known.begin(), known.end(), window) == known.end())
-                    return window;
-            }
-            QThread::msleep(100);
-        }
-        return {};
-    }
-
     // Saves `area` of the screen, widened by `margin`, for the documentation when asked to,
     // and the whole screen beside the tests.
     static void Keep(const QImage& screen, QRect area, const QString& name) {
@@ -94,7 +81,7 @@ TEST_F(EnglishDesktop, StatusMenuAndAboutBoxAreEnglish) {
     const QPoint grille(radio.x + 120, radio.y + 150);
     display.Run("xdotool", {"mousemove", QString::number(grille.x()), QString::number(grille.y()),
                             "click", "3"});
-    const std::string menu = WaitForNewWindow(display, {id});
+    const std::string menu = display.WaitForNewWindowOf(radio_.Pid(), {id});
     ASSERT_FALSE(menu.empty()) << "no menu\n" << Log();
     QThread::msleep(800);  // the menu has faded in
     const WindowGeometry menuArea = display.Geometry(menu);
@@ -113,7 +100,7 @@ TEST_F(EnglishDesktop, StatusMenuAndAboutBoxAreEnglish) {
     const int aboutRow = menuArea.y + CSkinMenu::kTopMargin + 8 * CSkinMenu::kRowHeight +
                          3 * CSkinMenu::kSeparatorHeight + CSkinMenu::kRowHeight / 2;
     display.Pointer(menuArea.x + 40, aboutRow, true);
-    const std::string about = WaitForNewWindow(display, {id, menu});
+    const std::string about = display.WaitForNewWindowOf(radio_.Pid(), {id, menu});
     ASSERT_FALSE(about.empty()) << "no about box\n" << Log();
     // Qt adds the program's name after the box's own title.
     const std::string title =

@@ -46,17 +46,6 @@ class StationFinderEndToEnd : public ::testing::TestWithParam<const char*> {
 
     void Key(const char* key) const { display_->Run("xdotool", {"key", key}); }
     void Type(const char* text) const { display_->Run("xdotool", {"type", "--delay", "30", text}); }
-    // A window of the radio other than those known, waiting up to 10 s.
-    std::string NewWindow(const std::vector<std::string>& known) const {
-        for (int i = 0; i < 100; ++i) {
-            for (const std::string& window : display_->WindowsOf(radio_.Pid())) {
-                if (std::find(known.begin(), known.end(), window) == known.end())
-                    return window;
-            }
-            QThread::msleep(100);
-        }
-        return {};
-    }
     bool Gone(const std::string& window) const {
         for (int i = 0; i < 100; ++i) {
             const auto shown = display_->WindowsOf(radio_.Pid());
@@ -104,11 +93,11 @@ TEST_P(StationFinderEndToEnd, FindListenKeepAndPlayFromTheDial) {
 
     // The empty favourite opens its editor; its tab order is OK, Cancel, address, Find.
     display_->Pointer(sector31.x(), sector31.y(), true);
-    const std::string editor = NewWindow({radio});
+    const std::string editor = display_->WaitForNewWindowOf(radio_.Pid(), {radio});
     ASSERT_FALSE(editor.empty()) << Log();
     QThread::msleep(300);
     for (const char* key : {"Tab", "Tab", "Tab", "space"}) Key(key);
-    const std::string finder = NewWindow({radio, editor});
+    const std::string finder = display_->WaitForNewWindowOf(radio_.Pid(), {radio, editor});
     ASSERT_FALSE(finder.empty()) << "no station finder\n" << Log();
     QThread::msleep(300);
 

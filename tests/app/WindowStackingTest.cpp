@@ -51,18 +51,6 @@ class WindowStacking : public ::testing::TestWithParam<bool> {
         return id;
     }
 
-    // A window of the radio's process other than `known`, waiting up to 10 s.
-    std::string WaitForNewWindow(const std::vector<std::string>& known) const {
-        for (int i = 0; i < 100; ++i) {
-            for (const std::string& window : display_->WindowsOf(radio_.Pid())) {
-                if (std::find(known.begin(), known.end(), window) == known.end())
-                    return window;
-            }
-            QThread::msleep(100);
-        }
-        return {};
-    }
-
     std::string Title(const std::string& window) const {
         return display_->Run("xdotool", {"getwindowname", QString::fromStdString(window)});
     }
@@ -165,7 +153,7 @@ TEST_P(WindowStacking, FavouriteEditorStandsAboveTheRadio) {
     const QPolygon sector = g::SectorTriangle(32);
     const QPoint target = (sector[0] + 3 * sector[1] + 3 * sector[2]) / 7;
     display_->Pointer(radio.x + target.x(), radio.y + target.y(), true);
-    const std::string editor = WaitForNewWindow({id});
+    const std::string editor = display_->WaitForNewWindowOf(radio_.Pid(), {id});
     ASSERT_FALSE(editor.empty()) << Log();
     EXPECT_EQ(AboveAndUncovered(editor, id), "");
 }
@@ -193,7 +181,7 @@ TEST_P(WindowStacking, AboutBoxMailDialogAndProgressWindowStandAboveTheRadio) {
     // Exit, separator, web, send, on top, start up, separator, three favourites, separator,
     // about.
     ChooseFromMenu(radio, 8, 3);
-    const std::string about = WaitForNewWindow({id});
+    const std::string about = display_->WaitForNewWindowOf(radio_.Pid(), {id});
     ASSERT_FALSE(about.empty()) << "no about box\n" << Log();
     EXPECT_EQ(AboveAndUncovered(about, id), "") << "the about box " << Title(about);
     Key("Escape");
@@ -201,7 +189,7 @@ TEST_P(WindowStacking, AboutBoxMailDialogAndProgressWindowStandAboveTheRadio) {
     ASSERT_FALSE(Viewable(about)) << "the about box stays";
 
     ChooseFromMenu(radio, 2, 1);
-    const std::string dialog = WaitForNewWindow({id, about});
+    const std::string dialog = display_->WaitForNewWindowOf(radio_.Pid(), {id, about});
     ASSERT_FALSE(dialog.empty()) << "no mail dialog\n" << Log();
     EXPECT_EQ(AboveAndUncovered(dialog, id), "") << "the mail dialog " << Title(dialog);
 
@@ -210,7 +198,7 @@ TEST_P(WindowStacking, AboutBoxMailDialogAndProgressWindowStandAboveTheRadio) {
     display_->Pointer(form.x + form.width / 2, form.y + form.height / 2, false);
     display_->Run("xdotool", {"type", "--delay", "20", "friend@example.org"});
     Key("Return");
-    const std::string progress = WaitForNewWindow({id, about, dialog});
+    const std::string progress = display_->WaitForNewWindowOf(radio_.Pid(), {id, about, dialog});
     ASSERT_FALSE(progress.empty()) << "no progress window\n" << Log();
     EXPECT_EQ(AboveAndUncovered(progress, id), "") << "the progress window " << Title(progress);
 }

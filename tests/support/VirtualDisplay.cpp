@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <algorithm>
 #include <sstream>
 
 namespace testsupport {
@@ -176,6 +177,20 @@ std::vector<std::string> VirtualDisplay::WindowsOf(qint64 pid) const {
             windows.push_back(line);
     }
     return windows;
+}
+
+std::string VirtualDisplay::WaitForNewWindowOf(qint64 pid, const std::vector<std::string>& known,
+                                               int timeoutMs) const {
+    QElapsedTimer waited;
+    waited.start();
+    do {
+        for (const std::string& window : WindowsOf(pid)) {
+            if (std::find(known.begin(), known.end(), window) == known.end())
+                return window;
+        }
+        QThread::msleep(100);
+    } while (waited.elapsed() < timeoutMs);
+    return {};
 }
 
 std::string VirtualDisplay::WaitForWindowOf(qint64 pid, int width, int height,

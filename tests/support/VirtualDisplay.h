@@ -38,6 +38,10 @@ class VirtualDisplay {
     std::string FindWindow(const QString& title, int timeoutMs) const;
     // The visible windows of a process (by _NET_WM_PID), in decimal as xdotool names them.
     std::vector<std::string> WindowsOf(qint64 pid) const;
+    // A visible window of the process other than those `known`, waiting up to `timeoutMs`;
+    // empty if none came.
+    std::string WaitForNewWindowOf(qint64 pid, const std::vector<std::string>& known,
+                                   int timeoutMs = 10000) const;
     // Waits up to `timeoutMs` for a visible window of the process with the given size.
     std::string WaitForWindowOf(qint64 pid, int width, int height, int timeoutMs) const;
     // Waits up to `timeoutMs` until the process shows one window only, of the given size:
