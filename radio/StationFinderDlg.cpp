@@ -6,7 +6,6 @@
 #include "util/text/DisplayText.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -1,10 +1,9 @@
 #include "tests/support/IcecastServer.h"
 
+#include "tests/support/StreamServer.h"
+
 #include <httplib.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 #include <QFile>
 #include <QStandardPaths>
@@ -19,18 +18,6 @@ namespace {
 constexpr const char* kSourcePassword = "tunelink-source";
 constexpr const char* kAdminUser = "admin";
 constexpr const char* kAdminPassword = "tunelink-admin";
-
-int FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
 
 void Stop(QProcess& process) {
     if (process.state() == QProcess::NotRunning)
@@ -51,7 +38,7 @@ IcecastServer::IcecastServer() {
         problem_ = "icecast2 or gst-launch-1.0 is not installed (scripts/install-deps)";
         return;
     }
-    port_ = FreePort();
+    port_ = StreamServer::FreePort();
     if (!folder_.isValid() || !WriteConfiguration())
         return;
     server_.setProcessChannelMode(QProcess::MergedChannels);

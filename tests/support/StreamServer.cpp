@@ -420,7 +420,11 @@ int StreamServer::RequestCount(const std::string& path) const {
 }
 
 std::string StreamServer::DeadAddress() {
-    // Bind a port, then close it: nothing listens there afterwards.
+    // Nothing listens on a port that was bound and closed again.
+    return "http://127.0.0.1:" + std::to_string(FreePort()) + "/stream.mp3";
+}
+
+int StreamServer::FreePort() {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -429,7 +433,7 @@ std::string StreamServer::DeadAddress() {
     ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
     ::close(fd);
-    return "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/stream.mp3";
+    return ntohs(address.sin_port);
 }
 
 std::string StreamServer::AudioFolder() {

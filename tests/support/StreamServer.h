@@ -66,6 +66,8 @@ class StreamServer {
 
     // An http address on 127.0.0.1 where nothing listens.
     static std::string DeadAddress();
+    // A port on 127.0.0.1 that was free a moment ago (bound, then closed again).
+    static int FreePort();
     // The folder with the generated audio files: $TUNELINK_BINARY_DIR/test-audio, made once
     // per build folder, or a temporary folder for the process.
     static std::string AudioFolder();
