@@ -50,8 +50,10 @@ testsupport::StreamServer& Server() {
 
 struct StateLog final : platform::media::MediaPlayerEvents {
     std::vector<std::pair<int, Clock::time_point>> states;
-    void OnPlayStateChange(int state) override { states.emplace_back(state, Clock::now()); }
-    void OnOpenStateChange(int) override {}
+    void OnPlayStateChange(PlayState state) override {
+        states.emplace_back(static_cast<int>(state), Clock::now());
+    }
+    void OnOpenStateChange(platform::media::OpenState) override {}
     void OnMediaChange(const platform::media::MediaItem&) override {}
     void OnError(long, const std::string&) override {}
     std::optional<Clock::time_point> First(PlayState state) const {

@@ -93,15 +93,15 @@ void PlayerEventSink::ResetStatusText() {
     Buffer().clear();
 }
 
-void PlayerEventSink::OnPlayStateChange(int state) {
+void PlayerEventSink::OnPlayStateChange(platform::media::PlayState state) {
     using platform::media::PlayState;
-    const std::string text = PlayStateText(state);
+    const std::string text = PlayStateText(static_cast<int>(state));
     if (text.empty())
         return;
     Buffer() = text;
-    if (state == static_cast<int>(PlayState::Ready) && !failureReason_.empty())
+    if (state == PlayState::Ready && !failureReason_.empty())
         Buffer() += ": " + failureReason_;
-    if (state == static_cast<int>(PlayState::Transitioning)) {
+    if (state == PlayState::Transitioning) {
         failureReason_.clear();
         noSoundOutput_ = false;
     }
@@ -110,11 +110,11 @@ void PlayerEventSink::OnPlayStateChange(int state) {
         return;
     window->OnPlayerStatus(Buffer());
     // The window may have gone away while it handled the status text.
-    if (state == static_cast<int>(platform::media::PlayState::Playing) && LivePlayerWindow())
+    if (state == PlayState::Playing && LivePlayerWindow())
         LivePlayerWindow()->OnCommand(kCommandNowPlaying);
 }
 
-void PlayerEventSink::OnOpenStateChange(int) {}
+void PlayerEventSink::OnOpenStateChange(platform::media::OpenState) {}
 
 void PlayerEventSink::OnMediaChange(const platform::media::MediaItem& item) {
     // Stream titles are kept for whoever reads the buffer next, and offered to the window

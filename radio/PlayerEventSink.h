@@ -23,8 +23,8 @@ class PlayerEventSink final : public platform::media::MediaPlayerEvents {
     static const std::string& StatusText();
     static void ResetStatusText();
 
-    void OnPlayStateChange(int state) override;
-    void OnOpenStateChange(int state) override;
+    void OnPlayStateChange(platform::media::PlayState state) override;
+    void OnOpenStateChange(platform::media::OpenState state) override;
     void OnMediaChange(const platform::media::MediaItem& item) override;
     void OnError(long code, const std::string& description) override;
     void OnFailure(platform::media::FailureKind kind, const std::string& detail) override;

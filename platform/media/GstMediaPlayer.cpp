@@ -234,11 +234,11 @@ void GstMediaPlayer::Impl::Post(std::function<void(MediaPlayerEvents&)> call) {
 }
 
 void GstMediaPlayer::Impl::EmitState(PlayState state) {
-    Post([state](MediaPlayerEvents& e) { e.OnPlayStateChange(static_cast<int>(state)); });
+    Post([state](MediaPlayerEvents& e) { e.OnPlayStateChange(state); });
 }
 
 void GstMediaPlayer::Impl::EmitOpenState(OpenState state) {
-    Post([state](MediaPlayerEvents& e) { e.OnOpenStateChange(static_cast<int>(state)); });
+    Post([state](MediaPlayerEvents& e) { e.OnOpenStateChange(state); });
 }
 
 void GstMediaPlayer::Impl::ResetPipeline() {

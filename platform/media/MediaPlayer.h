@@ -67,8 +67,8 @@ struct MediaItem {
 class MediaPlayerEvents {
   public:
     virtual ~MediaPlayerEvents() = default;
-    virtual void OnPlayStateChange(int state) = 0;
-    virtual void OnOpenStateChange(int state) = 0;
+    virtual void OnPlayStateChange(PlayState state) = 0;
+    virtual void OnOpenStateChange(OpenState state) = 0;
     // The item changed or learned something new about itself (for example an ICY title).
     virtual void OnMediaChange(const MediaItem& item) = 0;
     virtual void OnError(long code, const std::string& description) = 0;

@@ -33,8 +33,10 @@ struct Recorder final : MediaPlayerEvents {
     int errors = 0;
     std::vector<std::string> errorTexts;
     std::vector<std::pair<FailureKind, std::string>> failures;
-    void OnPlayStateChange(int state) override { states.push_back(state); }
-    void OnOpenStateChange(int state) override { openStates.push_back(state); }
+    void OnPlayStateChange(PlayState state) override { states.push_back(static_cast<int>(state)); }
+    void OnOpenStateChange(OpenState state) override {
+        openStates.push_back(static_cast<int>(state));
+    }
     void OnMediaChange(const MediaItem& item) override {
         auto title = item.attributes.find("Title");
         if (title != item.attributes.end() && (titles.empty() || titles.back() != title->second))
@@ -472,13 +474,13 @@ TEST(NetworkSourceGuard, NonNetworkSourcesCannotStartButHttpCan) {
 struct HonestyCheck final : MediaPlayerEvents {
     const GstMediaPlayer* player = nullptr;
     std::vector<bool> soundBeforePlaying;
-    void OnPlayStateChange(int state) override {
-        if (state != static_cast<int>(PlayState::Playing))
+    void OnPlayStateChange(PlayState state) override {
+        if (state != PlayState::Playing)
             return;
         const auto sound = player->SoundStartedAt();
         soundBeforePlaying.push_back(sound && *sound <= std::chrono::steady_clock::now());
     }
-    void OnOpenStateChange(int) override {}
+    void OnOpenStateChange(OpenState) override {}
     void OnMediaChange(const MediaItem&) override {}
     void OnError(long, const std::string&) override {}
 };

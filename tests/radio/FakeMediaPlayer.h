@@ -26,7 +26,7 @@ class FakeMediaPlayer : public platform::media::MediaPlayer {
 
     void RaiseState(platform::media::PlayState state) {
         if (events_)
-            events_->OnPlayStateChange(static_cast<int>(state));
+            events_->OnPlayStateChange(state);
     }
 
     void RaiseTitle(const std::string& title) {

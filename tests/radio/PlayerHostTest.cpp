@@ -107,13 +107,13 @@ TEST_F(PlayerHostTest, APlayRefusedAtOnceLeavesThePowerAsItWas) {
 TEST_F(PlayerHostTest, AMissingSoundOutputIsToldApartFromANetworkFailure) {
     using platform::media::FailureKind;
     using platform::media::PlayState;
-    const auto ready = static_cast<int>(PlayState::Ready);
+    const auto ready = PlayState::Ready;
     host->Play();
     player->events->OnFailure(FailureKind::Connection, "");
     player->events->OnPlayStateChange(ready);
     EXPECT_EQ(window.received.back(), "status:Fertig - Verbindungsfehler");
 
-    player->events->OnPlayStateChange(static_cast<int>(PlayState::Transitioning));
+    player->events->OnPlayStateChange(PlayState::Transitioning);
     player->events->OnFailure(FailureKind::NoAudioOutput, "no sound device found");
     player->events->OnPlayStateChange(ready);
     EXPECT_EQ(window.received.back(), "status:Fertig - Verbindungsfehler: keine Tonausgabe");
@@ -121,7 +121,7 @@ TEST_F(PlayerHostTest, AMissingSoundOutputIsToldApartFromANetworkFailure) {
 
     // The next start forgets the reason.
     host->Play();
-    player->events->OnPlayStateChange(static_cast<int>(PlayState::Transitioning));
+    player->events->OnPlayStateChange(PlayState::Transitioning);
     EXPECT_TRUE(host->IsPlaying());
     player->events->OnFailure(FailureKind::AudioOutputInvalid, "nosuchsink\x1b[2J ! x");
     player->events->OnPlayStateChange(ready);
@@ -154,9 +154,9 @@ TEST_F(PlayerHostTest, AFailedStartNamesItsReasonInTheUsersLanguage) {
     };
     const auto failWith = [&](FailureKind kind) {
         host->Play();
-        player->events->OnPlayStateChange(static_cast<int>(PlayState::Transitioning));
+        player->events->OnPlayStateChange(PlayState::Transitioning);
         player->events->OnFailure(kind, "");
-        player->events->OnPlayStateChange(static_cast<int>(PlayState::Ready));
+        player->events->OnPlayStateChange(PlayState::Ready);
         return PlayerEventSink::StatusText();
     };
     for (const Case& c : cases) {
@@ -167,8 +167,8 @@ TEST_F(PlayerHostTest, AFailedStartNamesItsReasonInTheUsersLanguage) {
     }
     // A reason belongs to its own start: "switching" clears it.
     failWith(FailureKind::NoAnswer);
-    player->events->OnPlayStateChange(static_cast<int>(PlayState::Transitioning));
-    player->events->OnPlayStateChange(static_cast<int>(PlayState::Ready));
+    player->events->OnPlayStateChange(PlayState::Transitioning);
+    player->events->OnPlayStateChange(PlayState::Ready);
     EXPECT_EQ(PlayerEventSink::StatusText(), "Fertig - Verbindungsfehler");
 }
 
@@ -255,7 +255,7 @@ TEST_F(PlayerHostTest, EveryPlayStateBecomesItsTextAndPlayingAlsoSendsCommand184
                            "Wieder verbindend"};
     for (int state = 0; state < 12; ++state) {
         window.received.clear();
-        player->events->OnPlayStateChange(state);
+        player->events->OnPlayStateChange(static_cast<platform::media::PlayState>(state));
         EXPECT_EQ(PlayerEventSink::StatusText(), texts[state]);
         std::vector<std::string> expected{std::string("status:") + texts[state]};
         if (state == 3)
@@ -263,8 +263,8 @@ TEST_F(PlayerHostTest, EveryPlayStateBecomesItsTextAndPlayingAlsoSendsCommand184
         EXPECT_EQ(window.received, expected) << state;
     }
     window.received.clear();
-    player->events->OnPlayStateChange(12);
-    player->events->OnPlayStateChange(-1);
+    player->events->OnPlayStateChange(static_cast<platform::media::PlayState>(12));
+    player->events->OnPlayStateChange(static_cast<platform::media::PlayState>(-1));
     EXPECT_TRUE(window.received.empty());
     EXPECT_EQ(PlayerEventSink::StatusText(), "Wieder verbindend");
 
@@ -273,14 +273,14 @@ TEST_F(PlayerHostTest, EveryPlayStateBecomesItsTextAndPlayingAlsoSendsCommand184
         "Undefined", "Stopped", "Paused",         "Playing",   "Scanning forward", "Scanning back",
         "Buffering", "Waiting", "Playback ended", "Switching", "Connection error", "Reconnecting"};
     for (int state = 0; state < 12; ++state) {
-        player->events->OnPlayStateChange(state);
+        player->events->OnPlayStateChange(static_cast<platform::media::PlayState>(state));
         EXPECT_EQ(PlayerEventSink::StatusText(), englishTexts[state]);
     }
 }
 
 TEST_F(PlayerHostTest, NothingIsSentOnceTheWindowIsGone) {
     ClearPlayerWindow();
-    player->events->OnPlayStateChange(3);
+    player->events->OnPlayStateChange(static_cast<platform::media::PlayState>(3));
     EXPECT_EQ(PlayerEventSink::StatusText(), "Spielt");
     EXPECT_TRUE(window.received.empty());
 
@@ -289,12 +289,12 @@ TEST_F(PlayerHostTest, NothingIsSentOnceTheWindowIsGone) {
     SetPlayerWindow(shortLived.get());
     shortLived.reset();
     EXPECT_EQ(LivePlayerWindow(), nullptr);
-    player->events->OnPlayStateChange(6);
+    player->events->OnPlayStateChange(static_cast<platform::media::PlayState>(6));
     EXPECT_EQ(PlayerEventSink::StatusText(), "Puffern");
 }
 
 TEST_F(PlayerHostTest, TitlesFillTheStatusBufferQuietlyUnlessTheyArePlaceholders) {
-    player->events->OnPlayStateChange(3);
+    player->events->OnPlayStateChange(static_cast<platform::media::PlayState>(3));
     window.received.clear();
     MediaItem item;
     item.attributes["Title"] = "Artist - Song";
@@ -310,7 +310,7 @@ TEST_F(PlayerHostTest, TitlesFillTheStatusBufferQuietlyUnlessTheyArePlaceholders
     player->events->OnMediaChange(item);
     EXPECT_EQ(PlayerEventSink::StatusText(), "Artist - Song");
     player->events->OnError(5, "error");
-    player->events->OnOpenStateChange(7);
+    player->events->OnOpenStateChange(platform::media::OpenState::PlaylistChanged);
     EXPECT_TRUE(window.received.empty()) << "titles, errors and open states are not announced";
 }
 
