@@ -16,7 +16,10 @@ namespace radio {
 namespace {
 
 std::unique_ptr<platform::media::MediaPlayer> MakeGstPlayer(std::string* error) {
-    return platform::media::GstMediaPlayer::Create(error);
+    auto player = platform::media::GstMediaPlayer::Create();
+    if (!player)
+        *error = player.error();
+    return player ? std::move(player).value() : nullptr;
 }
 
 long long SteadyNowMs() {

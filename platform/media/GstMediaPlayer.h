@@ -1,9 +1,12 @@
 #pragma once
 // MediaPlayer on a GStreamer playbin. Must be created and used on the thread that runs the
 // Qt event loop: GStreamer's bus messages arrive on streaming threads and are handed to
-// that thread with queued calls, where they become play-state events.
+// that thread with queued calls, where they become play-state events. This class decides;
+// the playlist resolver, the reconnect policy and the pipeline (the only part that calls
+// GStreamer) do the work.
 
 #include "platform/media/MediaPlayer.h"
+#include "util/Result.h"
 
 #include <chrono>
 #include <memory>
@@ -31,18 +34,20 @@ struct GstPlayerOptions {
     // A GStreamer sink description; empty: $TUNELINK_AUDIO_SINK, else the desktop's sink
     // (which fails with FailureKind::NoAudioOutput when it finds no real device).
     std::string audioSink;
+    // Checks every buffer at the sink for lateness, so that UnderrunCount() tells the gaps a
+    // listener heard. Off but for measurements: it costs on the streaming thread.
+    bool measureGaps = false;
 };
 
 class GstMediaPlayer final : public MediaPlayer {
   public:
-    // Null, with the reason in `error`, when GStreamer cannot be initialised or lacks the
-    // plugins needed for audio over HTTP. An audio sink description that does not parse
-    // makes a player whose every Play() fails with FailureKind::AudioOutputInvalid.
-    static std::unique_ptr<GstMediaPlayer> Create(std::string* error,
-                                                  GstPlayerOptions options = {});
-    // Initialises GStreamer once per process and checks the plugins; false with the names
-    // of what is missing.
-    static bool CheckAvailable(std::string* missing);
+    // Fails when GStreamer cannot be initialised or lacks the plugins needed for audio over
+    // HTTP. An audio sink description that does not parse makes a player whose every Play()
+    // fails with FailureKind::AudioOutputInvalid.
+    static util::Result<std::unique_ptr<GstMediaPlayer>> Create(GstPlayerOptions options = {});
+    // Initialises GStreamer once per process and checks the plugins; the failure names what
+    // is missing.
+    static util::Result<bool> CheckAvailable();
 
     ~GstMediaPlayer() override;
     GstMediaPlayer(const GstMediaPlayer&) = delete;
@@ -62,6 +67,7 @@ class GstMediaPlayer final : public MediaPlayer {
     // and the benchmark.
     std::optional<std::chrono::steady_clock::time_point> SoundStartedAt() const;
     // How often sound was interrupted after it started: audio reached the sink after its time.
+    // Counted only with GstPlayerOptions::measureGaps.
     int UnderrunCount() const;
     // The address handed to GStreamer last (after playlist resolution).
     std::string CurrentStreamAddress() const;

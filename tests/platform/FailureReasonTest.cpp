@@ -5,58 +5,64 @@
 #include "platform/media/FailureReason.h"
 
 #include <curl/curl.h>
-#include <gst/gst.h>
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <optional>
 
 using platform::media::FailureFromFetch;
 using platform::media::FailureFromStreamError;
 using platform::media::FailureKind;
+using platform::media::StreamError;
+using namespace platform::media::error_code;
 
 namespace {
 
-std::optional<FailureKind> FromError(GQuark domain, int code, guint httpStatus = 0) {
-    std::unique_ptr<GError, decltype(&g_error_free)> error(
-        g_error_new_literal(domain, code, "any text: only the code counts"), g_error_free);
-    std::unique_ptr<GstStructure, decltype(&gst_structure_free)> details(
-        gst_structure_new_empty("details"), gst_structure_free);
-    if (httpStatus != 0)
-        gst_structure_set(details.get(), "http-status-code", G_TYPE_UINT, httpStatus, nullptr);
-    return FailureFromStreamError(error.get(), httpStatus != 0 ? details.get() : nullptr);
+constexpr auto kCore = StreamError::Domain::Core;
+constexpr auto kResource = StreamError::Domain::Resource;
+constexpr auto kStream = StreamError::Domain::Stream;
+
+StreamError Error(StreamError::Domain domain, int code, unsigned httpStatus = 0) {
+    return {domain, code, httpStatus, "any text: only the code counts", false};
+}
+
+std::optional<FailureKind> FromError(StreamError::Domain domain, int code,
+                                     unsigned httpStatus = 0) {
+    return FailureFromStreamError(Error(domain, code, httpStatus));
 }
 
 }  // namespace
 
 TEST(FailureReason, HttpSourceErrors) {
     // An unknown host and an HTTP 404 share one code; only the 404 carries an HTTP status.
-    EXPECT_EQ(FromError(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_FOUND),
-              FailureKind::AddressNotFound);
-    EXPECT_EQ(FromError(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_FOUND, 2),
-              FailureKind::AddressNotFound)
+    EXPECT_EQ(FromError(kResource, kNotFound), FailureKind::AddressNotFound);
+    EXPECT_EQ(FromError(kResource, kNotFound, 2), FailureKind::AddressNotFound)
         << "libsoup 2's transport code for a failed name lookup";
-    EXPECT_EQ(FromError(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_FOUND, 404),
-              FailureKind::StationNotFound);
-    EXPECT_EQ(FromError(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_OPEN_READ, 410),
-              FailureKind::StationNotFound);
-    EXPECT_EQ(FromError(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_OPEN_READ), FailureKind::NoAnswer);
-    EXPECT_EQ(FromError(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_READ), FailureKind::NoAnswer);
+    EXPECT_EQ(FromError(kResource, kNotFound, 404), FailureKind::StationNotFound);
+    EXPECT_EQ(FromError(kResource, kOpenRead, 410), FailureKind::StationNotFound);
+    EXPECT_EQ(FromError(kResource, kOpenRead), FailureKind::NoAnswer);
+    EXPECT_EQ(FromError(kResource, kRead), FailureKind::NoAnswer);
     // The server answered, only not with the station: no reason is better than a wrong one.
-    EXPECT_EQ(FromError(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_OPEN_READ, 503), std::nullopt);
-    EXPECT_EQ(FromError(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_AUTHORIZED, 401), std::nullopt);
+    EXPECT_EQ(FromError(kResource, kOpenRead, 503), std::nullopt);
+    EXPECT_EQ(FromError(kResource, kNotAuthorized, 401), std::nullopt);
 }
 
 TEST(FailureReason, ContentThatIsNotAudio) {
-    EXPECT_EQ(FromError(GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN), FailureKind::NotAudio);
-    for (int code : {GST_STREAM_ERROR_TYPE_NOT_FOUND, GST_STREAM_ERROR_WRONG_TYPE,
-                     GST_STREAM_ERROR_CODEC_NOT_FOUND, GST_STREAM_ERROR_DECODE,
-                     GST_STREAM_ERROR_DEMUX, GST_STREAM_ERROR_FORMAT})
-        EXPECT_EQ(FromError(GST_STREAM_ERROR, code), FailureKind::NotAudio) << code;
+    EXPECT_EQ(FromError(kCore, kMissingPlugin), FailureKind::NotAudio);
+    for (int code : {kTypeNotFound, kWrongType, kCodecNotFound, kDecode, kDemux, kFormat})
+        EXPECT_EQ(FromError(kStream, code), FailureKind::NotAudio) << code;
     // "Streaming stopped" follows any source failure and says nothing of its cause.
-    EXPECT_EQ(FromError(GST_STREAM_ERROR, GST_STREAM_ERROR_FAILED), std::nullopt);
-    EXPECT_EQ(FromError(GST_CORE_ERROR, GST_CORE_ERROR_STATE_CHANGE), std::nullopt);
-    EXPECT_EQ(FailureFromStreamError(nullptr, nullptr), std::nullopt);
+    EXPECT_EQ(FromError(kStream, kFailed), std::nullopt);
+    EXPECT_EQ(FromError(kCore, kStateChange), std::nullopt);
+    EXPECT_EQ(FailureFromStreamError(StreamError{}), std::nullopt) << "no error information";
+}
+
+TEST(FailureReason, OnlyContentTroubleSuggestsAPlaylistUnderTheAddress) {
+    using platform::media::MayMeanPlaylist;
+    EXPECT_TRUE(MayMeanPlaylist(Error(kStream, kTypeNotFound)));
+    EXPECT_TRUE(MayMeanPlaylist(Error(kStream, kFailed)));
+    EXPECT_TRUE(MayMeanPlaylist(Error(kCore, kMissingPlugin)));
+    EXPECT_FALSE(MayMeanPlaylist(Error(kCore, kStateChange)));
+    EXPECT_FALSE(MayMeanPlaylist(Error(kResource, kNotFound, 404)));
 }
 
 TEST(FailureReason, PlaylistReads) {

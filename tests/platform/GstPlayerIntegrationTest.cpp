@@ -2,13 +2,14 @@
 // them, playlists, titles, drops, dead and missing addresses, and the sound itself.
 
 #include "platform/media/GstMediaPlayer.h"
-#include "platform/media/NetworkSourceGuard.h"
+#include "platform/media/PlaybinPipeline.h"
 #include "platform/media/Playlist.h"
 #include "platform/media/PlaylistFetcher.h"
 #include "tests/support/IcecastServer.h"
 #include "tests/support/ProcessUsage.h"
 #include "tests/support/StreamServer.h"
 
+#include <gst/gst.h>
 #include <gtest/gtest.h>
 
 #include <malloc.h>
@@ -85,6 +86,12 @@ GstPlayerOptions WithSink(const std::string& sink) {
     return options;
 }
 
+GstPlayerOptions MeasuringGaps() {
+    GstPlayerOptions options;
+    options.measureGaps = true;
+    return options;
+}
+
 class GstPlayerIntegration : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -98,11 +105,12 @@ class GstPlayerIntegration : public ::testing::Test {
     std::unique_ptr<GstMediaPlayer> Make(GstPlayerOptions options = {}) {
         if (options.audioSink.empty())
             options.audioSink = "fakesink sync=true";
-        std::string error;
-        auto player = GstMediaPlayer::Create(&error, options);
-        EXPECT_TRUE(player) << error;
-        if (player)
-            player->SetEvents(&events);
+        auto created = GstMediaPlayer::Create(options);
+        EXPECT_TRUE(created) << created.error();
+        if (!created)
+            return nullptr;
+        auto player = std::move(created).value();
+        player->SetEvents(&events);
         return player;
     }
 
@@ -174,14 +182,14 @@ TEST_F(GstPlayerIntegration, PlaylistsArePlayedByTheirFirstWorkingEntry) {
 }
 
 TEST_F(GstPlayerIntegration, GapsAreCountedOnlyWhenTheStreamCannotKeepUp) {
-    auto player = Make();
+    auto player = Make(MeasuringGaps());
     ExpectPlays(*player, server->Url("/live.mp3"));
     QTest::qWait(3000);
     EXPECT_EQ(player->UnderrunCount(), 0) << "a stream at real-time rate plays on";
     EXPECT_LE(events.Count(PlayState::Buffering), 1) << Describe(events.states);
 
     events = {};
-    auto slow = Make();
+    auto slow = Make(MeasuringGaps());
     ExpectPlays(*slow, server->Url("/slow.mp3"));
     EXPECT_TRUE(WaitFor([&] { return slow->UnderrunCount() > 0; }, 4s))
         << "a stream at 70 % of real time must be heard to break up";
@@ -433,8 +441,8 @@ TEST_F(GstPlayerIntegration, HlsPlaysOverHttpButNeverFromLocalFiles) {
 
 // The guard holds for any source made anywhere in the process, not just the player's own.
 TEST(NetworkSourceGuard, NonNetworkSourcesCannotStartButHttpCan) {
-    std::string missing;
-    ASSERT_TRUE(GstMediaPlayer::CheckAvailable(&missing)) << missing;
+    const auto available = GstMediaPlayer::CheckAvailable();
+    ASSERT_TRUE(available) << available.error();
     const auto tryToStart = [](const std::string& uri, bool* refused) {
         GstElement* source = gst_element_make_from_uri(GST_URI_SRC, uri.c_str(), nullptr, nullptr);
         if (!source)
@@ -448,10 +456,7 @@ TEST(NetworkSourceGuard, NonNetworkSourcesCannotStartButHttpCan) {
         GstMessage* message = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR);
         *refused = false;
         if (message) {
-            GError* error = nullptr;
-            gst_message_parse_error(message, &error, nullptr);
-            *refused = IsRefusedSourceError(error);
-            g_error_free(error);
+            *refused = ReadStreamError(message).domain == StreamError::Domain::RefusedSource;
             gst_message_unref(message);
         }
         gst_object_unref(bus);
@@ -494,9 +499,9 @@ TEST_F(GstPlayerIntegration, PlayingIsNeverReportedBeforeSoundReachedTheSink) {
         for (const char* path : {"/live.mp3", "/live.ogg"}) {
             auto options = WithSink("fakesink sync=true ts-offset=1000000000");
             options.prebuffer = lead;
-            std::string error;
-            auto player = GstMediaPlayer::Create(&error, options);
-            ASSERT_TRUE(player) << error;
+            auto created = GstMediaPlayer::Create(options);
+            ASSERT_TRUE(created) << created.error();
+            auto player = std::move(created).value();
             HonestyCheck check;
             check.player = player.get();
             player->SetEvents(&check);
@@ -567,9 +572,9 @@ TEST_F(GstPlayerIntegration, NoSoundDeviceIsReportedInsteadOfPlayingIntoNothing)
     qunsetenv("TUNELINK_AUDIO_SINK");
     if (HasRealSoundDevice())
         GTEST_SKIP() << "this machine has a sound device the automatic output can open";
-    std::string error;
-    auto player = GstMediaPlayer::Create(&error, {});
-    ASSERT_TRUE(player) << error;
+    auto created = GstMediaPlayer::Create();
+    ASSERT_TRUE(created) << created.error();
+    auto player = std::move(created).value();
     player->SetEvents(&events);
     player->Open(server->Url("/live.mp3"));
     ASSERT_TRUE(player->Play());
