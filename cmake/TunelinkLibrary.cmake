@@ -1,13 +1,17 @@
-# tunelink_library(NAME folder... DEPS targets...)
-# Builds a static library from every .cpp/.h in the given folders (recursively).
+# tunelink_library(NAME FOLDERS folder... [EXCLUDE subfolder...] DEPS targets...)
+# Builds a static library from every .cpp/.h in the given folders (recursively), leaving out
+# subfolders that are libraries of their own.
 function(tunelink_library name)
-  cmake_parse_arguments(ARG "" "" "FOLDERS;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "FOLDERS;EXCLUDE;DEPS" ${ARGN})
   set(sources)
   foreach(folder IN LISTS ARG_FOLDERS)
     file(GLOB_RECURSE found CONFIGURE_DEPENDS
          ${CMAKE_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_SOURCE_DIR}/${folder}/*.h
          ${CMAKE_SOURCE_DIR}/${folder}/*.qrc)
     list(APPEND sources ${found})
+  endforeach()
+  foreach(folder IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "^${CMAKE_SOURCE_DIR}/${folder}/")
   endforeach()
   if(NOT sources)
     # A folder that has no code yet still yields a (empty) library to link.
@@ -24,9 +28,12 @@ endfunction()
 # test folder. Tests matching THREADS (a gtest filter such as "A.*:B.*") carry the CTest label
 # "threads", which `make test-tsan` runs under ThreadSanitizer.
 function(tunelink_test folder)
-  cmake_parse_arguments(ARG "" "THREADS" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "THREADS" "DEPS;EXCLUDE" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.h)
+  foreach(sub IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "^${CMAKE_CURRENT_SOURCE_DIR}/${sub}/")
+  endforeach()
   if(NOT sources)
     return()
   endif()

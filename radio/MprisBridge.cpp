@@ -1,7 +1,7 @@
 #include "radio/MprisBridge.h"
 
-#include "radio/Commands.h"
 #include "radio/TunelinkDlg.h"
+#include "radio/core/Commands.h"
 
 #include <cmath>
 
@@ -22,12 +22,13 @@ bool MprisBridge::Start() {
 
 platform::dbus::MprisState MprisBridge::State() const {
     platform::dbus::MprisState s;
-    const CStationData& stations = window_.Stations();
-    s.playing = window_.Player().IsPlaying();
+    const Radio& radio = window_.Core();
+    const CStationData& stations = radio.Stations();
+    s.playing = radio.Player().IsPlaying();
     s.slot = stations.current;
     s.station = stations.name[static_cast<std::size_t>(stations.current)];
-    s.title = window_.StreamTitle();
-    s.volume = window_.Volume() / 100.0;
+    s.title = radio.StreamTitle();
+    s.volume = radio.Volume() / 100.0;
     return s;
 }
 
@@ -40,12 +41,14 @@ void MprisBridge::Stop() {
 }
 
 void MprisBridge::PlayPause() {
-    window_.OnCommand(window_.Player().IsPlaying() ? command::kStop : command::kPlay);
+    window_.OnCommand(window_.Core().Player().IsPlaying() ? command::kStop : command::kPlay);
 }
 
-int MprisBridge::StepSlot(const std::array<std::string, 32>& addresses, int from, int direction) {
-    for (int i = 1; i <= 32; ++i) {
-        const int slot = ((from + direction * i) % 32 + 32) % 32;
+int MprisBridge::StepSlot(const std::array<std::string, Slot::kCount>& addresses, int from,
+                          int direction) {
+    constexpr int n = Slot::kCount;
+    for (int i = 1; i <= n; ++i) {
+        const int slot = ((from + direction * i) % n + n) % n;
         if (!addresses[static_cast<std::size_t>(slot)].empty())
             return slot;
     }
@@ -53,15 +56,17 @@ int MprisBridge::StepSlot(const std::array<std::string, 32>& addresses, int from
 }
 
 void MprisBridge::Next() {
-    const int slot = StepSlot(window_.Stations().address, window_.Stations().current, +1);
+    const int slot =
+        StepSlot(window_.Core().Stations().address, window_.Core().Stations().current, +1);
     if (slot >= 0)
-        window_.OnCommand(command::kStationFirst + slot);
+        window_.OnCommand(command::ForStation(Slot(slot)));
 }
 
 void MprisBridge::Previous() {
-    const int slot = StepSlot(window_.Stations().address, window_.Stations().current, -1);
+    const int slot =
+        StepSlot(window_.Core().Stations().address, window_.Core().Stations().current, -1);
     if (slot >= 0)
-        window_.OnCommand(command::kStationFirst + slot);
+        window_.OnCommand(command::ForStation(Slot(slot)));
 }
 
 void MprisBridge::Raise() {
@@ -75,7 +80,7 @@ void MprisBridge::Quit() {
 }
 
 void MprisBridge::SetVolume(double volume) {
-    window_.SetVolume(static_cast<int>(std::lround(volume * 100)));
+    window_.Core().SetVolume(static_cast<int>(std::lround(volume * 100)));
 }
 
 }  // namespace radio

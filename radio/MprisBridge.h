@@ -3,6 +3,7 @@
 // commands the skin sends, and every change of the window is announced on the bus.
 
 #include "platform/dbus/Mpris.h"
+#include "radio/core/Slot.h"
 
 #include <array>
 #include <string>
@@ -30,7 +31,8 @@ class MprisBridge : public platform::dbus::MprisTarget {
     void SetVolume(double volume) override;
 
     // The next (or previous) dial slot after `from` that has an address, or -1.
-    static int StepSlot(const std::array<std::string, 32>& addresses, int from, int direction);
+    static int StepSlot(const std::array<std::string, Slot::kCount>& addresses, int from,
+                        int direction);
 
   private:
     TunelinkDlg& window_;

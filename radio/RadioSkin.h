@@ -72,6 +72,8 @@ class RadioSkin : public CSkinBase {
     void ReleaseFlapPictures();
     int FlapFrame() const { return flapFrame_; }
 
+    // The window the skin was attached to, or null.
+    QWidget* Window() const { return window_; }
     bool Layered() const { return layered_; }
     // The surface holds the pictures composed through their masks (translucent mode, and
     // outline mode once the masks decoded).

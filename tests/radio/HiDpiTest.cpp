@@ -1,7 +1,6 @@
 // On a screen of twice the density (QT_SCALE_FACTOR=2: CTest runs these tests a second time
 // so) the radio, the about box and the menu draw the pictures made twice as big, pixel for
 // pixel, instead of blowing up the small ones. At a device pixel ratio below 1.5 they skip.
-#include "FakeMediaPlayer.h"
 #include "picture/ImageView.h"
 #include "picture/LoadPicture.h"
 #include "picture/PLDIBSection.h"
@@ -9,6 +8,7 @@
 #include "radio/RadioMenu.h"
 #include "radio/SkinGeometry.h"
 #include "radio/TunelinkDlg.h"
+#include "tests/support/FakeMediaPlayer.h"
 #include "ui/BuiltInImage.h"
 #include "ui/HoverBitmapButton.h"
 #include "ui/SkinMenu.h"
@@ -63,7 +63,9 @@ class HiDpi : public ::testing::Test {
 
 TEST_F(HiDpi, TheRadioShowsTheFinePicturesInItsLayoutSize) {
     radio::TunelinkDlg::Options options;
-    options.playerFactory = [](std::string*) { return std::make_unique<FakeMediaPlayer>(); };
+    options.playerFactory = []() -> radio::PlayerHost::MadePlayer {
+        return std::unique_ptr<platform::media::MediaPlayer>(std::make_unique<FakeMediaPlayer>());
+    };
     options.layered = std::make_unique<CLayeredWindow>(8, 32, false);
     options.cachePath = (dir_.path() + "/cache.xml").toStdString();
     options.catalogueAddress = "http://127.0.0.1:9/none.xml";

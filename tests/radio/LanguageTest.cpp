@@ -11,9 +11,9 @@
 #include "mail/ProgressWnd.h"
 #include "mail/SendMailDlg.h"
 #include "radio/AboutDlg.h"
-#include "radio/PlayerEventSink.h"
-#include "radio/PlayerHost.h"
+#include "radio/PlayerMissingMessage.h"
 #include "radio/RadioMenu.h"
+#include "radio/core/PlayerEventSink.h"
 #include "tests/support/LocaleScope.h"
 #include "ui/HyperLink.h"
 #include "ui/Translator.h"
@@ -157,8 +157,8 @@ std::vector<std::string> CollectShownTexts() {
 
     texts.push_back(TunelinkApp::AlreadyRunningText());
     texts.push_back(SettingsStore::CannotSaveText("/home/me/.config/Torvane/tunelink.conf", ""));
-    radio::PlayerHost::ShowPlayerMissingMessage([](const std::string&) { return true; },
-                                                std::chrono::milliseconds(0));
+    radio::ShowPlayerMissingMessage([](const std::string&) { return true; },
+                                    std::chrono::milliseconds(0));
     for (int code : {0, 2, 5, 31}) texts.push_back(CHyperLinkThread::FailureText(code));
     texts.push_back(mail::MailTrailer());
     for (const auto& message : messages) {

@@ -1,9 +1,7 @@
 // The player host with the real GStreamer player and a recording window: what a listener
 // sees on the status line, in order.
 
-#include "radio/PlayerEventSink.h"
-#include "radio/PlayerHost.h"
-#include "radio/PlayerWindow.h"
+#include "radio/core/PlayerHost.h"
 #include "tests/support/LocaleScope.h"
 #include "tests/support/ProcessUsage.h"
 #include "tests/support/StreamServer.h"
@@ -21,10 +19,15 @@ using namespace radio;
 
 namespace {
 
-struct RecordingWindow final : PlayerWindow {
+// The status texts in order; "playing" states are also marked "#playing" after their text.
+struct RecordingWindow final : PlayerListener {
     std::vector<std::string> received;
-    void OnPlayerStatus(const std::string& text) override { received.push_back(text); }
-    void OnCommand(int id) override { received.push_back("#" + std::to_string(id)); }
+    void OnPlayState(platform::media::PlayState state, const std::string& text) override {
+        received.push_back(text);
+        if (state == platform::media::PlayState::Playing)
+            received.push_back("#playing");
+    }
+    void OnMediaTitle(const std::string&) override {}
     bool Has(const std::string& entry) const {
         return std::find(received.begin(), received.end(), entry) != received.end();
     }
@@ -45,14 +48,10 @@ class PlayerHostIntegration : public ::testing::Test {
         server = nullptr;
     }
     void SetUp() override {
-        PlayerEventSink::ResetStatusText();
         ASSERT_TRUE(host.Create(&window)) << "GStreamer and its HTTP audio plugins are needed";
         host.SetVolume(50);
     }
-    void TearDown() override {
-        ClearPlayerWindow();
-        host.Shutdown();
-    }
+    void TearDown() override { host.Shutdown(); }
     bool WaitFor(const std::function<bool()>& condition, int ms = 10000) {
         return QTest::qWaitFor(condition, ms);
     }
@@ -64,19 +63,19 @@ class PlayerHostIntegration : public ::testing::Test {
 
 testsupport::StreamServer* PlayerHostIntegration::server = nullptr;
 
-TEST_F(PlayerHostIntegration, ChoosingAStationShowsItsStatesThenSpieltWithCommand184) {
+TEST_F(PlayerHostIntegration, ChoosingAStationShowsItsStatesThenSpielt) {
     host.Open(server->Url("/station.pls") + " ");
     host.Play();
     EXPECT_TRUE(host.IsPlaying());
     EXPECT_TRUE(host.IsPowerOn());
-    ASSERT_TRUE(WaitFor([&] { return window.Has("#184"); })) << Joined(window.received);
+    ASSERT_TRUE(WaitFor([&] { return window.Has("#playing"); })) << Joined(window.received);
     ASSERT_GE(window.received.size(), 3u);
     EXPECT_EQ(window.received.front(), "Wechseln");
-    // "Spielt" comes first, then the command.
+    // "Spielt" is the playing state's text.
     const auto playing = std::find(window.received.begin(), window.received.end(), "Spielt");
     ASSERT_NE(playing, window.received.end());
     ASSERT_NE(playing + 1, window.received.end());
-    EXPECT_EQ(*(playing + 1), "#184");
+    EXPECT_EQ(*(playing + 1), "#playing");
     EXPECT_FALSE(window.Has("Fertig - Verbindungsfehler"));
 
     host.Stop();
@@ -87,9 +86,9 @@ TEST_F(PlayerHostIntegration, ChoosingAStationShowsItsStatesThenSpieltWithComman
 TEST_F(PlayerHostIntegration, StreamTitlesLandInTheStatusBuffer) {
     host.Open(server->Url("/icy.mp3"));
     host.Play();
-    ASSERT_TRUE(WaitFor([&] { return window.Has("#184"); })) << Joined(window.received);
-    ASSERT_TRUE(WaitFor([] { return PlayerEventSink::StatusText().rfind("Song ", 0) == 0; }))
-        << PlayerEventSink::StatusText();
+    ASSERT_TRUE(WaitFor([&] { return window.Has("#playing"); })) << Joined(window.received);
+    ASSERT_TRUE(WaitFor([&] { return host.StatusText().rfind("Song ", 0) == 0; }))
+        << host.StatusText();
     // Titles are kept for the window to read, not announced.
     EXPECT_EQ(std::count_if(window.received.begin(), window.received.end(),
                             [](const std::string& s) { return s.rfind("Song", 0) == 0; }),
@@ -99,7 +98,7 @@ TEST_F(PlayerHostIntegration, StreamTitlesLandInTheStatusBuffer) {
 TEST_F(PlayerHostIntegration, ALocalFileAddressIsAConnectionErrorAndThePowerStaysOn) {
     host.Open(server->Url("/live.mp3"));
     host.Play();
-    ASSERT_TRUE(WaitFor([&] { return window.Has("#184"); })) << Joined(window.received);
+    ASSERT_TRUE(WaitFor([&] { return window.Has("#playing"); })) << Joined(window.received);
     window.received.clear();
 
     host.Open("file:///etc/passwd");
@@ -179,14 +178,14 @@ TEST_F(PlayerHostIntegration, AServerThatNeverAnswersIsGivenUpWithItsReason) {
 TEST_F(PlayerHostIntegration, MutedPlayIsUnmutedAndANewStationReplacesTheOldOne) {
     host.Open(server->Url("/live.ogg"));
     host.Play();
-    ASSERT_TRUE(WaitFor([&] { return window.Has("#184"); }));
+    ASSERT_TRUE(WaitFor([&] { return window.Has("#playing"); }));
     host.ToggleMute();
     EXPECT_TRUE(host.IsMuted());
     window.received.clear();
     host.Open(server->Url("/live.mp3"));
     host.Play();
     EXPECT_FALSE(host.IsMuted());
-    ASSERT_TRUE(WaitFor([&] { return window.Has("#184"); })) << Joined(window.received);
+    ASSERT_TRUE(WaitFor([&] { return window.Has("#playing"); })) << Joined(window.received);
     EXPECT_EQ(window.received.front(), "Wechseln");
 }
 
@@ -216,7 +215,7 @@ TEST_F(PlayerHostIntegration, TenSwitchesInTenSecondsLeaveNoThreadsDescriptorsOr
         host.Open(address);
         host.Play();
     };
-    const auto playing = [&] { return WaitFor([&] { return window.Has("#184"); }, 20000); };
+    const auto playing = [&] { return WaitFor([&] { return window.Has("#playing"); }, 20000); };
     // Both kinds of stream once first: their decoders are loaded, the allocator has seen a
     // switch.
     for (const std::string& address : {stations[0], stations[1], stations[0]}) {

@@ -1,9 +1,9 @@
-#include "FakeMediaPlayer.h"
 #include "picture/ImageView.h"
 #include "picture/LoadPicture.h"
 #include "picture/PLDIBSection.h"
 #include "radio/SkinGeometry.h"
 #include "radio/TunelinkDlg.h"
+#include "tests/support/FakeMediaPlayer.h"
 #include "tests/support/LocaleScope.h"
 #include "util/MessageBox.h"
 #include "util/Profile.h"
@@ -40,13 +40,13 @@ class RadioWindowTest : public ::testing::Test {
     // A window with a fake player, no translucency (as offscreen), no network, no splash.
     TunelinkDlg::Options FakeOptions(bool layered = false) {
         TunelinkDlg::Options options;
-        options.playerFactory = [this](std::string*) -> std::unique_ptr<FakeMediaPlayer> {
+        options.playerFactory = [this]() -> radio::PlayerHost::MadePlayer {
             ++playersMade_;
             if (!playerAvailable_)
-                return nullptr;
+                return util::Failure{"no media library"};
             auto player = std::make_unique<FakeMediaPlayer>();
             player_ = player.get();
-            return player;
+            return std::unique_ptr<platform::media::MediaPlayer>(std::move(player));
         };
         options.layered = std::make_unique<CLayeredWindow>(8, 32, layered);
         options.cachePath = (dir_.path() + "/cache.xml").toStdString();
@@ -93,8 +93,8 @@ TEST_F(RadioWindowTest, StartsWithTheStoredSettingsChecked) {
     profile_.WriteText("CTunelinkDlg", "LastStation", "40");
     profile_.WriteText("CTunelinkDlg", "iVolume", "250");
     auto& w = Open();
-    EXPECT_EQ(w.Stations().current, 0);
-    EXPECT_EQ(w.Volume(), 100);
+    EXPECT_EQ(w.Core().Stations().current, 0);
+    EXPECT_EQ(w.Core().Volume(), 100);
     EXPECT_EQ(player_->volume, 100);
     EXPECT_EQ(w.RightClickHints(), 3);
     EXPECT_FALSE(w.toolTip().isEmpty());
@@ -109,22 +109,22 @@ TEST_F(RadioWindowTest, StatusLineScrollsOnlyWhenWiderThanTheLine) {
     while (metrics.horizontalAdvance(QString::fromStdString(fits + "i")) <= g::kStatusWidth)
         fits += "i";
     ASSERT_LE(metrics.horizontalAdvance(QString::fromStdString(fits)), g::kStatusWidth);
-    w.SetStatusText(fits);
+    w.Core().SetStatusText(fits);
     EXPECT_FALSE(w.Skin().Marquee());
-    EXPECT_FALSE(w.Timer(3).isActive());
+    EXPECT_FALSE(w.Face().MarqueeTimer().isActive());
 
     const std::string wider = fits + "i";
     ASSERT_GT(metrics.horizontalAdvance(QString::fromStdString(wider)), g::kStatusWidth);
-    w.SetStatusText(wider);
+    w.Core().SetStatusText(wider);
     EXPECT_TRUE(w.Skin().Marquee());
     EXPECT_EQ(w.Skin().MarqueeOffset(), 19);  // drawn at 20, the next step at 19
-    EXPECT_TRUE(w.Timer(3).isActive());
-    EXPECT_EQ(w.Timer(3).interval(), 70);
+    EXPECT_TRUE(w.Face().MarqueeTimer().isActive());
+    EXPECT_EQ(w.Face().MarqueeTimer().interval(), 70);
 
     w.Skin().MarqueeStep();
     w.Skin().MarqueeStep();
     const int moved = w.Skin().MarqueeOffset();
-    w.SetStatusText(wider);  // the same text does not restart the marquee
+    w.Core().SetStatusText(wider);  // the same text does not restart the marquee
     EXPECT_EQ(w.Skin().MarqueeOffset(), moved);
 }
 
@@ -177,7 +177,7 @@ TEST_F(RadioWindowTest, RunningTextLooksAsIfDrawnInPlaceAtEveryStep) {
 
 TEST_F(RadioWindowTest, MarqueeStartsAgainAfterTheTextHasPassed) {
     auto& w = Open();
-    w.SetStatusText(std::string(120, 'W'));
+    w.Core().SetStatusText(std::string(120, 'W'));
     const int width = w.Skin().StatusTextWidth();
     int steps = 0;
     for (int previous = w.Skin().MarqueeOffset(); steps < 10000; ++steps) {
@@ -195,18 +195,18 @@ TEST_F(RadioWindowTest, MarqueeStartsAgainAfterTheTextHasPassed) {
 TEST_F(RadioWindowTest, VolumeDragStopsAt81AndFollowsTheKnob) {
     auto& w = Open();
     QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(300, 195));
-    EXPECT_TRUE(w.VolumeDragging());
+    EXPECT_TRUE(w.Core().VolumeDragging());
     Move(QPoint(600, 195));
-    EXPECT_EQ(w.Volume(), 81);
+    EXPECT_EQ(w.Core().Volume(), 81);
     EXPECT_EQ(player_->volume, 81);
     EXPECT_EQ(w.Skin().KnobOffset(), 68);
     Move(QPoint(10, 195));
-    EXPECT_EQ(w.Volume(), 0);
+    EXPECT_EQ(w.Core().Volume(), 0);
     EXPECT_EQ(w.Skin().KnobOffset(), 0);
     QTest::mouseRelease(&w, Qt::LeftButton, {}, QPoint(10, 195));
-    EXPECT_FALSE(w.VolumeDragging());
+    EXPECT_FALSE(w.Core().VolumeDragging());
     Move(QPoint(600, 195));
-    EXPECT_EQ(w.Volume(), 0);
+    EXPECT_EQ(w.Core().Volume(), 0);
 }
 
 TEST_F(RadioWindowTest, HubExclusionHitsNothing) {
@@ -224,49 +224,49 @@ TEST_F(RadioWindowTest, ChoosingAStationPlaysAndNamesItAfterSpielt) {
     auto& w = Open();
     Click(SectorCentre(5));
     ASSERT_EQ(player_->opened.size(), 1u);
-    EXPECT_EQ(player_->opened[0], w.Stations().address[4]);
-    EXPECT_EQ(w.Stations().current, 4);
-    EXPECT_TRUE(w.Switching());
-    EXPECT_EQ(w.Timer(2).interval(), 100000);
-    EXPECT_TRUE(w.Player().IsPowerOn());
-    EXPECT_TRUE(w.Timer(5).isActive());  // the flap opens
+    EXPECT_EQ(player_->opened[0], w.Core().Stations().address[4]);
+    EXPECT_EQ(w.Core().Stations().current, 4);
+    EXPECT_TRUE(w.Core().Switching());
+    EXPECT_EQ(w.Timers().Timer(radio::RadioTimer::Switch).interval(), 100000);
+    EXPECT_TRUE(w.Core().Player().IsPowerOn());
+    EXPECT_TRUE(w.Face().FlapTimer().isActive());  // the flap opens
 
     player_->RaiseState(PlayState::Transitioning);
-    EXPECT_EQ(w.StatusText(), "Wechseln");
+    EXPECT_EQ(w.Core().StatusText(), "Wechseln");
     player_->RaiseState(PlayState::Playing);
-    EXPECT_EQ(w.StatusText(), "Spielt");
-    EXPECT_TRUE(w.Timer(1).isActive());
+    EXPECT_EQ(w.Core().StatusText(), "Spielt");
+    EXPECT_TRUE(w.Timers().Timer(radio::RadioTimer::NowPlaying).isActive());
     QTest::qWait(1150);
-    EXPECT_EQ(w.StatusText(), w.Stations().name[4]);
-    EXPECT_FALSE(w.Switching());
+    EXPECT_EQ(w.Core().StatusText(), w.Core().Stations().name[4]);
+    EXPECT_FALSE(w.Core().Switching());
 }
 
 TEST_F(RadioWindowTest, PreviewRestoresTheTextIncludingLateStatuses) {
     auto& w = Open();
-    w.SetStatusText("Gestoppt");
+    w.Core().SetStatusText("Gestoppt");
     Move(SectorCentre(3));
-    EXPECT_TRUE(w.PreviewActive());
-    EXPECT_EQ(w.StatusText(), w.Stations().name[2]);
+    EXPECT_TRUE(w.Core().PreviewActive());
+    EXPECT_EQ(w.Core().StatusText(), w.Core().Stations().name[2]);
     player_->RaiseState(PlayState::Buffering);  // arrives during the preview
-    EXPECT_EQ(w.StatusText(), w.Stations().name[2]);
+    EXPECT_EQ(w.Core().StatusText(), w.Core().Stations().name[2]);
     Move(QPoint(50, 50));  // off the dial: the hover ends
     Move(QPoint(52, 50));  // and the next move restores the line
-    EXPECT_FALSE(w.PreviewActive());
-    EXPECT_EQ(w.StatusText(), "Puffern");
+    EXPECT_FALSE(w.Core().PreviewActive());
+    EXPECT_EQ(w.Core().StatusText(), "Puffern");
 }
 
 TEST_F(RadioWindowTest, StatusesShowDuringASwitchEvenInAPreview) {
     auto& w = Open();
     Click(SectorCentre(7));
     Move(SectorCentre(9));  // previews are ignored while switching
-    EXPECT_FALSE(w.PreviewActive());
+    EXPECT_FALSE(w.Core().PreviewActive());
     player_->RaiseState(PlayState::Buffering);
-    EXPECT_EQ(w.StatusText(), "Puffern");
+    EXPECT_EQ(w.Core().StatusText(), "Puffern");
 }
 
 TEST_F(RadioWindowTest, EmptyFavouriteOpensTheEditorEmptyBuiltInStillPlays) {
     auto& w = Open();
-    w.Stations().address[3].clear();
+    w.Core().Stations().address[3].clear();
     Click(SectorCentre(4));
     ASSERT_EQ(player_->opened.size(), 1u);
     EXPECT_EQ(player_->opened[0], "");
@@ -289,26 +289,26 @@ TEST_F(RadioWindowTest, EmptyFavouriteOpensTheEditorEmptyBuiltInStillPlays) {
 TEST_F(RadioWindowTest, MuteTextsFollowThePlayer) {
     auto& w = Open();
     w.OnCommand(115);  // stopped, muted
-    EXPECT_EQ(w.StatusText(), "Stumm geschaltet");
+    EXPECT_EQ(w.Core().StatusText(), "Stumm geschaltet");
     w.OnCommand(115);  // unmuted while not playing: empty line
-    EXPECT_EQ(w.StatusText(), "");
+    EXPECT_EQ(w.Core().StatusText(), "");
     w.OnCommand(114);
     w.OnCommand(115);
     w.OnCommand(115);  // unmuted while playing: the station's name
-    EXPECT_EQ(w.StatusText(), w.Stations().name[0]);
+    EXPECT_EQ(w.Core().StatusText(), w.Core().Stations().name[0]);
 }
 
 TEST_F(RadioWindowTest, PowerOpensTheFlapAndClosingItEndsTheRadio) {
     auto& w = Open(/*layered=*/true);
     ASSERT_TRUE(w.Skin().Layered());
     w.OnCommand(116);
-    EXPECT_TRUE(w.Player().IsPowerOn());
+    EXPECT_TRUE(w.Core().Player().IsPowerOn());
     EXPECT_TRUE(player_->opened.empty());  // power alone does not play
     (void)QTest::qWaitFor([&] { return w.Skin().FlapFrame() == 34; }, 5000);
     EXPECT_EQ(w.Skin().FlapFrame(), 34);
-    EXPECT_FALSE(w.Timer(5).isActive());
+    EXPECT_FALSE(w.Face().FlapTimer().isActive());
 
-    w.Stations().current = 9;
+    w.Core().Stations().current = 9;
     w.OnCommand(116);
     (void)QTest::qWaitFor([&] { return !w.isVisible(); }, 6000);
     EXPECT_FALSE(w.isVisible());
@@ -342,10 +342,10 @@ TEST_F(RadioWindowTest, LayeredSurfaceIsPremultipliedAndComposesTheFlap) {
     EXPECT_GT(open, 50);
     // At rest the flap's pictures are let go; repainting keeps the flap as it was.
     const QImage flapArea = w.Skin().Surface().copy(254, 0, 335, 170);
-    w.SetVolume(30);
+    w.Core().SetVolume(30);
     EXPECT_EQ(w.Skin().Surface().copy(254, 0, 335, 170), flapArea);
     // Closing decodes the frames again.
-    w.Stations().current = 0;
+    w.Core().Stations().current = 0;
     w.OnCommand(116);
     (void)QTest::qWaitFor([&] { return w.Skin().FlapFrame() == 0; }, 5000);
     EXPECT_LT(opaqueAbove(), open / 4);
@@ -456,18 +456,18 @@ TEST_F(RadioWindowTest, StreamTitlesFollowTheStationNameOnceItPlaysUndisturbed) 
     Click(SectorCentre(3));
     player_->RaiseState(PlayState::Playing);
     player_->RaiseTitle("Early Song");  // during the switch: kept, not shown
-    EXPECT_EQ(w.StatusText(), "Spielt");
+    EXPECT_EQ(w.Core().StatusText(), "Spielt");
     QTest::qWait(1150);
-    EXPECT_EQ(w.StatusText(), w.Stations().name[2] + " - Early Song");
+    EXPECT_EQ(w.Core().StatusText(), w.Core().Stations().name[2] + " - Early Song");
 
     player_->RaiseTitle("Playlist $Next");  // a server placeholder never shows
-    EXPECT_EQ(w.StreamTitle(), "Early Song");
+    EXPECT_EQ(w.Core().StreamTitle(), "Early Song");
     player_->RaiseTitle("Next Song");
-    EXPECT_EQ(w.StatusText(), w.Stations().name[2] + " - Next Song");
+    EXPECT_EQ(w.Core().StatusText(), w.Core().Stations().name[2] + " - Next Song");
 
     Move(SectorCentre(8));  // a preview keeps its text
     player_->RaiseTitle("Third Song");
-    EXPECT_EQ(w.StatusText(), w.Stations().name[7]);
+    EXPECT_EQ(w.Core().StatusText(), w.Core().Stations().name[7]);
 }
 
 // The player carries on with an address it already plays and reports nothing new: the
@@ -478,25 +478,25 @@ TEST_F(RadioWindowTest, ReChoosingThePlayingStationKeepsItPlayingAndThePreviewAl
     player_->RaiseState(PlayState::Playing);
     player_->RaiseTitle("Song");
     QTest::qWait(1150);
-    ASSERT_FALSE(w.Switching());
+    ASSERT_FALSE(w.Core().Switching());
 
     Click(SectorCentre(5));  // the same sector again
-    EXPECT_FALSE(w.Switching());
-    EXPECT_FALSE(w.Timer(2).isActive());
+    EXPECT_FALSE(w.Core().Switching());
+    EXPECT_FALSE(w.Timers().Timer(radio::RadioTimer::Switch).isActive());
     EXPECT_EQ(player_->plays, 1);  // not restarted
-    EXPECT_TRUE(w.Player().IsPlaying());
-    EXPECT_EQ(w.StatusText(), w.Stations().name[4] + " - Song");
+    EXPECT_TRUE(w.Core().Player().IsPlaying());
+    EXPECT_EQ(w.Core().StatusText(), w.Core().Stations().name[4] + " - Song");
     Move(SectorCentre(9));  // the dial previews at once
-    EXPECT_TRUE(w.PreviewActive());
-    EXPECT_EQ(w.StatusText(), w.Stations().name[8]);
+    EXPECT_TRUE(w.Core().PreviewActive());
+    EXPECT_EQ(w.Core().StatusText(), w.Core().Stations().name[8]);
     Move(QPoint(50, 50));
     Move(QPoint(52, 50));
-    EXPECT_EQ(w.StatusText(), w.Stations().name[4] + " - Song");
+    EXPECT_EQ(w.Core().StatusText(), w.Core().Stations().name[4] + " - Song");
 
     w.OnCommand(114);  // Play on it: the song stays
     EXPECT_EQ(player_->plays, 1);
-    EXPECT_EQ(w.StreamTitle(), "Song");
-    EXPECT_EQ(w.StatusText(), w.Stations().name[4] + " - Song");
+    EXPECT_EQ(w.Core().StreamTitle(), "Song");
+    EXPECT_EQ(w.Core().StatusText(), w.Core().Stations().name[4] + " - Song");
 }
 
 // Listening from the station finder leaves the dial and the favourites alone, names the
@@ -506,32 +506,32 @@ TEST_F(RadioWindowTest, ListeningFromTheFinderComesBackToThePlayingStation) {
     Click(SectorCentre(6));
     player_->RaiseState(PlayState::Playing);
     QTest::qWait(1150);
-    const std::string ownAddress = w.Stations().address[5];
-    const CStationData before = w.Stations();
+    const std::string ownAddress = w.Core().Stations().address[5];
+    const CStationData before = w.Core().Stations();
 
-    w.ListenFromFinder("http://127.0.0.1:9/found.mp3", "Jazz Welle");
+    w.Core().ListenFromFinder("http://127.0.0.1:9/found.mp3", "Jazz Welle");
     EXPECT_EQ(player_->opened.back(), "http://127.0.0.1:9/found.mp3");
     player_->RaiseState(PlayState::Playing);
     QTest::qWait(1150);
-    EXPECT_EQ(w.StatusText(), "Jazz Welle");
-    EXPECT_EQ(w.Stations().current, 5);
+    EXPECT_EQ(w.Core().StatusText(), "Jazz Welle");
+    EXPECT_EQ(w.Core().Stations().current, 5);
     for (int slot = 28; slot < 32; ++slot)
-        EXPECT_EQ(w.Stations().address[slot], before.address[slot]);
+        EXPECT_EQ(w.Core().Stations().address[slot], before.address[slot]);
 
-    w.ListenFromFinder({}, {});
+    w.Core().ListenFromFinder({}, {});
     EXPECT_EQ(player_->opened.back(), ownAddress);
     player_->RaiseState(PlayState::Playing);
     QTest::qWait(1150);
-    EXPECT_EQ(w.StatusText(), w.Stations().name[5]);
+    EXPECT_EQ(w.Core().StatusText(), w.Core().Stations().name[5]);
 
     // From a stopped radio the listening ends in silence.
     w.OnCommand(113);
     player_->RaiseState(PlayState::Stopped);
     const std::size_t opens = player_->opened.size();
-    w.ListenFromFinder("http://127.0.0.1:9/found.mp3", "Jazz Welle");
-    w.ListenFromFinder({}, {});
+    w.Core().ListenFromFinder("http://127.0.0.1:9/found.mp3", "Jazz Welle");
+    w.Core().ListenFromFinder({}, {});
     EXPECT_EQ(player_->opened.size(), opens + 1) << "only the finder's station was opened";
-    EXPECT_FALSE(w.Player().IsPlaying());
+    EXPECT_FALSE(w.Core().Player().IsPlaying());
 }
 
 TEST_F(RadioWindowTest, ReChoosingAStationThatIsNotSoundingStartsItAgain) {
@@ -539,14 +539,14 @@ TEST_F(RadioWindowTest, ReChoosingAStationThatIsNotSoundingStartsItAgain) {
     Click(SectorCentre(5));
     Click(SectorCentre(5));  // still connecting: the first Play's "Spielt" will end the switch
     EXPECT_EQ(player_->plays, 2);
-    EXPECT_TRUE(w.Switching());
+    EXPECT_TRUE(w.Core().Switching());
 
     player_->RaiseState(PlayState::Playing);
     QTest::qWait(1150);
     player_->RaiseState(PlayState::Ready);  // the stream failed since
     Click(SectorCentre(5));
     EXPECT_EQ(player_->plays, 3);
-    EXPECT_TRUE(w.Switching());
+    EXPECT_TRUE(w.Core().Switching());
 
     player_->RaiseState(PlayState::Playing);
     w.OnCommand(113);  // stopped: Play starts it again

@@ -1,4 +1,4 @@
-#include "radio/Commands.h"
+#include "radio/core/Commands.h"
 
 #include "radio/SkinGeometry.h"
 
@@ -6,8 +6,8 @@ namespace radio::command {
 
 int ForHotspot(int hotspot) {
     namespace g = geometry;
-    if (hotspot >= 1 && hotspot <= 32)
-        return 151 + hotspot;
+    if (hotspot >= 1 && hotspot <= Slot::kCount)
+        return ForStation(Slot::OfSector(hotspot));
     switch (hotspot) {
         case g::kHotStop:
             return kStop;

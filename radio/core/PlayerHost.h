@@ -1,24 +1,22 @@
 #pragma once
 // The radio's media player: opens station addresses, plays, stops, mutes and sets the
-// volume, and keeps the four flags the window's push buttons show.
+// volume, and keeps the four flags the push buttons show.
 
 #include "platform/media/MediaPlayer.h"
-#include "radio/PlayerEventSink.h"
+#include "radio/core/PlayerEventSink.h"
+#include "util/Result.h"
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
 
 namespace radio {
 
-class PlayerWindow;
-
 class PlayerHost {
   public:
-    // Makes the player; null with a reason when the media library is unusable.
-    using PlayerFactory =
-        std::function<std::unique_ptr<platform::media::MediaPlayer>(std::string* error)>;
+    using MadePlayer = util::Result<std::unique_ptr<platform::media::MediaPlayer>>;
+    // Makes the player, or says why the media library is unusable.
+    using PlayerFactory = std::function<MadePlayer()>;
 
     // The default factory makes the GStreamer player.
     explicit PlayerHost(PlayerFactory factory = {});
@@ -26,9 +24,11 @@ class PlayerHost {
     PlayerHost(const PlayerHost&) = delete;
     PlayerHost& operator=(const PlayerHost&) = delete;
 
-    // Creates the player and records `window` as the player window. On false the window
-    // shows ShowPlayerMissingMessage() and closes.
-    bool Create(PlayerWindow* window);
+    // Creates the player; its events go to `listener` until Detach() or Shutdown(). False
+    // when there is no usable player (the reason is logged).
+    [[nodiscard]] bool Create(PlayerListener* listener);
+    // Events from now on go nowhere.
+    void Detach() { sink_.SetListener(nullptr); }
     // Remembers the address the next Play() plays, exactly as the station table holds it.
     void Open(const std::string& address);
     // The address last given to Open().
@@ -40,26 +40,17 @@ class PlayerHost {
     // Undoes Create(); harmless on a host that was never created.
     void Shutdown();
 
-    // The power button (command 116): on clears stopped, off sets it.
+    // The power button: on clears stopped, off sets it.
     void TogglePower();
 
     bool IsCreated() const { return created_; }
-    bool AutoStart() const { return autoStart_; }
     // Not while the last start failed for want of a sound output: nothing can be heard.
     bool IsPlaying() const { return playing_ && !sink_.NoSoundOutput(); }
     bool IsStopped() const { return stopped_; }
     bool IsMuted() const { return muted_; }
     bool IsPowerOn() const { return power_; }
-    int Volume() const { return volume_; }
-    // Milliseconds on a steady clock when the host was made.
-    long long ConstructionTimeMs() const { return constructionTimeMs_; }
-
-    // The message shown when Create() failed: asks whether to get GStreamer. On Yes the
-    // download page is opened through `openUrl` and the caller waits `wait` before it ends.
-    static void ShowPlayerMissingMessage(
-        const std::function<bool(const std::string&)>& openUrl = {},
-        std::chrono::milliseconds wait = std::chrono::milliseconds(5000));
-    static const char* DownloadPage();
+    // The last play-state text, or the last stream title if one came after it.
+    const std::string& StatusText() const { return sink_.StatusText(); }
 
   private:
     void ToggleMuteIfMuted();
@@ -69,14 +60,12 @@ class PlayerHost {
     std::string opened_;
     PlayerEventSink sink_;
     bool created_ = false;
-    bool autoStart_ = false;
     bool playing_ = false;
     bool stopped_ = false;
     bool muted_ = false;
     bool power_ = false;
     int volume_ = 0;
     bool volumeSet_ = false;
-    long long constructionTimeMs_ = 0;
 };
 
 }  // namespace radio

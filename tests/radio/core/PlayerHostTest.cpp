@@ -1,8 +1,6 @@
-#include "radio/PlayerEventSink.h"
-#include "radio/PlayerHost.h"
-#include "radio/PlayerWindow.h"
+#include "radio/core/PlayerEventSink.h"
+#include "radio/core/PlayerHost.h"
 #include "tests/support/LocaleScope.h"
-#include "util/MessageBox.h"
 
 #include <gtest/gtest.h>
 
@@ -39,11 +37,17 @@ struct FakePlayer final : MediaPlayer {
     void SetVolume(int v) override { volume = v; }
 };
 
-// Records what reaches the window, in order: "status:<text>" and "command:<id>".
-struct RecordingWindow final : PlayerWindow {
+// Records what reaches the radio, in order: "status:<text>" for each play state (the state
+// itself in `states`) and the stream titles.
+struct RecordingListener final : PlayerListener {
     std::vector<std::string> received;
-    void OnPlayerStatus(const std::string& text) override { received.push_back("status:" + text); }
-    void OnCommand(int id) override { received.push_back("command:" + std::to_string(id)); }
+    std::vector<platform::media::PlayState> states;
+    std::vector<std::string> titles;
+    void OnPlayState(platform::media::PlayState state, const std::string& text) override {
+        received.push_back("status:" + text);
+        states.push_back(state);
+    }
+    void OnMediaTitle(const std::string& title) override { titles.push_back(title); }
 };
 
 // The status texts are checked as a German user sees them, which must never change; the
@@ -52,17 +56,15 @@ class PlayerHostTest : public ::testing::Test {
   protected:
     testsupport::LocaleScope german_{testsupport::kGerman};
     void SetUp() override {
-        PlayerEventSink::ResetStatusText();
-        host = std::make_unique<PlayerHost>([this](std::string*) {
+        host = std::make_unique<PlayerHost>([this]() -> PlayerHost::MadePlayer {
             auto made = std::make_unique<FakePlayer>();
             player = made.get();
-            return made;
+            return std::unique_ptr<MediaPlayer>(std::move(made));
         });
         ASSERT_TRUE(host->Create(&window));
     }
-    void TearDown() override { ClearPlayerWindow(); }
 
-    RecordingWindow window;
+    RecordingListener window;
     FakePlayer* player = nullptr;
     std::unique_ptr<PlayerHost> host;
 };
@@ -70,8 +72,7 @@ class PlayerHostTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(PlayerHostTest, StartsWithEverythingOffAndPlaysAnOpenedAddress) {
-    EXPECT_FALSE(host->IsPlaying() || host->IsStopped() || host->IsMuted() || host->IsPowerOn() ||
-                 host->AutoStart());
+    EXPECT_FALSE(host->IsPlaying() || host->IsStopped() || host->IsMuted() || host->IsPowerOn());
     host->Open("http://radio.example/a.pls ");
     host->Play();
     EXPECT_EQ(player->calls,
@@ -157,7 +158,7 @@ TEST_F(PlayerHostTest, AFailedStartNamesItsReasonInTheUsersLanguage) {
         player->events->OnPlayStateChange(PlayState::Transitioning);
         player->events->OnFailure(kind, "");
         player->events->OnPlayStateChange(PlayState::Ready);
-        return PlayerEventSink::StatusText();
+        return host->StatusText();
     };
     for (const Case& c : cases) {
         EXPECT_EQ(failWith(c.kind), c.german);
@@ -169,7 +170,7 @@ TEST_F(PlayerHostTest, AFailedStartNamesItsReasonInTheUsersLanguage) {
     failWith(FailureKind::NoAnswer);
     player->events->OnPlayStateChange(PlayState::Transitioning);
     player->events->OnPlayStateChange(PlayState::Ready);
-    EXPECT_EQ(PlayerEventSink::StatusText(), "Fertig - Verbindungsfehler");
+    EXPECT_EQ(host->StatusText(), "Fertig - Verbindungsfehler");
 }
 
 TEST_F(PlayerHostTest, PlayAndStopUnmuteFirst) {
@@ -205,42 +206,16 @@ TEST_F(PlayerHostTest, VolumePowerAndShutdown) {
 }
 
 TEST(PlayerHost, CreateFailsWithoutAPlayerAndShutdownOfANeverCreatedHostIsHarmless) {
-    PlayerHost never([](std::string*) { return std::unique_ptr<MediaPlayer>(); });
+    PlayerHost never([]() -> PlayerHost::MadePlayer { return util::Failure{"no media library"}; });
     never.Shutdown();
-    RecordingWindow window;
-    EXPECT_FALSE(never.Create(&window));
+    RecordingListener listener;
+    EXPECT_FALSE(never.Create(&listener));
     EXPECT_FALSE(never.IsCreated());
-    EXPECT_EQ(LivePlayerWindow(), nullptr);
+    never.Play();
+    EXPECT_FALSE(never.IsPlaying());
 }
 
-TEST(PlayerHost, MissingPlayerMessageOffersGStreamer) {
-    testsupport::LocaleScope german(testsupport::kGerman);
-    std::vector<util::MessageRequest> shown;
-    util::MessageResult answer = util::MessageResult::Yes;
-    auto previous = util::InstallMessagePresenter([&](const util::MessageRequest& request) {
-        shown.push_back(request);
-        return answer;
-    });
-    std::vector<std::string> opened;
-    const auto opener = [&](const std::string& url) {
-        opened.push_back(url);
-        return true;
-    };
-    PlayerHost::ShowPlayerMissingMessage(opener, std::chrono::milliseconds(0));
-    answer = util::MessageResult::No;
-    PlayerHost::ShowPlayerMissingMessage(opener, std::chrono::milliseconds(0));
-    util::InstallMessagePresenter(previous);
-
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].text,
-              "Die auf diesem Computer installierte version von GStreamer ist nicht aktuell. "
-              "Orbifon 1.0 kann daher nicht ausgeführt werden.\n\n\tWollen sie eine aktuelle "
-              "Version vom Media Player installieren?");
-    EXPECT_EQ(shown[0].buttons, util::MessageButtons::YesNo);
-    EXPECT_EQ(opened, std::vector<std::string>{PlayerHost::DownloadPage()}) << "only on Yes";
-}
-
-TEST_F(PlayerHostTest, EveryPlayStateBecomesItsTextAndPlayingAlsoSendsCommand184) {
+TEST_F(PlayerHostTest, EveryPlayStateBecomesItsTextForTheRadio) {
     const char* texts[] = {"Unbestimmt",
                            "Gestoppt",
                            "Pausiert",
@@ -255,18 +230,18 @@ TEST_F(PlayerHostTest, EveryPlayStateBecomesItsTextAndPlayingAlsoSendsCommand184
                            "Wieder verbindend"};
     for (int state = 0; state < 12; ++state) {
         window.received.clear();
+        window.states.clear();
         player->events->OnPlayStateChange(static_cast<platform::media::PlayState>(state));
-        EXPECT_EQ(PlayerEventSink::StatusText(), texts[state]);
-        std::vector<std::string> expected{std::string("status:") + texts[state]};
-        if (state == 3)
-            expected.push_back("command:184");
-        EXPECT_EQ(window.received, expected) << state;
+        EXPECT_EQ(host->StatusText(), texts[state]);
+        EXPECT_EQ(window.received, std::vector<std::string>{std::string("status:") + texts[state]});
+        EXPECT_EQ(window.states, std::vector<platform::media::PlayState>{
+                                     static_cast<platform::media::PlayState>(state)});
     }
     window.received.clear();
     player->events->OnPlayStateChange(static_cast<platform::media::PlayState>(12));
     player->events->OnPlayStateChange(static_cast<platform::media::PlayState>(-1));
     EXPECT_TRUE(window.received.empty());
-    EXPECT_EQ(PlayerEventSink::StatusText(), "Wieder verbindend");
+    EXPECT_EQ(host->StatusText(), "Wieder verbindend");
 
     testsupport::LocaleScope english(testsupport::kEnglish);
     const char* englishTexts[] = {
@@ -274,23 +249,19 @@ TEST_F(PlayerHostTest, EveryPlayStateBecomesItsTextAndPlayingAlsoSendsCommand184
         "Buffering", "Waiting", "Playback ended", "Switching", "Connection error", "Reconnecting"};
     for (int state = 0; state < 12; ++state) {
         player->events->OnPlayStateChange(static_cast<platform::media::PlayState>(state));
-        EXPECT_EQ(PlayerEventSink::StatusText(), englishTexts[state]);
+        EXPECT_EQ(host->StatusText(), englishTexts[state]);
     }
 }
 
-TEST_F(PlayerHostTest, NothingIsSentOnceTheWindowIsGone) {
-    ClearPlayerWindow();
-    player->events->OnPlayStateChange(static_cast<platform::media::PlayState>(3));
-    EXPECT_EQ(PlayerEventSink::StatusText(), "Spielt");
+TEST_F(PlayerHostTest, NothingIsSentOnceTheRadioHasDetached) {
+    host->Detach();
+    player->events->OnPlayStateChange(platform::media::PlayState::Playing);
+    EXPECT_EQ(host->StatusText(), "Spielt");
+    MediaItem item;
+    item.attributes["Title"] = "Artist - Song";
+    player->events->OnMediaChange(item);
     EXPECT_TRUE(window.received.empty());
-
-    // A window destroyed without clearing the handle is not written to either.
-    auto shortLived = std::make_unique<RecordingWindow>();
-    SetPlayerWindow(shortLived.get());
-    shortLived.reset();
-    EXPECT_EQ(LivePlayerWindow(), nullptr);
-    player->events->OnPlayStateChange(static_cast<platform::media::PlayState>(6));
-    EXPECT_EQ(PlayerEventSink::StatusText(), "Puffern");
+    EXPECT_TRUE(window.titles.empty());
 }
 
 TEST_F(PlayerHostTest, TitlesFillTheStatusBufferQuietlyUnlessTheyArePlaceholders) {
@@ -299,16 +270,16 @@ TEST_F(PlayerHostTest, TitlesFillTheStatusBufferQuietlyUnlessTheyArePlaceholders
     MediaItem item;
     item.attributes["Title"] = "Artist - Song";
     player->events->OnMediaChange(item);
-    EXPECT_EQ(PlayerEventSink::StatusText(), "Artist - Song");
+    EXPECT_EQ(host->StatusText(), "Artist - Song");
     for (const char* placeholder : {"Playlist 1", "My Playlist", "$TITLE", "a$b"}) {
         item.attributes["Title"] = placeholder;
         player->events->OnMediaChange(item);
-        EXPECT_EQ(PlayerEventSink::StatusText(), "Artist - Song") << placeholder;
+        EXPECT_EQ(host->StatusText(), "Artist - Song") << placeholder;
     }
     item.attributes.erase("Title");
     item.attributes["Author"] = "Someone";
     player->events->OnMediaChange(item);
-    EXPECT_EQ(PlayerEventSink::StatusText(), "Artist - Song");
+    EXPECT_EQ(host->StatusText(), "Artist - Song");
     player->events->OnError(5, "error");
     player->events->OnOpenStateChange(platform::media::OpenState::PlaylistChanged);
     EXPECT_TRUE(window.received.empty()) << "titles, errors and open states are not announced";
@@ -317,13 +288,7 @@ TEST_F(PlayerHostTest, TitlesFillTheStatusBufferQuietlyUnlessTheyArePlaceholders
 // The stream's title is whatever the server sends. It reaches the window (and from there
 // the status line, the window title, the session bus and the log) as one bounded line.
 TEST_F(PlayerHostTest, AHostileTitleArrivesAsOneBoundedLineWithoutFormatting) {
-    struct TitleWindow final : PlayerWindow {
-        std::vector<std::string> titles;
-        void OnPlayerStatus(const std::string&) override {}
-        void OnCommand(int) override {}
-        void OnMediaTitle(const std::string& title) override { titles.push_back(title); }
-    } titleWindow;
-    SetPlayerWindow(&titleWindow);
+    RecordingListener& titleWindow = window;
     MediaItem item;
     item.attributes["Title"] =
         "Song\x1b]0;owned\x07\r\nB\xE2\x80\xAE"
@@ -335,11 +300,10 @@ TEST_F(PlayerHostTest, AHostileTitleArrivesAsOneBoundedLineWithoutFormatting) {
     EXPECT_EQ(title.substr(0, 22), "Song]0;owned  B3pm.exe");
     EXPECT_EQ(title.size(), 255u + 3u);  // 255 characters and the ellipsis
     EXPECT_EQ(title.substr(255), "\xE2\x80\xA6");
-    EXPECT_EQ(PlayerEventSink::StatusText(), title);
+    EXPECT_EQ(host->StatusText(), title);
 
     // A placeholder stays one after the cleaning.
     item.attributes["Title"] = "Play\xE2\x80\xAElist";
     player->events->OnMediaChange(item);
     EXPECT_EQ(titleWindow.titles.size(), 1u);
-    SetPlayerWindow(&window);
 }

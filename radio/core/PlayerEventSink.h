@@ -1,8 +1,9 @@
 #pragma once
-// Turns the media player's events into the radio's status texts and forwards them to the
-// player window.
+// Turns the media player's events into the radio's status texts and hands them to the
+// radio's listener.
 
 #include "platform/media/MediaPlayer.h"
+#include "radio/core/PlayerListener.h"
 
 #include <string>
 
@@ -18,10 +19,10 @@ std::string FailureReasonText(platform::media::FailureKind kind, const std::stri
 
 class PlayerEventSink final : public platform::media::MediaPlayerEvents {
   public:
-    // The status text buffer shared by all sinks: overwritten by every play-state change and
-    // by media titles; the window reads it when told of a change.
-    static const std::string& StatusText();
-    static void ResetStatusText();
+    // Events go to `listener` from now on; null: nowhere.
+    void SetListener(PlayerListener* listener) { listener_ = listener; }
+    // The last play-state text, or the last stream title if one came after it.
+    const std::string& StatusText() const { return statusText_; }
 
     void OnPlayStateChange(platform::media::PlayState state) override;
     void OnOpenStateChange(platform::media::OpenState state) override;
@@ -34,6 +35,8 @@ class PlayerEventSink final : public platform::media::MediaPlayerEvents {
     bool NoSoundOutput() const { return noSoundOutput_; }
 
   private:
+    PlayerListener* listener_ = nullptr;
+    std::string statusText_;
     std::string failureReason_;  // appended to the "ready" text
     bool noSoundOutput_ = false;
 };

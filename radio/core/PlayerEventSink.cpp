@@ -1,6 +1,5 @@
-#include "radio/PlayerEventSink.h"
+#include "radio/core/PlayerEventSink.h"
 
-#include "radio/PlayerWindow.h"
 #include "ui/Translator.h"
 #include "util/text/DisplayText.h"
 
@@ -48,11 +47,6 @@ std::string FailureReasonKey(platform::media::FailureKind kind) {
     return {};
 }
 
-std::string& Buffer() {
-    static std::string text;
-    return text;
-}
-
 // The description as typed, cut short and without control characters.
 std::string ShownDescription(const std::string& text, std::size_t limit) {
     std::string shown;
@@ -85,40 +79,27 @@ std::string FailureReasonText(platform::media::FailureKind kind, const std::stri
     return CTranslator::FillIn(CTranslator::InUiLanguage(key), detail);
 }
 
-const std::string& PlayerEventSink::StatusText() {
-    return Buffer();
-}
-
-void PlayerEventSink::ResetStatusText() {
-    Buffer().clear();
-}
-
 void PlayerEventSink::OnPlayStateChange(platform::media::PlayState state) {
     using platform::media::PlayState;
     const std::string text = PlayStateText(static_cast<int>(state));
     if (text.empty())
         return;
-    Buffer() = text;
+    statusText_ = text;
     if (state == PlayState::Ready && !failureReason_.empty())
-        Buffer() += ": " + failureReason_;
+        statusText_ += ": " + failureReason_;
     if (state == PlayState::Transitioning) {
         failureReason_.clear();
         noSoundOutput_ = false;
     }
-    PlayerWindow* window = LivePlayerWindow();
-    if (!window)
-        return;
-    window->OnPlayerStatus(Buffer());
-    // The window may have gone away while it handled the status text.
-    if (state == PlayState::Playing && LivePlayerWindow())
-        LivePlayerWindow()->OnCommand(kCommandNowPlaying);
+    if (listener_)
+        listener_->OnPlayState(state, statusText_);
 }
 
 void PlayerEventSink::OnOpenStateChange(platform::media::OpenState) {}
 
 void PlayerEventSink::OnMediaChange(const platform::media::MediaItem& item) {
-    // Stream titles are kept for whoever reads the buffer next, and offered to the window
-    // as "now playing". Titles that name a playlist or carry '$' are server placeholders,
+    // Stream titles are kept as the status text, and offered to the listener as "now
+    // playing". Titles that name a playlist or carry '$' are server placeholders,
     // not songs. A title is whatever the stream sends: from here on it is one bounded line
     // for the status line, the window title, the session bus and the log.
     auto title = item.attributes.find("Title");
@@ -127,9 +108,9 @@ void PlayerEventSink::OnMediaChange(const platform::media::MediaItem& item) {
     const std::string value = util::DisplayLine(title->second);
     if (value.find("Playlist") != std::string::npos || value.find('$') != std::string::npos)
         return;
-    Buffer() = value;
-    if (PlayerWindow* window = LivePlayerWindow())
-        window->OnMediaTitle(value);
+    statusText_ = value;
+    if (listener_)
+        listener_->OnMediaTitle(value);
 }
 
 void PlayerEventSink::OnError(long, const std::string&) {

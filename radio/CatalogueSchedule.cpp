@@ -1,0 +1,52 @@
+#include "radio/CatalogueSchedule.h"
+
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcCatalogue, "tunelink.catalogue")
+
+namespace radio {
+
+CatalogueSchedule::CatalogueSchedule(const std::string& cachePath, const std::string& address,
+                                     std::function<void()> changed)
+    : changed_(std::move(changed)),
+      updater_(std::make_unique<CActionStationData>(
+          this, cachePath.empty() ? CActionStationData::DefaultCachePath() : cachePath,
+          address.empty() ? CActionStationData::CatalogueAddress() : address)) {
+    updateTimer_.setInterval(kUpdateDelayMs);
+    updateTimer_.setSingleShot(true);
+    QObject::connect(&updateTimer_, &QTimer::timeout, [this] {
+        qCInfo(lcCatalogue, "update from %s", updater_->Address().c_str());
+        updater_->StartUpdate();
+    });
+}
+
+CatalogueSchedule::~CatalogueSchedule() {
+    Shutdown();
+}
+
+void CatalogueSchedule::Start(CStationData& stations) {
+    if (updater_->LoadCachedStations(stations))
+        qCInfo(lcCatalogue, "cached catalogue loaded");
+    if (updater_->IsUpdateDue())
+        updateTimer_.start();
+}
+
+void CatalogueSchedule::Refill(CStationData& stations) {
+    if (!updater_)
+        return;
+    updater_->FillStationTable(stations);
+    qCInfo(lcCatalogue, "station table refilled");
+}
+
+bool CatalogueSchedule::SendStationsChanged() {
+    return gate_.Send(changed_);
+}
+
+void CatalogueSchedule::Shutdown() {
+    // A download waiting for the radio is released before anything is freed.
+    gate_.Close();
+    updateTimer_.stop();
+    updater_.reset();  // stops a running download and waits for it
+}
+
+}  // namespace radio
