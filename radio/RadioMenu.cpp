@@ -73,6 +73,14 @@ void RightClickHint::Save(util::Profile& profile) const {
     profile.WriteInt(kSection, kKey, remaining_);
 }
 
+QString RightClickHint::ToolTipAtStart() const {
+    if (!ShowsTooltipAtStart())
+        return {};
+    // Margins of 5 pixels and a width of 150 keep the hint a small note beside the mouse.
+    return QStringLiteral("<table width=\"150\" cellpadding=\"5\"><tr><td>%1</td></tr></table>")
+        .arg(QString::fromStdString(CTranslator::InUiLanguage(kText)).toHtmlEscaped());
+}
+
 bool RightClickHint::OnRightClick() {
     if (remaining_ <= 0)
         return false;

@@ -3,6 +3,8 @@
 // show the current always-on-top and start-up states, and the countdown of the right-click
 // hint that the window's tooltip shows to new users.
 
+#include <QString>
+
 #include <string>
 #include <vector>
 
@@ -68,6 +70,8 @@ class RightClickHint {
 
     // Whether the window starts with the hint tooltip.
     bool ShowsTooltipAtStart() const { return startRemaining_ > 0; }
+    // The tooltip the window starts with: a small note beside the mouse, or none.
+    QString ToolTipAtStart() const;
     // Counts one right click; true when this click used up the last hint and the tooltip
     // must go now.
     bool OnRightClick();

@@ -29,19 +29,6 @@ namespace {
 constexpr int kSplashPicture = 500;
 constexpr int kPlayerDelayMs = 50;
 
-// PNGs read as PNGs: a resource path without a suffix would make Qt sniff its type through
-// the MIME database and load every image and icon plugin, for one icon. Task bars and
-// window switchers show at most 128 pixels; a 256 one would hold 256 KB for nothing.
-QIcon AppIcon() {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128}) {
-        const QImage image =
-            ui::ReadBuiltInImage(QStringLiteral(":/res/appicon/%1").arg(size), "png");
-        if (!image.isNull())
-            icon.addPixmap(QPixmap::fromImage(image));
-    }
-    return icon;
-}
 }  // namespace
 
 TunelinkDlg::TunelinkDlg() : TunelinkDlg(Options{}) {}
@@ -86,9 +73,9 @@ bool TunelinkDlg::Initialise() {
         CSplashWnd::EnableSplashScreen(true);
         CSplashWnd::ShowSplashScreen(kSplashPicture, this);
     }
-    setWindowIcon(AppIcon());
+    setWindowIcon(ui::AppIcon());
     hint_ = RightClickHint::Load(util::TheProfile());
-    SetUpHint();
+    setToolTip(hint_.ToolTipAtStart());
     Skin().LinkCurrentSlot(&core_.Stations().current);
     core_.ReadSettings(util::TheProfile());
     Skin().Attach(this);
@@ -96,17 +83,6 @@ bool TunelinkDlg::Initialise() {
     catalogue_.Start(core_.Stations());
     ShowControls(core_.CurrentControls());
     return true;
-}
-
-void TunelinkDlg::SetUpHint() {
-    if (!hint_.ShowsTooltipAtStart()) {
-        setToolTip(QString());
-        return;
-    }
-    // Margins of 5 pixels and a width of 150 keep the hint a small note beside the mouse.
-    setToolTip(QStringLiteral("<table width=\"150\" cellpadding=\"5\"><tr><td>%1</td></tr></table>")
-                   .arg(QString::fromStdString(CTranslator::InUiLanguage(RightClickHint::kText))
-                            .toHtmlEscaped()));
 }
 
 // The commands the radio's rules leave to the window.

@@ -82,7 +82,6 @@ class TunelinkDlg : public CBuddyboxDlg, public RadioView {
     void PlayerMissing() override;
     void Changed() override { emit StateChanged(); }
 
-    void SetUpHint();
     void ShowPopupMenu(const QPoint& globalPos);
     std::optional<std::string> FindStation(QWidget* parent);
     void OnFirstFrame();

@@ -1,5 +1,7 @@
 #include "ui/BuiltInImage.h"
 
+#include <QPixmap>
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageReader>
@@ -46,6 +48,19 @@ QImage ReadBitmapResource(int id, double devicePixelRatio) {
     if (!data)
         data = util::FindResourceData(id, util::ResourceType::RcData);
     return data ? ReadBuiltInImage(*data, "bmp") : QImage();
+}
+
+// PNGs read as PNGs: a resource path without a suffix would make Qt sniff its type through
+// the MIME database and load every image and icon plugin, for one icon. Task bars and
+// window switchers show at most 128 pixels; a 256 one would hold 256 KB for nothing.
+QIcon AppIcon() {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128}) {
+        const QImage image = ReadBuiltInImage(QStringLiteral(":/res/appicon/%1").arg(size), "png");
+        if (!image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
 }
 
 }  // namespace ui
