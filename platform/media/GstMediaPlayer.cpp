@@ -11,12 +11,9 @@
 #include <QObject>
 #include <QTimer>
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <functional>
 #include <optional>
-#include <thread>
-#include <vector>
 
 namespace platform::media {
 
@@ -40,12 +37,6 @@ enum class Phase {
     Stopped,
     Ended,
     Failed,
-};
-
-struct Fetch {
-    std::shared_ptr<std::atomic<bool>> cancel;
-    std::shared_ptr<std::atomic<bool>> done;
-    std::thread thread;
 };
 
 }  // namespace
@@ -79,7 +70,7 @@ struct GstMediaPlayer::Impl final : PipelineListener {
     bool muted = false;
     int volume = 100;
     MediaItem item;
-    std::vector<Fetch> fetches;
+    FetchThreads reads;
 
     // Play and Stop are requests: a burst of them (media keys held down, a flood of bus
     // calls) ends in its last command with one change of the pipeline, not one per call.
@@ -113,7 +104,6 @@ struct GstMediaPlayer::Impl final : PipelineListener {
 
     // --- playlists
     void StartRead(const FetchLimits& limits);
-    void ReapFetches(bool all);
 
     // --- the pipeline's news
     void OnPlayingReached() override;
@@ -128,7 +118,7 @@ struct GstMediaPlayer::Impl final : PipelineListener {
 
 GstMediaPlayer::Impl::~Impl() {
     pipeline.reset();  // its streaming threads end first
-    ReapFetches(true);
+    reads.JoinAll();
     // Queued calls still waiting for this player die with the context object.
     context.reset();
 }
@@ -152,8 +142,7 @@ void GstMediaPlayer::Impl::EmitOpenState(OpenState state) {
 }
 
 void GstMediaPlayer::Impl::ResetPipeline() {
-    for (Fetch& fetch : fetches) fetch.cancel->store(true);
-    ReapFetches(false);
+    reads.CancelAll();
     pipeline->Reset();
     prerollHandled = false;
     playingThisConnection = false;
@@ -321,12 +310,8 @@ void GstMediaPlayer::Impl::ReportPlayingOnceHeard() {
 void GstMediaPlayer::Impl::StartRead(const FetchLimits& limits) {
     phase = Phase::Resolving;
     EmitOpenState(OpenState::PlaylistChanging);
-    Fetch fetch{
-        std::make_shared<std::atomic<bool>>(false), std::make_shared<std::atomic<bool>>(false), {}};
     const unsigned expected = pipeline->Connection();
-    fetch.thread = std::thread([this, address = resolver.Current().address, expected, limits,
-                                cancel = fetch.cancel, done = fetch.done] {
-        FetchedDocument document = FetchDocument(address, *cancel, limits);
+    reads.Start(resolver.Current().address, limits, [this, expected](FetchedDocument document) {
         QMetaObject::invokeMethod(
             context.get(),
             [this, expected, document = std::move(document)] {
@@ -334,22 +319,7 @@ void GstMediaPlayer::Impl::StartRead(const FetchLimits& limits) {
                     Act(resolver.OnRead(document));
             },
             Qt::QueuedConnection);
-        done->store(true);
     });
-    fetches.push_back(std::move(fetch));
-}
-
-void GstMediaPlayer::Impl::ReapFetches(bool all) {
-    for (auto it = fetches.begin(); it != fetches.end();) {
-        if (all)
-            it->cancel->store(true);
-        if (all || it->done->load()) {
-            it->thread.join();
-            it = fetches.erase(it);
-        } else {
-            ++it;
-        }
-    }
 }
 
 // --- the pipeline's news --------------------------------------------------------------

@@ -110,4 +110,37 @@ FetchedDocument FetchDocument(const std::string& address, const std::atomic<bool
     return result;
 }
 
+void FetchThreads::Start(const std::string& address, const FetchLimits& limits,
+                         std::function<void(FetchedDocument)> done) {
+    Read read{
+        std::make_shared<std::atomic<bool>>(false), std::make_shared<std::atomic<bool>>(false), {}};
+    read.thread = std::thread(
+        [address, limits, done = std::move(done), cancel = read.cancel, ended = read.done] {
+            done(FetchDocument(address, *cancel, limits));
+            ended->store(true);
+        });
+    reads_.push_back(std::move(read));
+}
+
+void FetchThreads::CancelAll() {
+    for (Read& read : reads_) read.cancel->store(true);
+    Reap(false);
+}
+
+void FetchThreads::JoinAll() {
+    for (Read& read : reads_) read.cancel->store(true);
+    Reap(true);
+}
+
+void FetchThreads::Reap(bool all) {
+    for (auto it = reads_.begin(); it != reads_.end();) {
+        if (all || it->done->load()) {
+            it->thread.join();
+            it = reads_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
 }  // namespace platform::media

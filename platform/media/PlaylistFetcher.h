@@ -4,7 +4,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace platform::media {
 
@@ -28,5 +32,32 @@ struct FetchLimits {
 // Only http and https are fetched, also after redirects.
 FetchedDocument FetchDocument(const std::string& address, const std::atomic<bool>& cancel,
                               const FetchLimits& limits = {});
+
+// Reads on threads of their own, so that a server that never answers holds up nothing. Each
+// read hands its document to `done` on its own thread, also when it was cancelled.
+class FetchThreads {
+  public:
+    FetchThreads() = default;
+    ~FetchThreads() { JoinAll(); }
+    FetchThreads(const FetchThreads&) = delete;
+    FetchThreads& operator=(const FetchThreads&) = delete;
+
+    void Start(const std::string& address, const FetchLimits& limits,
+               std::function<void(FetchedDocument)> done);
+    // Tells every read to stop; forgets those that have ended. A flood of reads abandoned
+    // at once thus leaves only a few threads behind.
+    void CancelAll();
+    // Stops every read and waits for it.
+    void JoinAll();
+
+  private:
+    struct Read {
+        std::shared_ptr<std::atomic<bool>> cancel;
+        std::shared_ptr<std::atomic<bool>> done;
+        std::thread thread;
+    };
+    void Reap(bool all);
+    std::vector<Read> reads_;
+};
 
 }  // namespace platform::media
