@@ -8,27 +8,16 @@
 #include <QScreen>
 #include <QWindow>
 
-#include <climits>
-
 CBuddyboxDlg::CBuddyboxDlg(QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint) {}
 
 CBuddyboxDlg::~CBuddyboxDlg() = default;
 
-QPoint CBuddyboxDlg::PlacementFor(QSize window, const QRect& available, const QRect& virtualDesktop,
-                                  std::optional<int> storedX, std::optional<int> storedY) {
-    // Bottom right of the work area, a little away from its edges.
-    const int x = storedX.value_or(available.x() + available.width() - window.width() - 20);
-    const int y = storedY.value_or(available.y() + available.height() - window.height() - 50);
-    const qint64 right = qint64(x) + window.width(), bottom = qint64(y) + window.height();
-    const bool cornerOnDesktop =
-        right >= virtualDesktop.left() && right <= virtualDesktop.right() &&
-        bottom >= virtualDesktop.top() && bottom <= virtualDesktop.bottom();
-    if (cornerOnDesktop)
-        return {x, y};
-    return {available.x() + (available.width() - window.width()) / 2,
-            available.y() + (available.height() - window.height()) / 2};
+namespace {
+util::ScreenRect ScreenRectOf(const QRect& r) {
+    return {r.x(), r.y(), r.width(), r.height()};
 }
+}  // namespace
 
 void CBuddyboxDlg::InitBase(QSize size) {
     topMost_ = util::TheProfile().GetInt(kSection, "TopMost", topMost_ ? 1 : 0) != 0;
@@ -37,12 +26,17 @@ void CBuddyboxDlg::InitBase(QSize size) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    constexpr int kAbsent = INT_MIN;
-    const int x = util::TheProfile().GetInt(kSection, "WndX", kAbsent);
-    const int y = util::TheProfile().GetInt(kSection, "WndY", kAbsent);
-    move(PlacementFor(size, screen->availableGeometry(), screen->virtualGeometry(),
-                      x == kAbsent ? std::nullopt : std::optional<int>(x),
-                      y == kAbsent ? std::nullopt : std::optional<int>(y)));
+    const QRect work = screen->availableGeometry();
+    util::PositionInput in;
+    in.windowWidth = size.width();
+    in.windowHeight = size.height();
+    in.workArea = ScreenRectOf(work);
+    in.virtualScreen = ScreenRectOf(screen->virtualGeometry());
+    // Bottom right of the work area, a little away from its edges.
+    in.x = work.x() + work.width() - size.width() - 20;
+    in.y = work.y() + work.height() - size.height() - 50;
+    const util::Position at = util::RestoreWindowPosition(kSection, in);
+    move(at.x, at.y);
 }
 
 void CBuddyboxDlg::SetTopMost(bool on) {

@@ -5,8 +5,6 @@
 #include <QDialog>
 #include <QPoint>
 
-#include <optional>
-
 class CBuddyboxDlg : public QDialog {
     Q_OBJECT
   public:
@@ -24,10 +22,6 @@ class CBuddyboxDlg : public QDialog {
     void SavePosition();
     // Moves the window with the mouse as if its caption had been grabbed.
     void BeginDrag(const QPoint& globalPos);
-
-    // Where the window goes on a screen of the given geometry (pure, for tests).
-    static QPoint PlacementFor(QSize window, const QRect& available, const QRect& virtualDesktop,
-                               std::optional<int> storedX, std::optional<int> storedY);
 
   protected:
     void mouseMoveEvent(QMouseEvent* event) override;

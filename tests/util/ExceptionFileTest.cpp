@@ -88,12 +88,11 @@ TEST(WindowPosition, DefaultsStoredValuesAndOffScreenCorners) {
     util::PositionInput in;
     in.windowWidth = 606;
     in.windowHeight = 520;
-    in.primaryWidth = 1920;
-    in.primaryHeight = 1080;
+    in.workArea = {0, 0, 1920, 1080};
     in.virtualScreen = {0, 0, 1920, 1080};
     const util::Position centre{657, 280};
 
-    EXPECT_EQ(util::RestoredWindowPosition(in), centre);  // nothing stored, -1 defaults
+    EXPECT_EQ(util::RestoredWindowPosition(in), centre);  // nothing stored, no defaults
 
     in.x = 1294;
     in.y = 510;
@@ -117,4 +116,12 @@ TEST(WindowPosition, DefaultsStoredValuesAndOffScreenCorners) {
     in.virtualScreen = {-1280, 0, 3200, 1080};  // a second monitor on the left
     in.storedX = -900;
     EXPECT_EQ(util::RestoredWindowPosition(in), (util::Position{-900, 200}));
+
+    // A panel along the top: the window is centred in what the panel leaves.
+    in.workArea = {0, 40, 1920, 1040};
+    in.storedX = 4000;
+    EXPECT_EQ(util::RestoredWindowPosition(in), (util::Position{657, 300}));
+    in.storedX.reset();
+    in.x = -1;  // a default of -1 is a place like any other, not "centred"
+    EXPECT_EQ(util::RestoredWindowPosition(in), (util::Position{-1, 200}));
 }

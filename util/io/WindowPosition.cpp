@@ -8,17 +8,15 @@ namespace util {
 
 namespace {
 Position Centred(const PositionInput& in) {
-    return {(in.primaryWidth - in.windowWidth) / 2, (in.primaryHeight - in.windowHeight) / 2};
+    return {in.workArea.left + (in.workArea.width - in.windowWidth) / 2,
+            in.workArea.top + (in.workArea.height - in.windowHeight) / 2};
 }
 }  // namespace
 
 Position RestoredWindowPosition(const PositionInput& in) {
     const Position centre = Centred(in);
-    Position pos{in.x == -1 ? centre.x : in.x, in.y == -1 ? centre.y : in.y};
-    if (in.storedX)
-        pos.x = *in.storedX;
-    if (in.storedY)
-        pos.y = *in.storedY;
+    const Position pos{in.storedX.value_or(in.x.value_or(centre.x)),
+                       in.storedY.value_or(in.y.value_or(centre.y))};
     // Corner arithmetic in 64 bits: a hand-edited huge value must not overflow.
     const long long right = static_cast<long long>(pos.x) + in.windowWidth;
     const long long bottom = static_cast<long long>(pos.y) + in.windowHeight;

@@ -16,10 +16,10 @@ struct ScreenRect {
 
 struct PositionInput {
     int windowWidth = 0, windowHeight = 0;
-    int primaryWidth = 0, primaryHeight = 0;  // primary screen size
-    ScreenRect virtualScreen;                 // all monitors together
-    int x = -1, y = -1;                       // caller's defaults; -1 = centred
-    std::optional<int> storedX, storedY;      // "WndX" / "WndY" when present
+    ScreenRect workArea;                  // the primary screen less its panels
+    ScreenRect virtualScreen;             // all monitors together
+    std::optional<int> x, y;              // caller's defaults; none = centred
+    std::optional<int> storedX, storedY;  // "WndX" / "WndY" when present
 };
 
 struct Position {
@@ -27,8 +27,9 @@ struct Position {
     bool operator==(const Position&) const = default;
 };
 
-// Defaults of -1 become the centre of the primary screen; stored values override the
-// defaults; a result whose bottom-right corner is off the virtual screen is centred.
+// Missing defaults become the centre of the work area; stored values override the
+// defaults; a result whose bottom-right corner is off the virtual screen (a monitor that
+// has gone, a hand-edited value) is centred on the work area.
 Position RestoredWindowPosition(const PositionInput& in);
 
 // Reads WndX/WndY of the section from the settings store and computes the position.
