@@ -1,10 +1,8 @@
 #pragma once
-// Hot areas of a skinned window: each maps clicks to a command id, may show a picture while
-// the mouse is over it, and is live only in the skin modes its mask names.
+// Hot areas of a skinned window: each maps clicks to a command id and is live only in the
+// skin modes its mask names.
 
-#include <QImage>
 #include <QPoint>
-#include <QRect>
 #include <QRegion>
 
 #include <memory>
@@ -14,37 +12,16 @@ class QWidget;
 
 class CHotRegion {
   public:
-    CHotRegion(int id, int modeMask, QRegion region, int sound = 0);
+    CHotRegion(int id, int modeMask, QRegion region);
 
     int Id() const { return id_; }
-    int ModeMask() const { return modeMask_; }
-    const QRegion& Region() const { return region_; }
-    bool Hovered() const { return hovered_; }
     bool Contains(const QPoint& p) const { return region_.contains(p); }
     bool LiveIn(int mode) const { return (modeMask_ & mode) != 0; }
-
-    // A picture drawn at `position` while hovered; `disabled` (when given and true) keeps
-    // the region from counting as under the mouse.
-    void SetHoverPicture(QImage picture, const QRect& position);
-    void SetDisabledFlag(const bool* disabled) { disabled_ = disabled; }
-    bool Disabled() const { return disabled_ && *disabled_; }
-
-    // Returns true when the state changed from not hovered to hovered (a sound would start).
-    bool SetHovered(bool hovered, QWidget* drawWindow);
-
-    const QImage& HoverPicture() const { return hoverPicture_; }
-    const QRect& Position() const { return position_; }
-    int Sound() const { return sound_; }
 
   private:
     int id_;
     int modeMask_;
     QRegion region_;
-    int sound_;
-    bool hovered_ = false;
-    QImage hoverPicture_;
-    QRect position_;
-    const bool* disabled_ = nullptr;
 };
 
 class CSkinBase {
@@ -52,9 +29,6 @@ class CSkinBase {
     virtual ~CSkinBase();
 
     virtual bool Attach(QWidget* window) = 0;
-    // Updates every region's hover state for a point in window coordinates; true when at
-    // least one region is under the mouse.
-    virtual bool HoverTest(const QPoint& point);
     // The command id hit by a click, or 0.
     virtual int ClickTest(const QPoint& point) = 0;
     virtual void Paint() = 0;

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QPropertyAnimation>
 #include <QThread>
 
@@ -141,25 +142,19 @@ int CWndSpecialFX::OpenWindow(QWidget* window, int effect, int direction, int dr
                               int slide, unsigned time, int alphaFrom, int alphaTo) {
     if (!window)
         return 0;
-    window_ = window;
     Forcing forcing(caps_, force == 1);
-    // Qt windows get the platform's own shadow; remembering the request keeps the pairing
-    // with CloseWindow.
-    if (dropShadow == 1 && caps_.canShadow)
-        shadowSet_ = true;
-    lastResult_ = RunOpen(window, effect, direction, slide, time, alphaFrom, alphaTo);
+    (void)dropShadow;  // Qt windows get the platform's own shadow
+    const int result = RunOpen(window, effect, direction, slide, time, alphaFrom, alphaTo);
     window->update();
-    return lastResult_;
+    return result;
 }
 
 int CWndSpecialFX::CloseWindow(QWidget* window, int effect, int direction, int force, int slide,
                                unsigned time, int alphaFrom, int alphaTo) {
     if (!window)
         return 0;
-    window_ = window;
     Forcing forcing(caps_, force == 1);
-    lastResult_ = RunClose(window, effect, direction, slide, time, alphaFrom, alphaTo);
-    return lastResult_;
+    return RunClose(window, effect, direction, slide, time, alphaFrom, alphaTo);
 }
 
 int CWndSpecialFX::RunOpen(QWidget* w, int effect, int direction, int slide, unsigned time,

@@ -4,7 +4,6 @@
 // animation, fading) is read once per object; an effect that is not available falls back
 // to a plain show or hide.
 
-#include <QPointer>
 #include <QWidget>
 
 class CWndSpecialFX {
@@ -54,11 +53,6 @@ class CWndSpecialFX {
     };
     static FadeSteps ComputeFadeSteps(int alphaFrom, int alphaTo, unsigned time);
 
-    const Capabilities& Caps() const { return caps_; }
-    bool ShadowSet() const { return shadowSet_; }
-    int LastResult() const { return lastResult_; }
-    void AbortFade() { abortFade_ = true; }
-
   private:
     struct Forcing;
     int RunOpen(QWidget* w, int effect, int direction, int slide, unsigned time, int alphaFrom,
@@ -72,8 +66,5 @@ class CWndSpecialFX {
     static int Error(QWidget* w, const char* text);
 
     Capabilities caps_;
-    bool shadowSet_ = false;
     bool abortFade_ = false;
-    int lastResult_ = 0;
-    QPointer<QWidget> window_;
 };

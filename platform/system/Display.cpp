@@ -36,10 +36,6 @@ bool X11CompositorRunning() {
 }
 }  // namespace
 
-bool IsX11Platform() {
-    return QGuiApplication::platformName() == QLatin1String("xcb");
-}
-
 bool DisplayComposites() {
     const QString platform = QGuiApplication::platformName();
     if (platform.startsWith(QLatin1String("wayland")))

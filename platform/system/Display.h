@@ -10,8 +10,6 @@ namespace platform {
 bool DisplayComposites();
 // Bits per pixel of the primary screen (0 without a screen).
 int ScreenDepth();
-// True on an X11 (xcb) platform, where windows may place themselves and stay on top.
-bool IsX11Platform();
 // Makes `region` (in window pixels) the only part of the X11 window `window` that takes the
 // pointer; what it shows is left alone. False when this is not X11 or the display has no
 // shape extension.

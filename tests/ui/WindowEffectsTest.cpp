@@ -80,9 +80,9 @@ TEST(WndSpecialFX, WithoutAnimationTheWindowJustShowsOrHides) {
     // Forced, the centre effect animates and the setting is back afterwards.
     w.setGeometry(100, 100, 200, 100);
     EXPECT_EQ(fx.OpenWindow(&w, 4, 0, 0, 1, 0, 100, 10, 245), 1);
-    EXPECT_FALSE(fx.Caps().menuAnimation);
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.geometry() == QRect(100, 100, 200, 100); }, 2000));
     EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(fx.OpenWindow(&w, 4, 0, 0, 0, 0, 100, 10, 245), 0);  // unforced again: plain show
 }
 
 TEST(WndSpecialFX, FadeInWithTheAlphasTheWrongWayRoundRunsNoStep) {
