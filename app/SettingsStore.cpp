@@ -16,6 +16,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace app {
+
 namespace {
 QString Key(const std::string& section, const std::string& name) {
     return QString::fromStdString(section) + '/' + QString::fromStdString(name);
@@ -200,3 +202,5 @@ bool SettingsStore::Save(const QMap<QString, QVariant>& values, std::string* rea
     }
     return true;
 }
+
+}  // namespace app

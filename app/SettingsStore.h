@@ -14,6 +14,8 @@
 #include <mutex>
 #include <string>
 
+namespace app {
+
 class SettingsStore : public util::Profile {
   public:
     // Told the file and the reason at the first write that fails; later failures are quiet.
@@ -56,3 +58,5 @@ class SettingsStore : public util::Profile {
     FailureReporter reporter_;
     bool failureReported_ = false;
 };
+
+}  // namespace app

@@ -16,22 +16,12 @@
 #include <cstdlib>
 #include <ctime>
 
-namespace {
-TunelinkApp* g_instance = nullptr;
-}
+namespace app {
 
-TunelinkApp::TunelinkApp() {
-    g_instance = this;
-}
+TunelinkApp::TunelinkApp() = default;
 
 TunelinkApp::~TunelinkApp() {
     util::InstallProfile(nullptr);
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-TunelinkApp* TunelinkApp::Instance() {
-    return g_instance;
 }
 
 std::string TunelinkApp::AlreadyRunningText() {
@@ -84,3 +74,5 @@ bool TunelinkApp::PassInstanceCheck() {
     instanceLock_ = std::make_unique<platform::InstanceLock>(guardName_);
     return instanceLock_->Acquired();
 }
+
+}  // namespace app

@@ -8,10 +8,13 @@
 #include <memory>
 #include <string>
 
-class SettingsStore;
 namespace platform {
 class InstanceLock;
 }
+
+namespace app {
+
+class SettingsStore;
 
 class TunelinkApp {
   public:
@@ -23,9 +26,6 @@ class TunelinkApp {
 
     // Start-up steps, then the main window; returns the process exit code.
     int Run(const MainWindowRunner& runMainWindow);
-
-    const CAppFont& AppFont() const { return font_; }
-    static TunelinkApp* Instance();
 
     // The single-instance message, with the product title filled in.
     static std::string AlreadyRunningText();
@@ -41,3 +41,5 @@ class TunelinkApp {
     std::unique_ptr<SettingsStore> settings_;
     std::unique_ptr<platform::InstanceLock> instanceLock_;
 };
+
+}  // namespace app

@@ -40,8 +40,8 @@ int main(int argc, char** argv) {
     ui::InstallQtMessagePresenter();
     platform::TerminationSignals endRequests;
 
-    TunelinkApp app;
-    return app.Run([&endRequests, sessionBus] {
+    app::TunelinkApp application;
+    return application.Run([&endRequests, sessionBus] {
         radio::TunelinkDlg::Options options;
         options.startupEntryExists = [] { return app::ShortcutExists(); };
         options.toggleStartupEntry = [] { app::ToggleStartupShortcut(); };

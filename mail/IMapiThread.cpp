@@ -1,5 +1,7 @@
 #include "mail/IMapiThread.h"
 
+namespace mail {
+
 CIMapiThread::CIMapiThread(platform::shell::MailClient& client, const CTranslator& translator,
                            int language)
     : mail_(client, translator, language) {}
@@ -36,3 +38,5 @@ void CIMapiThread::run() {
     if (receiver_)
         receiver_(result);
 }
+
+}  // namespace mail

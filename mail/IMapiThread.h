@@ -11,6 +11,8 @@
 #include <functional>
 #include <mutex>
 
+namespace mail {
+
 class CIMapiThread : public QThread {
     Q_OBJECT
   public:
@@ -36,3 +38,5 @@ class CIMapiThread : public QThread {
     std::mutex pauseMutex_;
     std::condition_variable pauseEnded_;
 };
+
+}  // namespace mail

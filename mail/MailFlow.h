@@ -20,8 +20,6 @@
 #include <string>
 #include <vector>
 
-class CIMapiThread;
-class CProgressWnd;
 class CTranslator;
 class QWidget;
 
@@ -30,6 +28,9 @@ class UiCallGate;
 }
 
 namespace mail {
+
+class CIMapiThread;
+class CProgressWnd;
 
 class MailFlow : public QObject {
     Q_OBJECT

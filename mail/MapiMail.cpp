@@ -20,8 +20,6 @@ std::string MailTrailer() {
            tr("You can download Solvista Orbifon there.") + "\n" + "\n" + tr("Have fun with it!");
 }
 
-}  // namespace mail
-
 CMapiMail::CMapiMail(platform::shell::MailClient& client, const CTranslator& translator,
                      int language)
     : client_(client), translator_(translator), language_(language) {}
@@ -74,3 +72,5 @@ int CMapiMail::Send(unsigned long flags, const std::atomic<bool>& stop) {
     request.body = message_.noteText;
     return client_.SendMail(request, stop);
 }
+
+}  // namespace mail

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-class CProgressWnd;
 class CTranslator;
 class QWidget;
 
@@ -16,6 +15,8 @@ class MailClient;
 }
 
 namespace mail {
+
+class CProgressWnd;
 
 inline constexpr unsigned long kMapiOrig = 0;
 inline constexpr unsigned long kMapiTo = 1;
@@ -43,8 +44,6 @@ struct MapiMessage {
 
 // The advertising lines below the user's message.
 std::string MailTrailer();
-
-}  // namespace mail
 
 class CMapiMail {
   public:
@@ -87,3 +86,5 @@ class CMapiMail {
     std::string originatorName_;
     int error_ = kNoError;
 };
+
+}  // namespace mail

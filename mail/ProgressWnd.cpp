@@ -13,6 +13,8 @@
 #include <QScreen>
 #include <algorithm>
 
+namespace mail {
+
 namespace {
 
 constexpr const char* kSection = "Settings";
@@ -161,3 +163,5 @@ void CProgressWnd::keyPressEvent(QKeyEvent* event) {
     }
     QWidget::keyPressEvent(event);
 }
+
+}  // namespace mail

@@ -9,6 +9,8 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 
+namespace mail {
+
 class CProgressWnd : public QWidget {
     Q_OBJECT
   public:
@@ -56,3 +58,5 @@ class CProgressWnd : public QWidget {
     bool cancelled_ = false;
     int captionChanges_ = 0;
 };
+
+}  // namespace mail

@@ -12,6 +12,8 @@
 #include <QTextCursor>
 #include <QTextEdit>
 
+namespace mail {
+
 namespace {
 
 // Removes what was just typed or pasted beyond `max` characters, so the text is never
@@ -120,3 +122,5 @@ void CSendMailDlg::accept() {
     }
     QDialog::accept();
 }
+
+}  // namespace mail

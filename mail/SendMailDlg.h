@@ -9,6 +9,8 @@ class QLineEdit;
 class QTextEdit;
 class QPushButton;
 
+namespace mail {
+
 class CSendMailDlg : public QDialog {
     Q_OBJECT
   public:
@@ -60,3 +62,5 @@ class CSendMailDlg : public QDialog {
     QTextEdit* messageEdit_ = nullptr;
     QPushButton* sendButton_ = nullptr;
 };
+
+}  // namespace mail

@@ -22,9 +22,10 @@ std::filesystem::path TempDir(const char* tag) {
 TEST(SettingsStore, LivesUnderTheMakersFolderInXdgConfig) {
     const auto dir = TempDir("tl-cfg-");
     setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-    EXPECT_EQ(SettingsStore::DefaultPath("tunelink"), (dir / "Torvane/tunelink.conf").string());
+    EXPECT_EQ(app::SettingsStore::DefaultPath("tunelink"),
+              (dir / "Torvane/tunelink.conf").string());
     {
-        SettingsStore store("tunelink");
+        app::SettingsStore store("tunelink");
         store.WriteInt("CTunelinkDlg", "LastStation", 7);
         store.WriteText("CStationData", "1", "http://a.example/x?b=1&amp;c=2, d ");
     }
@@ -35,7 +36,7 @@ TEST(SettingsStore, LivesUnderTheMakersFolderInXdgConfig) {
     EXPECT_NE(content.str().find("[CTunelinkDlg]"), std::string::npos);
     EXPECT_NE(content.str().find("LastStation=7"), std::string::npos);
 
-    auto again = SettingsStore::AtPath((dir / "Torvane/tunelink.conf").string());
+    auto again = app::SettingsStore::AtPath((dir / "Torvane/tunelink.conf").string());
     EXPECT_EQ(again->GetInt("CTunelinkDlg", "LastStation", 0), 7);
     EXPECT_EQ(again->GetText("CStationData", "1", ""), "http://a.example/x?b=1&amp;c=2, d ");
     EXPECT_EQ(again->GetInt("CTunelinkDlg", "iVolume", 50), 50);
@@ -48,7 +49,7 @@ TEST(SettingsStore, HandEditedValuesAreChecked) {
     std::ofstream(path) << "[CTunelinkDlg]\niVolume=loud\nLastStation=12abc\niKnowsRightClick=2\n"
                         << "[CStationData]\n1=http://x.example/a, http://y.example/b\n"
                         << "2=\"bad \\xff\\xfe bytes\"\n";
-    auto store = SettingsStore::AtPath(path.string());
+    auto store = app::SettingsStore::AtPath(path.string());
     EXPECT_EQ(store->GetInt("CTunelinkDlg", "iVolume", 50), 50);
     EXPECT_EQ(store->GetInt("CTunelinkDlg", "LastStation", 0), 0);
     EXPECT_EQ(store->GetInt("CTunelinkDlg", "iKnowsRightClick", 3), 2);
@@ -116,7 +117,7 @@ std::vector<std::string> Entries(const std::filesystem::path& dir) {
 TEST(SettingsStore, AFailedWriteNeverShortensTheFileAndIsReportedOnce) {
     const auto dir = TempDir("tl-cfg-full-");
     const auto path = dir / "tunelink.conf";
-    auto store = SettingsStore::AtPath(path.string());
+    auto store = app::SettingsStore::AtPath(path.string());
     store->WriteText("CStationData", "1", "http://favourite.example/one");
     store->WriteInt("CBuddyboxDlg", "WndX", 600);
     store->WriteInt("CBuddyboxDlg", "TopMost", 0);
@@ -156,7 +157,7 @@ TEST(SettingsStore, AFailedWriteNeverShortensTheFileAndIsReportedOnce) {
     EXPECT_EQ(reports.size(), 1u);  // told once
 
     store->WriteInt("CBuddyboxDlg", "TopMost", 1);  // space again
-    auto again = SettingsStore::AtPath(path.string());
+    auto again = app::SettingsStore::AtPath(path.string());
     EXPECT_EQ(again->GetInt("CBuddyboxDlg", "TopMost", 0), 1);
     EXPECT_EQ(again->GetInt("CBuddyboxDlg", "WndX", 0), 600);
     EXPECT_EQ(again->GetText("CStationData", "1", ""), "http://favourite.example/one");
@@ -202,7 +203,7 @@ TEST(SettingsStore, AFullDiskLeavesTheSettingsFileAsItWas) {
     if (!disk.Mounted())
         GTEST_SKIP() << "mounting a small tmpfs needs root";
     const auto path = base / "disk" / "tunelink.conf";
-    auto store = SettingsStore::AtPath(path.string());
+    auto store = app::SettingsStore::AtPath(path.string());
     store->WriteText("CStationData", "1", "http://favourite.example/one");
     store->WriteInt("CBuddyboxDlg", "WndX", 600);
     const std::string before = ReadWhole(path);
@@ -221,16 +222,16 @@ TEST(SettingsStore, AFullDiskLeavesTheSettingsFileAsItWas) {
 
     disk.Empty();
     store->WriteInt("CBuddyboxDlg", "TopMost", 1);
-    EXPECT_EQ(SettingsStore::AtPath(path.string())->GetInt("CBuddyboxDlg", "TopMost", 0), 1);
+    EXPECT_EQ(app::SettingsStore::AtPath(path.string())->GetInt("CBuddyboxDlg", "TopMost", 0), 1);
 }
 
 TEST(SettingsStore, ValuesSurviveTheRewriteIncludingOnesWeDoNotKnow) {
     const auto dir = TempDir("tl-cfg-keep-");
     const auto path = dir / "tunelink.conf";
     std::ofstream(path) << "[Other]\nlist=a, b\nquoted=\"x;y=z\"\n[CTunelinkDlg]\niVolume=80\n";
-    auto store = SettingsStore::AtPath(path.string());
+    auto store = app::SettingsStore::AtPath(path.string());
     store->WriteText("CStationData", "3", " spaced ; \"odd\" = text, with \\ and ümlaut ");
-    auto again = SettingsStore::AtPath(path.string());
+    auto again = app::SettingsStore::AtPath(path.string());
     EXPECT_EQ(again->GetText("Other", "list", ""), "a, b");
     EXPECT_EQ(again->GetText("Other", "quoted", ""), "x;y=z");
     EXPECT_EQ(again->GetInt("CTunelinkDlg", "iVolume", 50), 80);

@@ -34,7 +34,7 @@ void AddMailClient(StandInTools& tools, const std::string& then = "exit 0") {
     tools.AddRecorder("xdg-email", then);
 }
 
-void Fill(CSendMailDlg& dialog, const QString& recipients, const QString& subject,
+void Fill(mail::CSendMailDlg& dialog, const QString& recipients, const QString& subject,
           const QString& message) {
     dialog.RecipientsEdit()->setText(recipients);
     dialog.SubjectEdit()->setText(subject);
@@ -44,7 +44,7 @@ void Fill(CSendMailDlg& dialog, const QString& recipients, const QString& subjec
 
 // Records each caption change of the progress window with the status shown at that moment.
 struct ProgressLog {
-    void Follow(CProgressWnd* progress) {
+    void Follow(mail::CProgressWnd* progress) {
         ASSERT_NE(progress, nullptr);
         QObject::connect(progress, &QWidget::windowTitleChanged, progress,
                          [this, progress](const QString& title) {
@@ -72,7 +72,7 @@ TEST(MailFlowTest, TextsReachXdgEmailAsSeparateArgumentsAndNothingIsExecuted) {
     MailFlow flow(nullptr, translator);
     QSignalSpy handled(&flow, &MailFlow::ResultHandled);
     DialogWatcher watcher(
-        [&](CSendMailDlg& dialog) { Fill(dialog, recipients, subject, message); });
+        [&](mail::CSendMailDlg& dialog) { Fill(dialog, recipients, subject, message); });
     flow.OnSendCommand();
     ASSERT_TRUE(watcher.Seen());
     ASSERT_NE(flow.Progress(), nullptr);
@@ -107,7 +107,8 @@ TEST(MailFlowTest, ProgressWindowBelongsToTheRadioWindow) {
     CTranslator translator;
     MailFlow flow(&radio, translator);
     QSignalSpy handled(&flow, &MailFlow::ResultHandled);
-    DialogWatcher watcher([&](CSendMailDlg& dialog) { Fill(dialog, "a@b.de", "Hi", "Listen"); });
+    DialogWatcher watcher(
+        [&](mail::CSendMailDlg& dialog) { Fill(dialog, "a@b.de", "Hi", "Listen"); });
     flow.OnSendCommand();
     ASSERT_TRUE(watcher.Seen());
     ASSERT_NE(flow.Progress(), nullptr);
@@ -125,7 +126,7 @@ TEST(MailFlowTest, EnglishProgressTextsAndTheListEndingAtAnEmptyField) {
     CTranslator translator;
     MailFlow flow(nullptr, translator);
     QSignalSpy handled(&flow, &MailFlow::ResultHandled);
-    DialogWatcher watcher([](CSendMailDlg& dialog) {
+    DialogWatcher watcher([](mail::CSendMailDlg& dialog) {
         Fill(dialog, QStringLiteral("anna@x.de;;ben@y.de"), QStringLiteral("Tunelink"), QString());
     });
     flow.OnSendCommand();
@@ -151,7 +152,7 @@ TEST(MailFlowTest, FailedHandOverOpensMailtoWithWhatTheUserTyped) {
     MailFlow flow(nullptr, translator);
     QSignalSpy handled(&flow, &MailFlow::ResultHandled);
     QSignalSpy opened(&flow, &MailFlow::FallbackFinished);
-    DialogWatcher watcher([](CSendMailDlg& dialog) {
+    DialogWatcher watcher([](mail::CSendMailDlg& dialog) {
         Fill(dialog, QStringLiteral("anna@x.de, ben@y.de"), QStringLiteral("Gute Musik"),
              QStringLiteral("Hör mal!"));
     });
@@ -182,7 +183,7 @@ TEST(MailFlowTest, WithoutMailClientTheMailtoAddressOpensAtOnceWithoutTheDialog)
     CTranslator translator;
     MailFlow flow(nullptr, translator);
     QSignalSpy opened(&flow, &MailFlow::FallbackFinished);
-    DialogWatcher watcher([](CSendMailDlg& dialog) { dialog.reject(); });
+    DialogWatcher watcher([](mail::CSendMailDlg& dialog) { dialog.reject(); });
     flow.OnSendCommand();
     EXPECT_FALSE(watcher.Seen());
     ASSERT_TRUE(opened.wait(10000));
@@ -197,7 +198,7 @@ TEST(MailFlowTest, NoMailHandlerAtAllShowsTheWarning) {
     CTranslator translator;
     MailFlow flow(nullptr, translator);
     QSignalSpy opened(&flow, &MailFlow::FallbackFinished);
-    DialogWatcher watcher([](CSendMailDlg& dialog) { dialog.reject(); });
+    DialogWatcher watcher([](mail::CSendMailDlg& dialog) { dialog.reject(); });
     flow.OnSendCommand();
     ASSERT_TRUE(opened.wait(10000));
     EXPECT_FALSE(watcher.Seen());
@@ -216,7 +217,7 @@ TEST(MailFlowTest, FailingOpenerAfterAFailedHandOverShowsTheWarning) {
     CTranslator translator;
     MailFlow flow(nullptr, translator);
     QSignalSpy opened(&flow, &MailFlow::FallbackFinished);
-    DialogWatcher watcher([](CSendMailDlg& dialog) {
+    DialogWatcher watcher([](mail::CSendMailDlg& dialog) {
         Fill(dialog, QStringLiteral("anna@x.de"), QStringLiteral("s"), QStringLiteral("m"));
     });
     flow.OnSendCommand();
@@ -234,7 +235,7 @@ TEST(MailFlowTest, CancelSendsNothing) {
     CTranslator translator;
     MailFlow flow(nullptr, translator);
     QSignalSpy handled(&flow, &MailFlow::ResultHandled);
-    DialogWatcher watcher([](CSendMailDlg& dialog) {
+    DialogWatcher watcher([](mail::CSendMailDlg& dialog) {
         dialog.RecipientsEdit()->setText(QStringLiteral("anna@x.de"));
         QTest::keyClick(&dialog, Qt::Key_Escape);
     });
@@ -255,7 +256,7 @@ TEST(MailFlowTest, CommandIsIgnoredWhileASendIsUnderWayAndClosingDoesNotWaitForT
     CTranslator translator;
     auto flow = std::make_unique<MailFlow>(nullptr, translator);
     {
-        DialogWatcher watcher([](CSendMailDlg& dialog) {
+        DialogWatcher watcher([](mail::CSendMailDlg& dialog) {
             Fill(dialog, QStringLiteral("anna@x.de"), QStringLiteral("s"), QStringLiteral("m"));
         });
         flow->OnSendCommand();
@@ -263,7 +264,7 @@ TEST(MailFlowTest, CommandIsIgnoredWhileASendIsUnderWayAndClosingDoesNotWaitForT
     ASSERT_TRUE(flow->IsSendUnderWay());
     ASSERT_TRUE(QTest::qWaitFor([&] { return tools.WasCalled("xdg-email"); }, 5000));
     {
-        DialogWatcher again([](CSendMailDlg& dialog) { dialog.reject(); });
+        DialogWatcher again([](mail::CSendMailDlg& dialog) { dialog.reject(); });
         flow->OnSendCommand();
         QTest::qWait(50);
         EXPECT_FALSE(again.Seen());
@@ -283,7 +284,7 @@ TEST(MailFlowTest, ClosingWhileTheWorkerWaitsForThisThreadDoesNotHang) {
     CTranslator translator;
     auto flow = std::make_unique<MailFlow>(nullptr, translator);
     {
-        DialogWatcher watcher([](CSendMailDlg& dialog) {
+        DialogWatcher watcher([](mail::CSendMailDlg& dialog) {
             Fill(dialog, QStringLiteral("anna@x.de"), QStringLiteral("s"), QStringLiteral("m"));
         });
         flow->OnSendCommand();

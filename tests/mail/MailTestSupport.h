@@ -17,10 +17,10 @@ namespace testing_mail {
 // Runs `act` on the first mail dialog that becomes modal while this object lives.
 class DialogWatcher {
   public:
-    explicit DialogWatcher(std::function<void(CSendMailDlg&)> act) : act_(std::move(act)) {
+    explicit DialogWatcher(std::function<void(mail::CSendMailDlg&)> act) : act_(std::move(act)) {
         timer_.setInterval(5);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
-            auto* dialog = qobject_cast<CSendMailDlg*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<mail::CSendMailDlg*>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
             timer_.stop();
@@ -32,7 +32,7 @@ class DialogWatcher {
     bool Seen() const { return seen_; }
 
   private:
-    std::function<void(CSendMailDlg&)> act_;
+    std::function<void(mail::CSendMailDlg&)> act_;
     QTimer timer_;
     bool seen_ = false;
 };

@@ -60,7 +60,7 @@ TEST(MapiMailTest, MessageRecordHoldsToRecipientsOriginatorAndNoAttachment) {
     testsupport::LocaleScope english(testsupport::kEnglish);
     RecordingClient client(0);
     CTranslator translator;
-    CMapiMail mail(client, translator, CTranslator::kEnglish);
+    mail::CMapiMail mail(client, translator, CTranslator::kEnglish);
     EXPECT_TRUE(mail.AddRecipient("anna@x.de"));
     mail.SetOriginatorName("tunelink@torvane.com");
     mail.SetSubject("Tunelink");
@@ -91,8 +91,8 @@ TEST(MapiMailTest, WorkerReportsItsStepsThenTheResultLast) {
     MailTestEnvironment environment;
     RecordingClient client(17);
     CTranslator translator;
-    CProgressWnd progress(nullptr, "Verschicke Buddybox", false, false);
-    CIMapiThread worker(client, translator, CTranslator::kGerman);
+    mail::CProgressWnd progress(nullptr, "Verschicke Buddybox", false, false);
+    mail::CIMapiThread worker(client, translator, CTranslator::kGerman);
     std::mutex mutex;
     std::vector<std::string> events;
     worker.Mail().AttachProgress(&progress, nullptr, [&](const std::string& text, int percent) {
@@ -116,8 +116,8 @@ TEST(MapiMailTest, StopEndsTheClosingPause) {
     MailTestEnvironment environment;
     RecordingClient client(0);
     CTranslator translator;
-    CIMapiThread worker(client, translator, CTranslator::kEnglish);
-    CProgressWnd progress(nullptr, "x", false, false);
+    mail::CIMapiThread worker(client, translator, CTranslator::kEnglish);
+    mail::CProgressWnd progress(nullptr, "x", false, false);
     std::atomic<int> reports{0};
     worker.Mail().AttachProgress(&progress, nullptr, [&](const std::string&, int) { ++reports; });
     // Stopped before it starts, the worker still reports every step but does not linger

@@ -15,7 +15,7 @@ using testing_mail::MailTestEnvironment;
 
 TEST(ProgressWndTest, CaptionCarriesThePercentAndChangesOnlyWithIt) {
     MailTestEnvironment environment;
-    CProgressWnd progress(nullptr, "Send Buddybox", false, false);
+    mail::CProgressWnd progress(nullptr, "Send Buddybox", false, false);
     EXPECT_TRUE(progress.isVisible());
     EXPECT_EQ(progress.windowTitle(), QStringLiteral("Send Buddybox"));
     progress.SetStatus("Prepare to send mail...", 10);
@@ -38,14 +38,14 @@ TEST(ProgressWndTest, CaptionCarriesThePercentAndChangesOnlyWithIt) {
 
 TEST(ProgressWndTest, StatusAreaIsTwoLinesWithoutCancelButtonAndFourWithIt) {
     MailTestEnvironment environment;
-    CProgressWnd plain(nullptr, "a", false, false);
-    CProgressWnd cancellable(nullptr, "b", true, true);
+    mail::CProgressWnd plain(nullptr, "a", false, false);
+    mail::CProgressWnd cancellable(nullptr, "b", true, true);
     EXPECT_EQ(plain.CancelButton(), nullptr);
     ASSERT_NE(cancellable.CancelButton(), nullptr);
     EXPECT_EQ(cancellable.CancelButton()->text(), QStringLiteral(" Abbrechen "));  // German user
     {
         testsupport::LocaleScope english(testsupport::kEnglish);
-        CProgressWnd inEnglish(nullptr, "c", true, true);
+        mail::CProgressWnd inEnglish(nullptr, "c", true, true);
         EXPECT_EQ(inEnglish.CancelButton()->text(), QStringLiteral(" Cancel "));
     }
     const int line = QFontMetrics(plain.StatusLabel()->font()).lineSpacing();
@@ -62,7 +62,7 @@ TEST(ProgressWndTest, StatusAreaIsTwoLinesWithoutCancelButtonAndFourWithIt) {
 
 TEST(ProgressWndTest, EscapeAndTheCancelButtonCancelUntilShownAgain) {
     MailTestEnvironment environment;
-    CProgressWnd progress(nullptr, "x", false, true);
+    mail::CProgressWnd progress(nullptr, "x", false, true);
     EXPECT_FALSE(progress.IsCancelled());
     QTest::keyClick(&progress, Qt::Key_Escape);
     EXPECT_TRUE(progress.IsCancelled());
@@ -77,7 +77,7 @@ TEST(ProgressWndTest, RemembersItsPlaceBetweenRunsWhenOnThePrimaryScreen) {
     MailTestEnvironment environment;
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     {
-        CProgressWnd first(nullptr, "x", false, false);
+        mail::CProgressWnd first(nullptr, "x", false, false);
         // Never placed before: centred.
         EXPECT_LE(std::abs(first.frameGeometry().center().x() - screen.center().x()), 1);
         first.move(40, 60);
@@ -85,14 +85,14 @@ TEST(ProgressWndTest, RemembersItsPlaceBetweenRunsWhenOnThePrimaryScreen) {
     EXPECT_EQ(environment.Profile().GetInt("Settings", "X", -1), 40);
     EXPECT_EQ(environment.Profile().GetInt("Settings", "Y", -1), 60);
     {
-        CProgressWnd second(nullptr, "x", false, false);
+        mail::CProgressWnd second(nullptr, "x", false, false);
         EXPECT_EQ(second.pos(), QPoint(40, 60));
     }
     for (const QPoint& off : {QPoint(-1, 60), QPoint(screen.width(), 60), QPoint(40, -5),
                               QPoint(40, screen.height())}) {
         environment.Profile().WriteInt("Settings", "X", off.x());
         environment.Profile().WriteInt("Settings", "Y", off.y());
-        CProgressWnd centred(nullptr, "x", false, false);
+        mail::CProgressWnd centred(nullptr, "x", false, false);
         EXPECT_LE(std::abs(centred.frameGeometry().center().x() - screen.center().x()), 1)
             << off.x() << "," << off.y();
         EXPECT_LE(std::abs(centred.frameGeometry().center().y() - screen.center().y()), 1);
@@ -101,7 +101,7 @@ TEST(ProgressWndTest, RemembersItsPlaceBetweenRunsWhenOnThePrimaryScreen) {
 
 TEST(ProgressWndTest, LongStatusIsCutAt511Characters) {
     MailTestEnvironment environment;
-    CProgressWnd progress(nullptr, "x", false, false);
+    mail::CProgressWnd progress(nullptr, "x", false, false);
     progress.SetStatus(std::string(600, 'a'), 0);
     EXPECT_EQ(progress.StatusLabel()->text().size(), 511);
 }

@@ -24,14 +24,14 @@ struct ShownDialog {
         dialog.SetSubject("Tunelink");
         dialog.show();
     }
-    CSendMailDlg dialog;
+    mail::CSendMailDlg dialog;
 };
 
 }  // namespace
 
 TEST(SendMailDlgTest, SendButtonFollowsTheAtSignAndFullStop) {
     ShownDialog shown;
-    CSendMailDlg& dialog = shown.dialog;
+    mail::CSendMailDlg& dialog = shown.dialog;
     EXPECT_FALSE(dialog.SendButton()->isEnabled());
     QTest::keyClicks(dialog.RecipientsEdit(), "anna@x");
     EXPECT_FALSE(dialog.SendButton()->isEnabled());
@@ -45,7 +45,7 @@ TEST(SendMailDlgTest, SendButtonFollowsTheAtSignAndFullStop) {
 
 TEST(SendMailDlgTest, LongerInputCannotBeEntered) {
     ShownDialog shown;
-    CSendMailDlg& dialog = shown.dialog;
+    mail::CSendMailDlg& dialog = shown.dialog;
     dialog.SubjectEdit()->clear();
     QTest::keyClicks(dialog.SubjectEdit(), QString(151, QLatin1Char('s')));
     EXPECT_EQ(dialog.SubjectEdit()->text().size(), 150);
@@ -68,16 +68,16 @@ TEST(SendMailDlgTest, LongerInputCannotBeEntered) {
 
 TEST(SendMailDlgTest, SendTurnsCommasIntoSemicolonsAndReturnsOne) {
     MailTestEnvironment environment;
-    CSendMailDlg dialog;
+    mail::CSendMailDlg dialog;
     dialog.SetSubject("Tunelink");
     QString shownSubject;
-    DialogWatcher watcher([&shownSubject](CSendMailDlg& d) {
+    DialogWatcher watcher([&shownSubject](mail::CSendMailDlg& d) {
         shownSubject = d.SubjectEdit()->text();
         QTest::keyClicks(d.RecipientsEdit(), "anna@x.de,ben@y.de");
         d.MessageEdit()->setPlainText(QStringLiteral("Hör mal!\nZweite Zeile"));
         d.SendButton()->click();
     });
-    EXPECT_EQ(dialog.DoModal(), CSendMailDlg::kIdOk);
+    EXPECT_EQ(dialog.DoModal(), mail::CSendMailDlg::kIdOk);
     EXPECT_EQ(shownSubject, QStringLiteral("Tunelink"));
     EXPECT_EQ(dialog.Recipients(), "anna@x.de;ben@y.de");
     EXPECT_EQ(dialog.Subject(), "Tunelink");
@@ -87,15 +87,15 @@ TEST(SendMailDlgTest, SendTurnsCommasIntoSemicolonsAndReturnsOne) {
 
 TEST(SendMailDlgTest, UnsafeRecipientIsRefusedAndTheDialogStaysOpen) {
     MailTestEnvironment environment;
-    CSendMailDlg dialog;
+    mail::CSendMailDlg dialog;
     bool stillOpen = false;
-    DialogWatcher watcher([&stillOpen](CSendMailDlg& d) {
+    DialogWatcher watcher([&stillOpen](mail::CSendMailDlg& d) {
         d.RecipientsEdit()->setText(QStringLiteral("anna@x.de,--attach=/home/me/.ssh/id_rsa"));
         d.SendButton()->click();
         stillOpen = d.isVisible() && d.result() != QDialog::Accepted;
         QTest::keyClick(&d, Qt::Key_Escape);
     });
-    EXPECT_EQ(dialog.DoModal(), CSendMailDlg::kIdCancel);
+    EXPECT_EQ(dialog.DoModal(), mail::CSendMailDlg::kIdCancel);
     EXPECT_TRUE(stillOpen);
     ASSERT_EQ(environment.messages.size(), 1u);
     EXPECT_EQ(environment.messages[0].caption, "Warnung");
@@ -104,18 +104,18 @@ TEST(SendMailDlgTest, UnsafeRecipientIsRefusedAndTheDialogStaysOpen) {
 }
 
 TEST(SendMailDlgTest, CancelButtonReturnsTwo) {
-    CSendMailDlg dialog;
-    DialogWatcher watcher([](CSendMailDlg& d) {
+    mail::CSendMailDlg dialog;
+    DialogWatcher watcher([](mail::CSendMailDlg& d) {
         d.RecipientsEdit()->setText(QStringLiteral("anna@x.de"));
         d.findChildren<QPushButton*>().last()->click();  // "&Abbrechen"
     });
-    EXPECT_EQ(dialog.DoModal(), CSendMailDlg::kIdCancel);
+    EXPECT_EQ(dialog.DoModal(), mail::CSendMailDlg::kIdCancel);
 }
 
 TEST(SendMailDlgTest, LooksLikeTheTemplateAndShowsTheHintOfTheTranslatorTable) {
     testsupport::LocaleScope german(testsupport::kGerman);
     ShownDialog shown;
-    CSendMailDlg& dialog = shown.dialog;
+    mail::CSendMailDlg& dialog = shown.dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Schick mich weiter..."));
     const QString english = QString::fromUtf8(CTranslator::kRecipientsHint);
     const QString examples = english.mid(english.indexOf(QStringLiteral("\r\n")) + 2);

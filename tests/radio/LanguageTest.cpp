@@ -129,10 +129,11 @@ std::vector<std::string> CollectShownTexts() {
 
     AddWindowTexts(radio::CAboutDlg(), texts);
     AddWindowTexts(CFavoritesDlg(), texts);
-    AddWindowTexts(CSendMailDlg(), texts);
+    AddWindowTexts(mail::CSendMailDlg(), texts);
     CTranslator translator;
     const int language = CTranslator::GetUiLanguage();
-    CProgressWnd progress(nullptr, translator.Translate("Send Buddybox", language), false, true);
+    mail::CProgressWnd progress(nullptr, translator.Translate("Send Buddybox", language), false,
+                                true);
     AddWindowTexts(progress, texts);
     for (const char* step : {"Prepare to send mail...", "Start sending mail...", "Done !"})
         texts.push_back(translator.Translate(step, language));
@@ -155,8 +156,9 @@ std::vector<std::string> CollectShownTexts() {
     const CStationData stations;
     for (int slot = 29; slot < 32; ++slot) texts.push_back(stations.name[slot]);
 
-    texts.push_back(TunelinkApp::AlreadyRunningText());
-    texts.push_back(SettingsStore::CannotSaveText("/home/me/.config/Torvane/tunelink.conf", ""));
+    texts.push_back(app::TunelinkApp::AlreadyRunningText());
+    texts.push_back(
+        app::SettingsStore::CannotSaveText("/home/me/.config/Torvane/tunelink.conf", ""));
     radio::ShowPlayerMissingMessage([](const std::string&) { return true; },
                                     std::chrono::milliseconds(0));
     for (int code : {0, 2, 5, 31}) texts.push_back(CHyperLinkThread::FailureText(code));
