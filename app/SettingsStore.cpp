@@ -66,7 +66,7 @@ std::unique_ptr<QTemporaryDir> ScratchFolder(const QString& settingsFolder) {
 
 std::string Reason(int error) {
     return error ? std::strerror(error)
-                 : CTranslator::InUiLanguage("the file could not be written completely");
+                 : ui::CTranslator::InUiLanguage("the file could not be written completely");
 }
 }  // namespace
 
@@ -83,9 +83,9 @@ std::string SettingsStore::DefaultPath(const std::string& appName) {
 }
 
 std::string SettingsStore::CannotSaveText(const std::string& path, const std::string& reason) {
-    return CTranslator::InUiLanguage("The settings cannot be saved:") + "\n\n\t" + path + "\n\n" +
-           reason + ".\n\n" +
-           CTranslator::InUiLanguage("Changes last only until the end of this session.");
+    return ui::CTranslator::InUiLanguage("The settings cannot be saved:") + "\n\n\t" + path +
+           "\n\n" + reason + ".\n\n" +
+           ui::CTranslator::InUiLanguage("Changes last only until the end of this session.");
 }
 
 SettingsStore::SettingsStore(const std::string& appName)

@@ -25,8 +25,8 @@ TunelinkApp::~TunelinkApp() {
 }
 
 std::string TunelinkApp::AlreadyRunningText() {
-    return CTranslator::FillIn(CTranslator::InUiLanguage("%s already running on this machine."),
-                               util::kProductTitle);
+    return ui::CTranslator::FillIn(
+        ui::CTranslator::InUiLanguage("%s already running on this machine."), util::kProductTitle);
 }
 
 int TunelinkApp::Run(const MainWindowRunner& runMainWindow) {

@@ -37,7 +37,7 @@ class TunelinkApp {
     bool PassInstanceCheck();
 
     std::string guardName_;
-    CAppFont font_;
+    ui::CAppFont font_;
     std::unique_ptr<SettingsStore> settings_;
     std::unique_ptr<platform::InstanceLock> instanceLock_;
 };

@@ -28,8 +28,8 @@ void EnsureApplication() {
 
 std::unique_ptr<radio::RadioSkin> Skin(bool translucent, int scale = 1) {
     EnsureApplication();
-    auto skin =
-        std::make_unique<radio::RadioSkin>(std::make_unique<CLayeredWindow>(8, 32, translucent));
+    auto skin = std::make_unique<radio::RadioSkin>(
+        std::make_unique<ui::CLayeredWindow>(8, 32, translucent));
     skin->SetScale(scale);
     skin->SetUp();
     skin->Attach(nullptr);

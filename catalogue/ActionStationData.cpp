@@ -113,8 +113,8 @@ void CActionStationData::RemoveMalformedCache() {
     std::string reason = std::system_category().message(errno);
     reason.resize(std::min(reason.size(), kMaxReasonLength));
     util::ShowMessage(
-        {CTranslator::InUiLanguage("File") + " \n\t" + cachePath_ + "\n\n" +
-             CTranslator::InUiLanguage("can not be read because of the following reason:") +
+        {ui::CTranslator::InUiLanguage("File") + " \n\t" + cachePath_ + "\n\n" +
+             ui::CTranslator::InUiLanguage("can not be read because of the following reason:") +
              "\n\n\t" + reason + ".",
          util::kProductTitle, util::MessageIcon::Stop, util::MessageButtons::Ok});
 }

@@ -23,7 +23,7 @@ CFavoritesDlg::CFavoritesDlg(QWidget* parent, FindStation find) : QDialog(parent
                 field_->setText(QString::fromStdString(*chosen));
         });
     }
-    CTranslator().TranslateWindow(this, CTranslator::kStored);
+    ui::CTranslator().TranslateWindow(this, ui::CTranslator::kStored);
 }
 
 int CFavoritesDlg::exec() {

@@ -72,7 +72,7 @@ CStationData::CStationData() {
     }
     for (int user = 1; user <= 3; ++user) {
         const int slot = kFirstUserSlot + user - 1;
-        name[slot] = CTranslator::InUiLanguage("Favorite " + std::to_string(user));
+        name[slot] = ui::CTranslator::InUiLanguage("Favorite " + std::to_string(user));
         address[slot] = util::TheProfile().GetText(kSection, std::to_string(user), "");
     }
 }

@@ -2,7 +2,7 @@
 
 namespace mail {
 
-CIMapiThread::CIMapiThread(platform::shell::MailClient& client, const CTranslator& translator,
+CIMapiThread::CIMapiThread(platform::shell::MailClient& client, const ui::CTranslator& translator,
                            int language)
     : mail_(client, translator, language) {}
 

@@ -16,7 +16,8 @@ namespace mail {
 class CIMapiThread : public QThread {
     Q_OBJECT
   public:
-    CIMapiThread(platform::shell::MailClient& client, const CTranslator& translator, int language);
+    CIMapiThread(platform::shell::MailClient& client, const ui::CTranslator& translator,
+                 int language);
     ~CIMapiThread() override;  // stops and waits for a thread still running
 
     // Filled on the UI thread before start(); not touched by it afterwards.

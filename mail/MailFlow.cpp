@@ -18,7 +18,7 @@
 
 namespace mail {
 
-MailFlow::MailFlow(QWidget* window, const CTranslator& translator,
+MailFlow::MailFlow(QWidget* window, const ui::CTranslator& translator,
                    std::unique_ptr<platform::shell::MailClient> client)
     : window_(window),
       translator_(translator),
@@ -34,7 +34,8 @@ void MailFlow::OnSendCommand() {
         return;
     ReapFinishedWorkers();
     typed_.reset();
-    worker_ = std::make_unique<CIMapiThread>(*client_, translator_, CTranslator::GetUiLanguage());
+    worker_ =
+        std::make_unique<CIMapiThread>(*client_, translator_, ui::CTranslator::GetUiLanguage());
     connect(worker_.get(), &QThread::finished, this, &MailFlow::ReapFinishedWorkers,
             Qt::QueuedConnection);
     if (worker_->Mail().TakeError() != 0 || !client_->IsAvailable()) {
@@ -75,8 +76,8 @@ void MailFlow::StartWorker(const Typed& typed) {
     } else {
         // Owned by the radio's window, so it stands above it even when the radio stays on top.
         progress_ = std::make_unique<CProgressWnd>(
-            window_, translator_.Translate("Send Buddybox", CTranslator::GetUiLanguage()), false,
-            false);
+            window_, translator_.Translate("Send Buddybox", ui::CTranslator::GetUiLanguage()),
+            false, false);
     }
 
     CMapiMail& mail = worker_->Mail();
@@ -134,9 +135,9 @@ void MailFlow::OpenFallbackAddress() {
             return;
         if (!opened) {
             util::ShowMessage(
-                {CTranslator::InUiLanguage(
+                {ui::CTranslator::InUiLanguage(
                      "No e-mail program is installed, or it is not set up properly :("),
-                 CTranslator::InUiLanguage("Warning"), util::MessageIcon::Warning});
+                 ui::CTranslator::InUiLanguage("Warning"), util::MessageIcon::Warning});
         }
         emit self->FallbackFinished(opened);
     });

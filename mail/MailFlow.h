@@ -20,7 +20,9 @@
 #include <string>
 #include <vector>
 
+namespace ui {
 class CTranslator;
+}
 class QWidget;
 
 namespace ui {
@@ -40,7 +42,7 @@ class MailFlow : public QObject {
 
     // `window` (the radio window, or none) owns the dialog and has the progress window
     // centred over it. Without a client the desktop's (xdg) one is used.
-    MailFlow(QWidget* window, const CTranslator& translator,
+    MailFlow(QWidget* window, const ui::CTranslator& translator,
              std::unique_ptr<platform::shell::MailClient> client = nullptr);
     ~MailFlow() override;  // Shutdown()
 
@@ -76,7 +78,7 @@ class MailFlow : public QObject {
     void ReapFinishedWorkers();
 
     QWidget* window_;
-    const CTranslator& translator_;
+    const ui::CTranslator& translator_;
     std::unique_ptr<platform::shell::MailClient> client_;
     std::unique_ptr<ui::UiCallGate> gate_;
     std::unique_ptr<CProgressWnd> progress_;

@@ -13,14 +13,14 @@ constexpr const char* kClientWebSite = "https://www.solvista.de";
 }
 
 std::string MailTrailer() {
-    const auto tr = [](const char* english) { return CTranslator::InUiLanguage(english); };
+    const auto tr = [](const char* english) { return ui::CTranslator::InUiLanguage(english); };
     return std::string("\n\n\n") + "---------------\n" +
            tr("Solvista Orbifon is a screenmate made exclusively for") + "\n" + "\n" + "\t" +
            kClientWebSite + "\n" + "\n" + tr("Please visit our web site.") + "\n" +
            tr("You can download Solvista Orbifon there.") + "\n" + "\n" + tr("Have fun with it!");
 }
 
-CMapiMail::CMapiMail(platform::shell::MailClient& client, const CTranslator& translator,
+CMapiMail::CMapiMail(platform::shell::MailClient& client, const ui::CTranslator& translator,
                      int language)
     : client_(client), translator_(translator), language_(language) {}
 

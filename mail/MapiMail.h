@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+namespace ui {
 class CTranslator;
+}
 class QWidget;
 
 namespace platform::shell {
@@ -52,7 +54,7 @@ class CMapiMail {
     using ProgressReporter = std::function<void(const std::string& text, int percent)>;
 
     // `language` is the translator's language code for the progress texts.
-    CMapiMail(platform::shell::MailClient& client, const CTranslator& translator, int language);
+    CMapiMail(platform::shell::MailClient& client, const ui::CTranslator& translator, int language);
 
     // The error state, which is reset to none.
     int TakeError();
@@ -77,7 +79,7 @@ class CMapiMail {
 
   private:
     platform::shell::MailClient& client_;
-    const CTranslator& translator_;
+    const ui::CTranslator& translator_;
     int language_;
     ProgressReporter reporter_;
     mail::MapiMessage message_;

@@ -23,7 +23,7 @@ constexpr int kMargin = 10;
 constexpr int kEdge = 2;  // width of a sunken control edge
 // The cancel button's text in the user's language; the blanks pad the button.
 QString CancelText() {
-    return QString::fromStdString(CTranslator::InUiLanguage(" Cancel "));
+    return QString::fromStdString(ui::CTranslator::InUiLanguage(" Cancel "));
 }
 
 }  // namespace

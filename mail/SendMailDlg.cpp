@@ -45,10 +45,10 @@ CSendMailDlg::CSendMailDlg(QWidget* parent) : QDialog(parent) {
 }
 
 QString CSendMailDlg::RecipientsHint() {
-    const QString english = QString::fromUtf8(CTranslator::kRecipientsHint);
+    const QString english = QString::fromUtf8(ui::CTranslator::kRecipientsHint);
     const QString examples = english.mid(english.indexOf(QStringLiteral("\r\n")) + 2);
-    return QString::fromStdString(
-               CTranslator::InUiLanguage("Separate multiple recipients with a semicolon e.g.:")) +
+    return QString::fromStdString(ui::CTranslator::InUiLanguage(
+               "Separate multiple recipients with a semicolon e.g.:")) +
            QStringLiteral("\n") + examples;
 }
 
@@ -67,7 +67,7 @@ void CSendMailDlg::BuildControls() {
         if (label && label->text().contains(QLatin1Char('@')))
             label->setText(RecipientsHint());
     }
-    CTranslator().TranslateWindow(this, CTranslator::kStored);
+    ui::CTranslator().TranslateWindow(this, ui::CTranslator::kStored);
     recipientsEdit_->setMaxLength(kMaxRecipients);
     subjectEdit_->setMaxLength(kMaxSubject);
     messageEdit_->setTabChangesFocus(true);
@@ -112,11 +112,11 @@ void CSendMailDlg::accept() {
     recipients_ = mail::CommasToSemicolons(recipients_);
     if (const auto unsafe = mail::FindUnsafeRecipient(recipients_)) {
         util::ShowMessage(
-            {CTranslator::InUiLanguage("This recipient address cannot be used:") + "\n" + *unsafe +
-                 "\n\n" +
-                 CTranslator::InUiLanguage("Addresses must not contain spaces, control "
-                                           "characters, \"?\" or \"&\", nor begin with \"-\"."),
-             CTranslator::InUiLanguage("Warning"), util::MessageIcon::Warning});
+            {ui::CTranslator::InUiLanguage("This recipient address cannot be used:") + "\n" +
+                 *unsafe + "\n\n" +
+                 ui::CTranslator::InUiLanguage("Addresses must not contain spaces, control "
+                                               "characters, \"?\" or \"&\", nor begin with \"-\"."),
+             ui::CTranslator::InUiLanguage("Warning"), util::MessageIcon::Warning});
         recipientsEdit_->setFocus();
         return;
     }

@@ -34,10 +34,10 @@ const QColor kPlateColour(0x4a, 0x2e, 0x1c);
 const QColor kPlateEdge(0x8a, 0x62, 0x3c);
 const QColor kCreditsText(0xf0, 0xe2, 0xc0);
 
-CHyperLink* MakeLink(const QString& text, const std::string& url, int id, QWidget* parent) {
-    auto* link = new CHyperLink(parent, text);
+ui::CHyperLink* MakeLink(const QString& text, const std::string& url, int id, QWidget* parent) {
+    auto* link = new ui::CHyperLink(parent, text);
     link->setObjectName(QString::number(id));
-    link->SetStyle(link->GetStyle() | CHyperLink::HLF_HOVERCOLOUR);
+    link->SetStyle(link->GetStyle() | ui::CHyperLink::HLF_HOVERCOLOUR);
     link->SetURL(url);
     return link;
 }
@@ -67,7 +67,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
     // The links make their own underlined font from the application font.
     webLink_->SetLinkFont(QApplication::font());
     mailLink_->SetLinkFont(QApplication::font());
-    translator_.TranslateWindow(this, CTranslator::kStored);
+    translator_.TranslateWindow(this, ui::CTranslator::kStored);
     LayOutCredits();
 }
 
@@ -164,7 +164,7 @@ void CAboutDlg::BuildControls() {
     // The web link shows the address it opens.
     delete (fromTemplate ? items.Item(kWebLinkId) : nullptr);
 
-    closeButton_ = new CHoverBitmapButton(this);
+    closeButton_ = new ui::CHoverBitmapButton(this);
     closeButton_->setObjectName(QString::number(kCloseButtonId));
     if (!closeButton_->LoadStateBitmaps(kCloseNormalBitmap, kCloseOtherBitmap, kCloseOtherBitmap,
                                         kCloseOtherBitmap)) {
@@ -175,7 +175,7 @@ void CAboutDlg::BuildControls() {
     connect(closeButton_, &QAbstractButton::clicked, this, &QDialog::reject);
 
     // White links that take the desktop's highlight colour under the mouse.
-    CHyperLink::SetColours(Qt::white, Qt::white, Qt::white);
+    ui::CHyperLink::SetColours(Qt::white, Qt::white, Qt::white);
     mailLink_ = MakeLink(mailText, kContactAddress, kMailLinkId, this);
     webLink_ = MakeLink(QString::fromUtf8(util::kWebSiteHost), WebSiteUrl(), kWebLinkId, this);
     webLink_->setAlignment(Qt::AlignCenter);
@@ -253,7 +253,7 @@ void CAboutDlg::done(int result) {
 }
 
 void CAboutDlg::OpenWebSite() {
-    CHyperLinkThread::Start(WebSiteUrl());
+    ui::CHyperLinkThread::Start(WebSiteUrl());
 }
 
 void CAboutDlg::mousePressEvent(QMouseEvent* event) {

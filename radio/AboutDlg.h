@@ -12,8 +12,12 @@
 
 #include "ui/Translator.h"
 
+namespace ui {
 class CHoverBitmapButton;
+}
+namespace ui {
 class CHyperLink;
+}
 class QLabel;
 class QVariantAnimation;
 class QPropertyAnimation;
@@ -51,9 +55,9 @@ class CAboutDlg : public QDialog {
     void SetEffectsEnabled(bool enabled) { effects_ = enabled; }
     bool HasBackground() const { return !background_.isNull(); }
 
-    CHoverBitmapButton* CloseButton() const { return closeButton_; }
-    CHyperLink* WebLink() const { return webLink_; }
-    CHyperLink* MailLink() const { return mailLink_; }
+    ui::CHoverBitmapButton* CloseButton() const { return closeButton_; }
+    ui::CHyperLink* WebLink() const { return webLink_; }
+    ui::CHyperLink* MailLink() const { return mailLink_; }
 
     void done(int result) override;
 
@@ -71,14 +75,14 @@ class CAboutDlg : public QDialog {
     void StartOpenEffect();
     void OpenWebSite();
 
-    CTranslator translator_;
+    ui::CTranslator translator_;
     QImage background_;
-    CHoverBitmapButton* closeButton_ = nullptr;
+    ui::CHoverBitmapButton* closeButton_ = nullptr;
     QLabel* programmingLabel_ = nullptr;
     QLabel* artworkLabel_ = nullptr;
     QLabel* studioLabel_ = nullptr;
-    CHyperLink* mailLink_ = nullptr;
-    CHyperLink* webLink_ = nullptr;
+    ui::CHyperLink* mailLink_ = nullptr;
+    ui::CHyperLink* webLink_ = nullptr;
     bool effects_ = true;
     bool closing_ = false;
     QVariantAnimation* openEffect_ = nullptr;

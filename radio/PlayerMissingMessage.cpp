@@ -16,8 +16,8 @@ const char* PlayerDownloadPage() {
 void ShowPlayerMissingMessage(const std::function<bool(const std::string&)>& openUrl,
                               std::chrono::milliseconds wait) {
     util::MessageRequest request;
-    request.text = CTranslator::FillIn(
-        CTranslator::InUiLanguage(
+    request.text = ui::CTranslator::FillIn(
+        ui::CTranslator::InUiLanguage(
             "The version of GStreamer installed on this computer is out of date. %s therefore "
             "cannot run.\n\n\tDo you want to install a current version of the media player?"),
         util::kProductTitle);

@@ -14,7 +14,7 @@ constexpr int kCloseDelayMs = 500;
 constexpr int kFlapSettledMs = 500;
 }  // namespace
 
-RadioFace::RadioFace(std::unique_ptr<CLayeredWindow> layered, std::function<void()> flapClosed)
+RadioFace::RadioFace(std::unique_ptr<ui::CLayeredWindow> layered, std::function<void()> flapClosed)
     : skin_(std::move(layered)), flapClosed_(std::move(flapClosed)) {
     marqueeTimer_.setInterval(kMarqueeMs);
     flapTimer_.setInterval(kFlapMs);

@@ -20,7 +20,7 @@ class RadioFace : public QObject {
     static constexpr int kFlapMs = 70;
 
     // `flapClosed` runs once the flap is down after the power went off.
-    RadioFace(std::unique_ptr<CLayeredWindow> layered, std::function<void()> flapClosed);
+    RadioFace(std::unique_ptr<ui::CLayeredWindow> layered, std::function<void()> flapClosed);
 
     RadioSkin& Skin() { return skin_; }
     QTimer& MarqueeTimer() { return marqueeTimer_; }

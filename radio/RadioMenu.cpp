@@ -20,23 +20,23 @@ std::string WithTitle(std::string text, const std::string& title) {
     return text;
 }
 
-MenuItem Row(const RadioMenuState& state, const std::string& english, int command, int image) {
-    MenuItem item;
+ui::MenuItem Row(const RadioMenuState& state, const std::string& english, int command, int image) {
+    ui::MenuItem item;
     item.text = WithTitle(Translated(state, english), state.productTitle);
     item.command = command;
     item.image = image;
     return item;
 }
 
-MenuItem Separator() {
-    MenuItem item;
-    item.flags = MIF_SEPARATOR;
+ui::MenuItem Separator() {
+    ui::MenuItem item;
+    item.flags = ui::MIF_SEPARATOR;
     return item;
 }
 
 }  // namespace
 
-std::vector<MenuItem> BuildRadioMenuItems(const RadioMenuState& state) {
+std::vector<ui::MenuItem> BuildRadioMenuItems(const RadioMenuState& state) {
     const int topMostPicture = state.alwaysOnTop ? kPictureCheck : -1;
     const int startupPicture = state.startupEntryExists ? kPictureCheck : -1;
     return {
@@ -55,9 +55,9 @@ std::vector<MenuItem> BuildRadioMenuItems(const RadioMenuState& state) {
     };
 }
 
-void FillRadioMenu(CSkinMenu& menu, const RadioMenuState& state) {
+void FillRadioMenu(ui::CSkinMenu& menu, const RadioMenuState& state) {
     menu.Init(kMenuStripId);
-    for (const MenuItem& item : BuildRadioMenuItems(state))
+    for (const ui::MenuItem& item : BuildRadioMenuItems(state))
         menu.AddItem(item.flags, item.text, item.command, item.image, item.hoverColour);
 }
 
@@ -78,7 +78,7 @@ QString RightClickHint::ToolTipAtStart() const {
         return {};
     // Margins of 5 pixels and a width of 150 keep the hint a small note beside the mouse.
     return QStringLiteral("<table width=\"150\" cellpadding=\"5\"><tr><td>%1</td></tr></table>")
-        .arg(QString::fromStdString(CTranslator::InUiLanguage(kText)).toHtmlEscaped());
+        .arg(QString::fromStdString(ui::CTranslator::InUiLanguage(kText)).toHtmlEscaped());
 }
 
 bool RightClickHint::OnRightClick() {

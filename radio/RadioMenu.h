@@ -11,7 +11,9 @@
 #include "ui/SkinMenu.h"
 #include "ui/Translator.h"
 
+namespace ui {
 class CTranslator;
+}
 
 namespace util {
 class Profile;
@@ -41,16 +43,16 @@ inline constexpr int kPictureExit = 4;
 struct RadioMenuState {
     bool alwaysOnTop = false;
     bool startupEntryExists = false;
-    const CTranslator* translator = nullptr;  // none: the English texts
-    int language = 2;                         // as CTranslator::GetUiLanguage() reports
+    const ui::CTranslator* translator = nullptr;  // none: the English texts
+    int language = 2;                             // as ui::CTranslator::GetUiLanguage() reports
     std::string productTitle;
 };
 
 // The 12 rows in display order (separators included), texts translated and completed.
-std::vector<MenuItem> BuildRadioMenuItems(const RadioMenuState& state);
+std::vector<ui::MenuItem> BuildRadioMenuItems(const RadioMenuState& state);
 
 // Initialises the menu with the picture strip and adds the rows.
-void FillRadioMenu(CSkinMenu& menu, const RadioMenuState& state);
+void FillRadioMenu(ui::CSkinMenu& menu, const RadioMenuState& state);
 
 // The maker's web site, opened by the menu and the about box.
 std::string WebSiteUrl();
@@ -62,7 +64,7 @@ class RightClickHint {
     static constexpr const char* kSection = "CTunelinkDlg";
     static constexpr const char* kKey = "iKnowsRightClick";
     // The translator's key; shown in the user's language.
-    static constexpr const char* kText = CTranslator::kRightClickHint;
+    static constexpr const char* kText = ui::CTranslator::kRightClickHint;
 
     explicit RightClickHint(int remaining = kDefaultCount) : remaining_(remaining) {}
     static RightClickHint Load(util::Profile& profile);

@@ -93,7 +93,8 @@ QImage OpaqueColours(const QImage& surface, const QRect& area) {
 }
 }  // namespace
 
-RadioSkin::RadioSkin(std::unique_ptr<CLayeredWindow> layered) : layeredWindow_(std::move(layered)) {
+RadioSkin::RadioSkin(std::unique_ptr<ui::CLayeredWindow> layered)
+    : layeredWindow_(std::move(layered)) {
     BuildHotspots();
 }
 
@@ -106,9 +107,9 @@ void RadioSkin::BuildHotspots() {
         {g::kHotPower, g::kHotPowerRect}, {g::kHotWeb, g::kHotWebRect},
     };
     for (const auto& [id, rect] : controls)
-        AddRegion(std::make_unique<CHotRegion>(id, 1, QRegion(rect)));
+        AddRegion(std::make_unique<ui::CHotRegion>(id, 1, QRegion(rect)));
     for (int sector = 1; sector <= 32; ++sector) {
-        AddRegion(std::make_unique<CHotRegion>(
+        AddRegion(std::make_unique<ui::CHotRegion>(
             sector, 1, QRegion(g::SectorTriangle(sector), Qt::WindingFill)));
     }
     SetMode(kActiveMode);
@@ -175,7 +176,7 @@ bool RadioSkin::ReloadFlapPictures() {
 
 void RadioSkin::PrepareWindow(QWidget* window) {
     if (!layeredWindow_)
-        layeredWindow_ = std::make_unique<CLayeredWindow>();
+        layeredWindow_ = std::make_unique<ui::CLayeredWindow>();
     layered_ = layeredWindow_->SetLayered(window, true);
     window_ = window;
     prepared_ = true;

@@ -21,10 +21,10 @@ class PLDIBSection;
 
 namespace radio {
 
-class RadioSkin : public CSkinBase {
+class RadioSkin : public ui::CSkinBase {
   public:
     // `layered` decides translucency; by default the display is asked.
-    explicit RadioSkin(std::unique_ptr<CLayeredWindow> layered = nullptr);
+    explicit RadioSkin(std::unique_ptr<ui::CLayeredWindow> layered = nullptr);
     ~RadioSkin() override;
 
     // The size of pictures to show: 2 for those drawn twice as big (a window's device pixel
@@ -114,7 +114,7 @@ class RadioSkin : public CSkinBase {
     void DrawVisibleMarqueePieces(QPainter& painter, const QRect& status) const;
     void Show(const QRect& changed);
 
-    std::unique_ptr<CLayeredWindow> layeredWindow_;
+    std::unique_ptr<ui::CLayeredWindow> layeredWindow_;
     QRegion exclusion_;  // over the needle's hub nothing is hot
     QWidget* window_ = nullptr;
     bool complete_ = false;

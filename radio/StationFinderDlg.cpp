@@ -23,7 +23,7 @@ namespace {
 namespace directory = catalogue::directory;
 
 QString Text(const char* english) {
-    return QString::fromStdString(CTranslator::InUiLanguage(english));
+    return QString::fromStdString(ui::CTranslator::InUiLanguage(english));
 }
 
 // The countries offered as a filter.
@@ -153,8 +153,8 @@ void StationFinderDlg::OnFound(const std::vector<directory::Station>& stations) 
         return;
     }
     results_->setCurrentItem(results_->topLevelItem(0));
-    ShowStatus(CTranslator::FillIn(CTranslator::InUiLanguage("%s stations"),
-                                   std::to_string(stations_.size())));
+    ShowStatus(ui::CTranslator::FillIn(ui::CTranslator::InUiLanguage("%s stations"),
+                                       std::to_string(stations_.size())));
 }
 
 void StationFinderDlg::OnFailed(catalogue::SearchFailure failure) {
@@ -183,7 +183,7 @@ void StationFinderDlg::ListenToSelected() {
         }
         listening_ = true;
         listen_(*address, name);
-        ShowStatus(CTranslator::FillIn(CTranslator::InUiLanguage("Listening to %s"), name));
+        ShowStatus(ui::CTranslator::FillIn(ui::CTranslator::InUiLanguage("Listening to %s"), name));
     });
 }
 

@@ -48,14 +48,14 @@ TunelinkDlg::TunelinkDlg(Options options)
     Skin().SetUp();
     // First, before the start-up picture or anything else gives the window a native window.
     Skin().PrepareWindow(this);
-    webLink_ = new CHyperLink(this);
+    webLink_ = new ui::CHyperLink(this);
     webLink_->setObjectName(QStringLiteral("1000"));
     webLink_->SetURL(std::string("https://") + util::kWebSiteHost + "/");
     webLink_->hide();
     mailFlow_ = std::make_unique<mail::MailFlow>(this, translator_);
     // The menu's choice arrives after the menu has gone, as a posted command.
     connect(
-        &menu_, &CSkinMenu::commandChosen, this, [this](int id) { OnCommand(id); },
+        &menu_, &ui::CSkinMenu::commandChosen, this, [this](int id) { OnCommand(id); },
         Qt::QueuedConnection);
 }
 
@@ -70,8 +70,8 @@ bool TunelinkDlg::Initialise() {
         return false;
     }
     if (options_.splash) {
-        CSplashWnd::EnableSplashScreen(true);
-        CSplashWnd::ShowSplashScreen(kSplashPicture, this);
+        ui::CSplashWnd::EnableSplashScreen(true);
+        ui::CSplashWnd::ShowSplashScreen(kSplashPicture, this);
     }
     setWindowIcon(ui::AppIcon());
     hint_ = RightClickHint::Load(util::TheProfile());
@@ -97,7 +97,7 @@ void TunelinkDlg::RunCommand(int id) {
         EditFavorite(id - cmd::kFavorite1 + 1);
     } else if (id == cmd::kTopMost) {
         SetTopMost(!TopMost());
-        util::TheProfile().WriteInt(CBuddyboxDlg::kSection, "TopMost", TopMost() ? 1 : 0);
+        util::TheProfile().WriteInt(ui::CBuddyboxDlg::kSection, "TopMost", TopMost() ? 1 : 0);
     } else if (id == cmd::kAbout) {
         CAboutDlg::Run(this);
     } else if (id == cmd::kAutostart) {
@@ -179,12 +179,12 @@ void TunelinkDlg::mousePressEvent(QMouseEvent* event) {
 void TunelinkDlg::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         core_.EndVolumeDrag();
-    CBuddyboxDlg::mouseReleaseEvent(event);
+    ui::CBuddyboxDlg::mouseReleaseEvent(event);
 }
 
 void TunelinkDlg::mouseMoveEvent(QMouseEvent* event) {
     if (ManualDragActive()) {
-        CBuddyboxDlg::mouseMoveEvent(event);
+        ui::CBuddyboxDlg::mouseMoveEvent(event);
         return;
     }
     const QPoint pos = event->position().toPoint();
@@ -195,7 +195,7 @@ void TunelinkDlg::mouseMoveEvent(QMouseEvent* event) {
 
 void TunelinkDlg::leaveEvent(QEvent* event) {
     core_.PointerLeft();
-    CBuddyboxDlg::leaveEvent(event);
+    ui::CBuddyboxDlg::leaveEvent(event);
 }
 
 void TunelinkDlg::keyPressEvent(QKeyEvent* event) {
@@ -203,7 +203,7 @@ void TunelinkDlg::keyPressEvent(QKeyEvent* event) {
         reject();
         return;
     }
-    CBuddyboxDlg::keyPressEvent(event);
+    ui::CBuddyboxDlg::keyPressEvent(event);
 }
 
 void TunelinkDlg::ShowPopupMenu(const QPoint& globalPos) {
@@ -213,7 +213,7 @@ void TunelinkDlg::ShowPopupMenu(const QPoint& globalPos) {
     state.alwaysOnTop = TopMost();
     state.startupEntryExists = options_.startupEntryExists && options_.startupEntryExists();
     state.translator = &translator_;
-    state.language = CTranslator::GetUiLanguage();
+    state.language = ui::CTranslator::GetUiLanguage();
     state.productTitle = util::kProductTitle;
     FillRadioMenu(menu_, state);
     menu_.TrackPopup(globalPos, this);
@@ -221,7 +221,7 @@ void TunelinkDlg::ShowPopupMenu(const QPoint& globalPos) {
 
 void TunelinkDlg::done(int result) {
     Shutdown();
-    CBuddyboxDlg::done(result);
+    ui::CBuddyboxDlg::done(result);
 }
 
 // Runs once, when the dialog ends by any path (or is destroyed without ending).

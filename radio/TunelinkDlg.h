@@ -20,14 +20,14 @@
 
 namespace radio {
 
-class TunelinkDlg : public CBuddyboxDlg, public RadioView {
+class TunelinkDlg : public ui::CBuddyboxDlg, public RadioView {
     Q_OBJECT
   public:
     // What tests replace: the player, the translucency decision, the catalogue's cache
     // and address, and whether the start-up picture shows.
     struct Options {
         PlayerHost::PlayerFactory playerFactory;
-        std::unique_ptr<CLayeredWindow> layered;
+        std::unique_ptr<ui::CLayeredWindow> layered;
         std::string cachePath;         // empty: the default cache path
         std::string catalogueAddress;  // empty: the default address
         bool splash = true;
@@ -55,7 +55,7 @@ class TunelinkDlg : public CBuddyboxDlg, public RadioView {
     RadioSkin& Skin() { return face_.Skin(); }
     QtRadioTimers& Timers() { return timers_; }
     CatalogueSchedule& Catalogue() { return catalogue_; }
-    CSkinMenu& Menu() { return menu_; }
+    ui::CSkinMenu& Menu() { return menu_; }
     int RightClickHints() const { return hint_.ValueToSave(); }
 
   signals:
@@ -88,15 +88,15 @@ class TunelinkDlg : public CBuddyboxDlg, public RadioView {
     void Shutdown();
 
     Options options_;
-    CTranslator translator_;
+    ui::CTranslator translator_;
     QtRadioTimers timers_;
     RadioFace face_;
     Radio core_;
     CatalogueSchedule catalogue_;
-    CHyperLink* webLink_ = nullptr;  // dialog item 1000: the maker's web site, not shown
+    ui::CHyperLink* webLink_ = nullptr;  // dialog item 1000: the maker's web site, not shown
     std::unique_ptr<mail::MailFlow> mailFlow_;
     RightClickHint hint_;
-    CSkinMenu menu_;
+    ui::CSkinMenu menu_;
     bool shutDown_ = false;
     bool firstFrameLogged_ = false;
 };

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+namespace ui {
+
 CAppFont::CAppFont() {
     Recreate();
 }
@@ -39,3 +41,5 @@ void CAppFont::Recreate() {
     font.setKerning(true);
     font_ = font;
 }
+
+}  // namespace ui

@@ -5,6 +5,8 @@
 #include <QFont>
 #include <string>
 
+namespace ui {
+
 class CAppFont {
   public:
     CAppFont();
@@ -30,3 +32,5 @@ class CAppFont {
     std::string face_ = "Times New Roman";
     QFont font_;
 };
+
+}  // namespace ui

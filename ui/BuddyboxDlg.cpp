@@ -8,6 +8,8 @@
 #include <QScreen>
 #include <QWindow>
 
+namespace ui {
+
 CBuddyboxDlg::CBuddyboxDlg(QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint) {}
 
@@ -77,3 +79,5 @@ void CBuddyboxDlg::mouseReleaseEvent(QMouseEvent* event) {
         manualDrag_ = false;
     QDialog::mouseReleaseEvent(event);
 }
+
+}  // namespace ui

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QPoint>
 
+namespace ui {
+
 class CBuddyboxDlg : public QDialog {
     Q_OBJECT
   public:
@@ -33,3 +35,5 @@ class CBuddyboxDlg : public QDialog {
     bool manualDrag_ = false;
     QPoint dragOffset_;
 };
+
+}  // namespace ui

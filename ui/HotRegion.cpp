@@ -1,5 +1,7 @@
 #include "ui/HotRegion.h"
 
+namespace ui {
+
 CHotRegion::CHotRegion(int id, int modeMask, QRegion region)
     : id_(id), modeMask_(modeMask), region_(std::move(region)) {}
 
@@ -9,3 +11,5 @@ CHotRegion& CSkinBase::AddRegion(std::unique_ptr<CHotRegion> region) {
     regions_.push_back(std::move(region));
     return *regions_.back();
 }
+
+}  // namespace ui

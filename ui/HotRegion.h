@@ -10,6 +10,8 @@
 
 class QWidget;
 
+namespace ui {
+
 class CHotRegion {
   public:
     CHotRegion(int id, int modeMask, QRegion region);
@@ -48,3 +50,5 @@ class CSkinBase {
     int mode_ = 0;
     QWidget* drawWindow_ = nullptr;
 };
+
+}  // namespace ui

@@ -8,6 +8,8 @@
 
 #include "util/Resources.h"
 
+namespace ui {
+
 CHoverBitmapButton::CHoverBitmapButton(QWidget* parent) : QAbstractButton(parent) {
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
@@ -93,3 +95,5 @@ void CHoverBitmapButton::mouseReleaseEvent(QMouseEvent* event) {
     }
     QAbstractButton::mouseReleaseEvent(event);
 }
+
+}  // namespace ui

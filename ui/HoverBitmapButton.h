@@ -7,6 +7,8 @@
 #include <QImage>
 #include <array>
 
+namespace ui {
+
 class CHoverBitmapButton : public QAbstractButton {
     Q_OBJECT
 
@@ -40,3 +42,5 @@ class CHoverBitmapButton : public QAbstractButton {
     int state_ = kNormal;
     bool tracking_ = false;
 };
+
+}  // namespace ui

@@ -17,6 +17,8 @@
 #include <mutex>
 #include <thread>
 
+namespace ui {
+
 namespace {
 struct Colours {
     QColor link{0, 0, 255};
@@ -292,3 +294,5 @@ std::string CHyperLinkThread::FailureText(int code) {
     }
     return CTranslator::InUiLanguage("Can't open link:") + "\n\n" + body;
 }
+
+}  // namespace ui

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+namespace ui {
+
 class CHyperLink : public QLabel {
     Q_OBJECT
   public:
@@ -77,3 +79,5 @@ class CHyperLinkThread {
     // "Can't open link:\n\n" and the text for a result code.
     static std::string FailureText(int code);
 };
+
+}  // namespace ui

@@ -9,6 +9,8 @@
 
 #include <vector>
 
+namespace ui {
+
 CLayeredWindow::CLayeredWindow()
     : CLayeredWindow(ui::GetOSVersionCode(), platform::ScreenDepth(),
                      platform::DisplayComposites()) {}
@@ -75,3 +77,5 @@ QRegion RegionFromAlpha(const QImage& source, int threshold) {
     region.setRects(runs.data(), static_cast<int>(runs.size()));
     return region;
 }
+
+}  // namespace ui

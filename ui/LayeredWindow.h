@@ -8,6 +8,8 @@
 
 class QWidget;
 
+namespace ui {
+
 class CLayeredWindow {
   public:
     // Decides once whether translucency is possible here.
@@ -36,3 +38,5 @@ class CLayeredWindow {
 
 // The pixels whose alpha is above `threshold`, as a region of horizontal runs.
 QRegion RegionFromAlpha(const QImage& image, int threshold = 0);
+
+}  // namespace ui

@@ -17,6 +17,8 @@
 
 #include "util/Resources.h"
 
+namespace ui {
+
 namespace {
 constexpr QRgb kStripKey = 0xFFFF00FF;  // magenta: transparent in the picture strip
 constexpr int kTextLeft = 23;
@@ -446,3 +448,5 @@ void CSkinMenu::PaintRow(QPainter& painter, int index) const {
     painter.drawText(QRect(kTextLeft, textTop, 1000, 1000),
                      Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, ToQ(item.text));
 }
+
+}  // namespace ui

@@ -17,6 +17,8 @@
 class QPainter;
 class QEventLoop;
 
+namespace ui {
+
 enum MenuItemFlags {
     MIF_SEPARATOR = 1,
     MIF_INERT = 2,   // never hovered, never chosen
@@ -138,3 +140,5 @@ class CSkinMenu : public QObject {
     bool leftHeld_ = false;
     bool rightHeld_ = false;
 };
+
+}  // namespace ui

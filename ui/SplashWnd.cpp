@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QScreen>
 
+namespace ui {
+
 namespace {
 bool g_enabled = false;
 CSplashWnd* g_current = nullptr;
@@ -97,3 +99,5 @@ void CSplashWnd::paintEvent(QPaintEvent*) {
     p.drawRect(rect().adjusted(0, 0, -1, -1));
     p.drawImage(1, 1, picture_);
 }
+
+}  // namespace ui

@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <QWidget>
 
+namespace ui {
+
 class CSplashWnd : public QWidget {
     Q_OBJECT
   public:
@@ -30,3 +32,5 @@ class CSplashWnd : public QWidget {
     QImage picture_;
     QTimer timer_;
 };
+
+}  // namespace ui

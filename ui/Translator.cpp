@@ -14,6 +14,8 @@
 #include <initializer_list>
 #include <utility>
 
+namespace ui {
+
 namespace {
 // Values end with "@": what stands before it is the German text, so trailing blanks survive.
 const std::pair<const char*, const char*> kTable[] = {
@@ -281,3 +283,5 @@ int CTranslator::GetStoredLanguage() {
 int CTranslator::GetUiLanguage() {
     return GetDefaultLanguageCode() == kGerman ? kGerman : kEnglish;
 }
+
+}  // namespace ui

@@ -10,6 +10,8 @@
 class QWidget;
 class QMenu;
 
+namespace ui {
+
 class CTranslator {
   public:
     // The English recipients hint of the mail dialog; dialog text and table key alike.
@@ -70,3 +72,5 @@ class CTranslator {
   private:
     std::unordered_map<std::string, std::string> table_;
 };
+
+}  // namespace ui

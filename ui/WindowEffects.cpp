@@ -12,6 +12,8 @@
 
 #include <cmath>
 
+namespace ui {
+
 namespace {
 // Which way a slide goes: +1/-1 per axis, 0 for an axis that does not move.
 struct Direction {
@@ -327,3 +329,5 @@ int CWndSpecialFX::FadeOut(QWidget* w, int alphaFrom, int alphaTo, unsigned time
     }
     return 1;
 }
+
+}  // namespace ui

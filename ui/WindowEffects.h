@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+namespace ui {
+
 class CWndSpecialFX {
   public:
     enum OpenEffect {
@@ -68,3 +70,5 @@ class CWndSpecialFX {
     Capabilities caps_;
     bool abortFade_ = false;
 };
+
+}  // namespace ui

@@ -69,14 +69,14 @@ const char* PlayStateKey(int state) {
 
 std::string PlayStateText(int state) {
     const char* key = PlayStateKey(state);
-    return key ? CTranslator::InUiLanguage(key) : std::string();
+    return key ? ui::CTranslator::InUiLanguage(key) : std::string();
 }
 
 std::string FailureReasonText(platform::media::FailureKind kind, const std::string& detail) {
     const std::string key = FailureReasonKey(kind);
     if (key.empty())
         return {};
-    return CTranslator::FillIn(CTranslator::InUiLanguage(key), detail);
+    return ui::CTranslator::FillIn(ui::CTranslator::InUiLanguage(key), detail);
 }
 
 void PlayerEventSink::OnPlayStateChange(platform::media::PlayState state) {

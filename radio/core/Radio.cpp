@@ -205,7 +205,7 @@ void Radio::PointerLeft() {
 void Radio::ToggleMute() {
     player_.ToggleMute();
     if (player_.IsMuted()) {
-        SetStatusText(CTranslator::InUiLanguage("Muted"));
+        SetStatusText(ui::CTranslator::InUiLanguage("Muted"));
     } else if (player_.IsPlaying()) {
         SetStatusText(NameOf(Slot(stations_.current)));
     } else {

@@ -254,7 +254,7 @@ TEST_P(DesktopLook, SeeThroughPixelsShowTheDesktopAndTheBodyHidesIt) {
     ASSERT_EQ(QPoint(at.x, at.y), kRadioAt);
     // The start-up picture stands over the radio for four seconds.
     ASSERT_GE(radio_.WaitForLog("tunelink.startup: first frame painted", 20000), 0);
-    QThread::msleep(CSplashWnd::kShowMs + 1500);
+    QThread::msleep(ui::CSplashWnd::kShowMs + 1500);
     const QPoint origin(at.x, at.y);
     const QPoint desktop(5, 5);
 
@@ -458,7 +458,7 @@ TEST_F(DesktopWithoutCompositor, KeysAndFlapShowAndTheAirBesideTheFlapIsTheDeskt
     const testsupport::WindowGeometry at = display.Geometry(id);
     ASSERT_EQ(QPoint(at.x, at.y), kRadioAt);
     ASSERT_GE(radio_.WaitForLog("tunelink.startup: first frame painted", 20000), 0);
-    QThread::msleep(CSplashWnd::kShowMs + 1500);
+    QThread::msleep(ui::CSplashWnd::kShowMs + 1500);
     const QPoint origin(at.x, at.y);
     display.Pointer(5, kDesktopHeight - 5, false);
     const QImage off = display.Capture();

@@ -86,7 +86,7 @@ TEST_F(EnglishDesktop, StatusMenuAndAboutBoxAreEnglish) {
     QThread::msleep(800);  // the menu has faded in
     const WindowGeometry menuArea = display.Geometry(menu);
     display.Pointer(menuArea.x + 40,
-                    menuArea.y + CSkinMenu::kTopMargin + 4 + CSkinMenu::kRowHeight / 2,
+                    menuArea.y + ui::CSkinMenu::kTopMargin + 4 + ui::CSkinMenu::kRowHeight / 2,
                     false);  // one row lit
     QThread::msleep(300);
     const QImage withMenu = display.Capture();
@@ -97,8 +97,8 @@ TEST_F(EnglishDesktop, StatusMenuAndAboutBoxAreEnglish) {
          "menu-en.png");
 
     // The ninth row (three separators above it) opens the about box.
-    const int aboutRow = menuArea.y + CSkinMenu::kTopMargin + 8 * CSkinMenu::kRowHeight +
-                         3 * CSkinMenu::kSeparatorHeight + CSkinMenu::kRowHeight / 2;
+    const int aboutRow = menuArea.y + ui::CSkinMenu::kTopMargin + 8 * ui::CSkinMenu::kRowHeight +
+                         3 * ui::CSkinMenu::kSeparatorHeight + ui::CSkinMenu::kRowHeight / 2;
     display.Pointer(menuArea.x + 40, aboutRow, true);
     const std::string about = display.WaitForNewWindowOf(radio_.Pid(), {id, menu});
     ASSERT_FALSE(about.empty()) << "no about box\n" << Log();

@@ -90,8 +90,9 @@ class WindowStacking : public ::testing::TestWithParam<bool> {
         display_->Run("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()),
                                   "click", "3"});
         QThread::msleep(700);
-        const int y = at.y() + CSkinMenu::kTopMargin + rowsAbove * CSkinMenu::kRowHeight +
-                      separatorsAbove * CSkinMenu::kSeparatorHeight + CSkinMenu::kRowHeight / 2;
+        const int y = at.y() + ui::CSkinMenu::kTopMargin + rowsAbove * ui::CSkinMenu::kRowHeight +
+                      separatorsAbove * ui::CSkinMenu::kSeparatorHeight +
+                      ui::CSkinMenu::kRowHeight / 2;
         display_->Pointer(at.x() + 40, y, true);
     }
 

@@ -68,7 +68,7 @@ TEST(MailFlowTest, TextsReachXdgEmailAsSeparateArgumentsAndNothingIsExecuted) {
     const QString message = QString::fromStdString("Hör mal!\n$(touch " + canary + ")\n`touch " +
                                                    canary + "`; rm -rf x\n'quote' \"dq\" C:\\new");
 
-    CTranslator translator;
+    ui::CTranslator translator;
     MailFlow flow(nullptr, translator);
     QSignalSpy handled(&flow, &MailFlow::ResultHandled);
     DialogWatcher watcher(
@@ -104,7 +104,7 @@ TEST(MailFlowTest, ProgressWindowBelongsToTheRadioWindow) {
     AddMailClient(tools);
     QWidget radio(nullptr, Qt::Window | Qt::WindowStaysOnTopHint);
     radio.show();
-    CTranslator translator;
+    ui::CTranslator translator;
     MailFlow flow(&radio, translator);
     QSignalSpy handled(&flow, &MailFlow::ResultHandled);
     DialogWatcher watcher(
@@ -123,7 +123,7 @@ TEST(MailFlowTest, EnglishProgressTextsAndTheListEndingAtAnEmptyField) {
     MailTestEnvironment environment("en_US.UTF-8");
     StandInTools tools;
     AddMailClient(tools);
-    CTranslator translator;
+    ui::CTranslator translator;
     MailFlow flow(nullptr, translator);
     QSignalSpy handled(&flow, &MailFlow::ResultHandled);
     DialogWatcher watcher([](mail::CSendMailDlg& dialog) {
@@ -148,7 +148,7 @@ TEST(MailFlowTest, FailedHandOverOpensMailtoWithWhatTheUserTyped) {
     StandInTools tools;
     AddMailClient(tools, "exit 4");
     tools.AddRecorder("xdg-open");
-    CTranslator translator;
+    ui::CTranslator translator;
     MailFlow flow(nullptr, translator);
     QSignalSpy handled(&flow, &MailFlow::ResultHandled);
     QSignalSpy opened(&flow, &MailFlow::FallbackFinished);
@@ -180,7 +180,7 @@ TEST(MailFlowTest, WithoutMailClientTheMailtoAddressOpensAtOnceWithoutTheDialog)
     tools.Add("xdg-mime", "exit 0");  // no handler for mailto
     tools.AddRecorder("xdg-email");
     tools.AddRecorder("xdg-open");
-    CTranslator translator;
+    ui::CTranslator translator;
     MailFlow flow(nullptr, translator);
     QSignalSpy opened(&flow, &MailFlow::FallbackFinished);
     DialogWatcher watcher([](mail::CSendMailDlg& dialog) { dialog.reject(); });
@@ -195,7 +195,7 @@ TEST(MailFlowTest, WithoutMailClientTheMailtoAddressOpensAtOnceWithoutTheDialog)
 TEST(MailFlowTest, NoMailHandlerAtAllShowsTheWarning) {
     MailTestEnvironment environment;
     StandInTools tools;  // nothing on PATH
-    CTranslator translator;
+    ui::CTranslator translator;
     MailFlow flow(nullptr, translator);
     QSignalSpy opened(&flow, &MailFlow::FallbackFinished);
     DialogWatcher watcher([](mail::CSendMailDlg& dialog) { dialog.reject(); });
@@ -214,7 +214,7 @@ TEST(MailFlowTest, FailingOpenerAfterAFailedHandOverShowsTheWarning) {
     StandInTools tools;
     AddMailClient(tools, "exit 3");
     tools.AddRecorder("xdg-open", "exit 3");
-    CTranslator translator;
+    ui::CTranslator translator;
     MailFlow flow(nullptr, translator);
     QSignalSpy opened(&flow, &MailFlow::FallbackFinished);
     DialogWatcher watcher([](mail::CSendMailDlg& dialog) {
@@ -232,7 +232,7 @@ TEST(MailFlowTest, CancelSendsNothing) {
     StandInTools tools;
     AddMailClient(tools);
     tools.AddRecorder("xdg-open");
-    CTranslator translator;
+    ui::CTranslator translator;
     MailFlow flow(nullptr, translator);
     QSignalSpy handled(&flow, &MailFlow::ResultHandled);
     DialogWatcher watcher([](mail::CSendMailDlg& dialog) {
@@ -253,7 +253,7 @@ TEST(MailFlowTest, CommandIsIgnoredWhileASendIsUnderWayAndClosingDoesNotWaitForT
     MailTestEnvironment environment;
     StandInTools tools;
     AddMailClient(tools, "/bin/sleep 5");  // the mail client keeps xdg-email busy
-    CTranslator translator;
+    ui::CTranslator translator;
     auto flow = std::make_unique<MailFlow>(nullptr, translator);
     {
         DialogWatcher watcher([](mail::CSendMailDlg& dialog) {
@@ -281,7 +281,7 @@ TEST(MailFlowTest, ClosingWhileTheWorkerWaitsForThisThreadDoesNotHang) {
     MailTestEnvironment environment;
     StandInTools tools;
     AddMailClient(tools);
-    CTranslator translator;
+    ui::CTranslator translator;
     auto flow = std::make_unique<MailFlow>(nullptr, translator);
     {
         DialogWatcher watcher([](mail::CSendMailDlg& dialog) {

@@ -59,8 +59,8 @@ TEST(MapiMailTest, TrailerEndsTheNoteWithTheExactAdvertisingLines) {
 TEST(MapiMailTest, MessageRecordHoldsToRecipientsOriginatorAndNoAttachment) {
     testsupport::LocaleScope english(testsupport::kEnglish);
     RecordingClient client(0);
-    CTranslator translator;
-    mail::CMapiMail mail(client, translator, CTranslator::kEnglish);
+    ui::CTranslator translator;
+    mail::CMapiMail mail(client, translator, ui::CTranslator::kEnglish);
     EXPECT_TRUE(mail.AddRecipient("anna@x.de"));
     mail.SetOriginatorName("tunelink@torvane.com");
     mail.SetSubject("Tunelink");
@@ -90,9 +90,9 @@ TEST(MapiMailTest, MessageRecordHoldsToRecipientsOriginatorAndNoAttachment) {
 TEST(MapiMailTest, WorkerReportsItsStepsThenTheResultLast) {
     MailTestEnvironment environment;
     RecordingClient client(17);
-    CTranslator translator;
+    ui::CTranslator translator;
     mail::CProgressWnd progress(nullptr, "Verschicke Buddybox", false, false);
-    mail::CIMapiThread worker(client, translator, CTranslator::kGerman);
+    mail::CIMapiThread worker(client, translator, ui::CTranslator::kGerman);
     std::mutex mutex;
     std::vector<std::string> events;
     worker.Mail().AttachProgress(&progress, nullptr, [&](const std::string& text, int percent) {
@@ -115,8 +115,8 @@ TEST(MapiMailTest, WorkerReportsItsStepsThenTheResultLast) {
 TEST(MapiMailTest, StopEndsTheClosingPause) {
     MailTestEnvironment environment;
     RecordingClient client(0);
-    CTranslator translator;
-    mail::CIMapiThread worker(client, translator, CTranslator::kEnglish);
+    ui::CTranslator translator;
+    mail::CIMapiThread worker(client, translator, ui::CTranslator::kEnglish);
     mail::CProgressWnd progress(nullptr, "x", false, false);
     std::atomic<int> reports{0};
     worker.Mail().AttachProgress(&progress, nullptr, [&](const std::string&, int) { ++reports; });

@@ -117,7 +117,7 @@ TEST(SendMailDlgTest, LooksLikeTheTemplateAndShowsTheHintOfTheTranslatorTable) {
     ShownDialog shown;
     mail::CSendMailDlg& dialog = shown.dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Schick mich weiter..."));
-    const QString english = QString::fromUtf8(CTranslator::kRecipientsHint);
+    const QString english = QString::fromUtf8(ui::CTranslator::kRecipientsHint);
     const QString examples = english.mid(english.indexOf(QStringLiteral("\r\n")) + 2);
     int hints = 0;
     for (const QLabel* label : dialog.findChildren<QLabel*>()) {

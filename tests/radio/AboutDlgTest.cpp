@@ -25,13 +25,13 @@ using radio::CAboutDlg;
 class OpenedLinks {
   public:
     OpenedLinks() {
-        CHyperLinkThread::SetOpener([this](const std::string& url, const std::string&) {
+        ui::CHyperLinkThread::SetOpener([this](const std::string& url, const std::string&) {
             std::lock_guard lock(mutex_);
             urls_.push_back(url);
             return 33;
         });
     }
-    ~OpenedLinks() { CHyperLinkThread::SetOpener({}); }
+    ~OpenedLinks() { ui::CHyperLinkThread::SetOpener({}); }
     // What was opened, after waiting for `count` openings (or a few seconds).
     std::vector<std::string> Wait(std::size_t count) {
         for (int i = 0; i < 100 && Size() < count; ++i) QTest::qWait(20);
@@ -133,7 +133,7 @@ TEST_F(AboutDlgTest, PressElsewhereDragsInsteadOfClosing) {
 }
 
 TEST_F(AboutDlgTest, LinksAreWhiteAndOpenTheirAddresses) {
-    CHyperLink* mail = box_.MailLink();
+    ui::CHyperLink* mail = box_.MailLink();
     EXPECT_EQ(mail->CurrentColour(), QColor(Qt::white));
     EXPECT_TRUE(mail->font().underline());
     QTest::mouseMove(mail, QPoint(3, 3));

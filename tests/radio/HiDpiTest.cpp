@@ -66,7 +66,7 @@ TEST_F(HiDpi, TheRadioShowsTheFinePicturesInItsLayoutSize) {
     options.playerFactory = []() -> radio::PlayerHost::MadePlayer {
         return std::unique_ptr<platform::media::MediaPlayer>(std::make_unique<FakeMediaPlayer>());
     };
-    options.layered = std::make_unique<CLayeredWindow>(8, 32, false);
+    options.layered = std::make_unique<ui::CLayeredWindow>(8, 32, false);
     options.cachePath = (dir_.path() + "/cache.xml").toStdString();
     options.catalogueAddress = "http://127.0.0.1:9/none.xml";
     options.splash = false;
@@ -102,7 +102,7 @@ TEST_F(HiDpi, TheAboutBoxAndItsCloseButtonShowTheFinePictures) {
     const auto [seen, same] = Matching(shot, QPoint(0, 0), fine, fine.rect());
     EXPECT_GT(same, seen * 6 / 10);
 
-    auto* close = box.findChild<CHoverBitmapButton*>();
+    auto* close = box.findChild<ui::CHoverBitmapButton*>();
     ASSERT_NE(close, nullptr);
     EXPECT_EQ(close->size(), QSize(18, 18));
     const QImage button = close->grab().toImage();
@@ -114,15 +114,15 @@ TEST_F(HiDpi, TheAboutBoxAndItsCloseButtonShowTheFinePictures) {
 }
 
 TEST_F(HiDpi, TheMenuShowsTheFineStrip) {
-    CTranslator translator;
+    ui::CTranslator translator;
     radio::RadioMenuState state;
     state.translator = &translator;
-    state.language = CTranslator::GetUiLanguage();
+    state.language = ui::CTranslator::GetUiLanguage();
     state.productTitle = util::kProductTitle;
     QWidget owner;
     owner.resize(10, 10);
     owner.show();
-    CSkinMenu menu;
+    ui::CSkinMenu menu;
     radio::FillRadioMenu(menu, state);
     menu.TrackPopup(QPoint(40, 40), &owner);
     ASSERT_NE(menu.Window(), nullptr);
@@ -130,7 +130,7 @@ TEST_F(HiDpi, TheMenuShowsTheFineStrip) {
     const QImage strip = ui::ReadBitmapResource(600, 2.0);
     ASSERT_EQ(strip.size(), QSize(352, 30));
     int pictures = 0;
-    for (const MenuItem& item : menu.Items()) {
+    for (const ui::MenuItem& item : menu.Items()) {
         if (item.image < 0)
             continue;
         ++pictures;

@@ -60,7 +60,7 @@ std::set<std::string> WordsOf(const std::string& text) {
 class GermanDetector {
   public:
     GermanDetector() {
-        CTranslator translator;
+        ui::CTranslator translator;
         std::set<std::string> english;
         for (const auto& [key, german] : translator.Pairs()) {
             const auto words = WordsOf(key);
@@ -98,7 +98,7 @@ class GermanDetector {
 
 // The English texts a German user must never see: every key whose German differs.
 std::vector<std::string> EnglishOnlyKeys() {
-    CTranslator translator;
+    ui::CTranslator translator;
     std::vector<std::string> keys;
     for (const auto& [key, german] : translator.Pairs()) {
         if (key != german)
@@ -130,8 +130,8 @@ std::vector<std::string> CollectShownTexts() {
     AddWindowTexts(radio::CAboutDlg(), texts);
     AddWindowTexts(CFavoritesDlg(), texts);
     AddWindowTexts(mail::CSendMailDlg(), texts);
-    CTranslator translator;
-    const int language = CTranslator::GetUiLanguage();
+    ui::CTranslator translator;
+    const int language = ui::CTranslator::GetUiLanguage();
     mail::CProgressWnd progress(nullptr, translator.Translate("Send Buddybox", language), false,
                                 true);
     AddWindowTexts(progress, texts);
@@ -151,8 +151,8 @@ std::vector<std::string> CollectShownTexts() {
           FailureKind::NoAnswer, FailureKind::NotAudio, FailureKind::AddressNotFound,
           FailureKind::StationNotFound})
         texts.push_back(radio::FailureReasonText(kind, "pulsesink"));
-    texts.push_back(CTranslator::InUiLanguage("Muted"));
-    texts.push_back(CTranslator::InUiLanguage(radio::RightClickHint::kText));
+    texts.push_back(ui::CTranslator::InUiLanguage("Muted"));
+    texts.push_back(ui::CTranslator::InUiLanguage(radio::RightClickHint::kText));
     const CStationData stations;
     for (int slot = 29; slot < 32; ++slot) texts.push_back(stations.name[slot]);
 
@@ -161,7 +161,7 @@ std::vector<std::string> CollectShownTexts() {
         app::SettingsStore::CannotSaveText("/home/me/.config/Torvane/tunelink.conf", ""));
     radio::ShowPlayerMissingMessage([](const std::string&) { return true; },
                                     std::chrono::milliseconds(0));
-    for (int code : {0, 2, 5, 31}) texts.push_back(CHyperLinkThread::FailureText(code));
+    for (int code : {0, 2, 5, 31}) texts.push_back(ui::CHyperLinkThread::FailureText(code));
     texts.push_back(mail::MailTrailer());
     for (const auto& message : messages) {
         texts.push_back(message.text);
@@ -186,15 +186,16 @@ std::string EnglishKeyIn(const std::string& text, const std::vector<std::string>
 
 TEST(Language, TheTableKeepsItsPairsAndEveryKeyIsEnglish) {
     const GermanDetector detector;
-    CTranslator translator;
-    EXPECT_EQ(translator.size(), 38u + CTranslator::ProgramTexts().size())
+    ui::CTranslator translator;
+    EXPECT_EQ(translator.size(), 38u + ui::CTranslator::ProgramTexts().size())
         << "a program text must not replace one of the menu's pairs";
     for (const auto& [key, german] : translator.Pairs()) {
         EXPECT_EQ(detector.GermanIn(key), "") << "a German key: " << key;
-        EXPECT_EQ(translator.Translate(key, CTranslator::kEnglish), key);
+        EXPECT_EQ(translator.Translate(key, ui::CTranslator::kEnglish), key);
     }
-    for (const std::string& key : CTranslator::ProgramTexts())
-        EXPECT_NE(translator.Translate(key, CTranslator::kGerman), key) << "no German for " << key;
+    for (const std::string& key : ui::CTranslator::ProgramTexts())
+        EXPECT_NE(translator.Translate(key, ui::CTranslator::kGerman), key)
+            << "no German for " << key;
 }
 
 TEST(Language, NoGermanTextIsShownUnderAnyOtherLanguage) {

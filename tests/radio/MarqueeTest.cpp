@@ -18,7 +18,8 @@ namespace g = radio::geometry;
 namespace {
 
 std::unique_ptr<radio::RadioSkin> AttachedSkin() {
-    auto skin = std::make_unique<radio::RadioSkin>(std::make_unique<CLayeredWindow>(8, 32, false));
+    auto skin =
+        std::make_unique<radio::RadioSkin>(std::make_unique<ui::CLayeredWindow>(8, 32, false));
     EXPECT_TRUE(skin->SetUp());
     skin->Attach(nullptr);
     skin->SetFont(QApplication::font());

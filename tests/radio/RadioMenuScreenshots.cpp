@@ -30,7 +30,7 @@ const char* ScreenshotFolder() {
 class AppFontScope {
   public:
     AppFontScope() : old_(QApplication::font()) {
-        CAppFont font;
+        ui::CAppFont font;
         font.SetFaceName("Verdana");
         font.SetHeight(-10);
         QApplication::setFont(font.Font());
@@ -45,13 +45,13 @@ TEST(Screenshots, RadioMenuAndAboutBox) {
     const char* folder = ScreenshotFolder();
     if (!folder)
         GTEST_SKIP() << "TUNELINK_SCREENSHOT_DIR is not set";
-    const int language = CTranslator::GetUiLanguage();
-    if (language != CTranslator::kGerman)
+    const int language = ui::CTranslator::GetUiLanguage();
+    if (language != ui::CTranslator::kGerman)
         GTEST_SKIP() << "the English pictures are taken from the screen (EnglishDesktop test)";
     AppFontScope font;
-    const std::string suffix = language == CTranslator::kGerman ? "de" : "en";
+    const std::string suffix = language == ui::CTranslator::kGerman ? "de" : "en";
 
-    CTranslator translator;
+    ui::CTranslator translator;
     radio::RadioMenuState state;
     state.alwaysOnTop = true;
     state.translator = &translator;
@@ -60,17 +60,17 @@ TEST(Screenshots, RadioMenuAndAboutBox) {
     QWidget owner;
     owner.resize(10, 10);
     owner.show();
-    CSkinMenu menu;
+    ui::CSkinMenu menu;
     radio::FillRadioMenu(menu, state);
     menu.TrackPopup(QPoint(40, 40), &owner);
     ASSERT_NE(menu.Window(), nullptr);
-    const MenuItem& web = menu.Items()[2];
+    const ui::MenuItem& web = menu.Items()[2];
     QTest::mouseMove(menu.Window(), QPoint(40, web.top + 8));
     const QString menuPath = QString("%1/menu-%2.png").arg(folder, QString::fromStdString(suffix));
     EXPECT_TRUE(menu.Window()->grab().toImage().save(menuPath));
     menu.Close();
 
-    if (language == CTranslator::kGerman) {
+    if (language == ui::CTranslator::kGerman) {
         radio::CAboutDlg box;
         box.SetEffectsEnabled(false);
         box.show();

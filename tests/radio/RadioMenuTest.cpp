@@ -41,7 +41,7 @@ class LocaleEnvironment {
     std::vector<std::optional<std::string>> saved_;
 };
 
-RadioMenuState State(const CTranslator& translator, int language) {
+RadioMenuState State(const ui::CTranslator& translator, int language) {
     RadioMenuState state;
     state.translator = &translator;
     state.language = language;
@@ -50,8 +50,8 @@ RadioMenuState State(const CTranslator& translator, int language) {
 }
 
 TEST(RadioMenu, EnglishRowsInOrderWithCommandsAndPictures) {
-    CTranslator translator;
-    const auto items = BuildRadioMenuItems(State(translator, CTranslator::kEnglish));
+    ui::CTranslator translator;
+    const auto items = BuildRadioMenuItems(State(translator, ui::CTranslator::kEnglish));
     ASSERT_EQ(items.size(), 12u);
     const struct {
         const char* text;
@@ -76,13 +76,13 @@ TEST(RadioMenu, EnglishRowsInOrderWithCommandsAndPictures) {
         EXPECT_EQ(items[i].text, expected[i].text);
         EXPECT_EQ(items[i].command, expected[i].command);
         EXPECT_EQ(items[i].image, expected[i].image);
-        EXPECT_EQ(items[i].flags, expected[i].text[0] ? 0 : MIF_SEPARATOR);
+        EXPECT_EQ(items[i].flags, expected[i].text[0] ? 0 : ui::MIF_SEPARATOR);
     }
 }
 
 TEST(RadioMenu, CheckMarksFollowAlwaysOnTopAndTheStartUpEntry) {
-    CTranslator translator;
-    RadioMenuState state = State(translator, CTranslator::kEnglish);
+    ui::CTranslator translator;
+    RadioMenuState state = State(translator, ui::CTranslator::kEnglish);
     state.alwaysOnTop = true;
     auto items = BuildRadioMenuItems(state);
     EXPECT_EQ(items[4].image, radio::kPictureCheck);
@@ -95,8 +95,8 @@ TEST(RadioMenu, CheckMarksFollowAlwaysOnTopAndTheStartUpEntry) {
 }
 
 TEST(RadioMenu, GermanTextsAreTranslatedBeforeTheTitleIsFilledIn) {
-    CTranslator translator;
-    RadioMenuState state = State(translator, CTranslator::kGerman);
+    ui::CTranslator translator;
+    RadioMenuState state = State(translator, ui::CTranslator::kGerman);
     state.productTitle = "Radio %s";  // a title with a placeholder of its own stays as it is
     const auto items = BuildRadioMenuItems(state);
     EXPECT_EQ(items[0].text, "&Beenden");
@@ -106,27 +106,27 @@ TEST(RadioMenu, GermanTextsAreTranslatedBeforeTheTitleIsFilledIn) {
 }
 
 TEST(RadioMenu, TheLocaleChoosesTheLanguage) {
-    CTranslator translator;
+    ui::CTranslator translator;
     {
         LocaleEnvironment german("de_DE.UTF-8");
-        const auto items = BuildRadioMenuItems(State(translator, CTranslator::GetUiLanguage()));
+        const auto items = BuildRadioMenuItems(State(translator, ui::CTranslator::GetUiLanguage()));
         EXPECT_EQ(items[0].text, "&Beenden");
         EXPECT_EQ(items[2].text, "Orbifon 1.0 im Netz");
         EXPECT_EQ(items[11].text, "Info über Orbifon 1.0...");
     }
     {
         LocaleEnvironment english("en_US.UTF-8");
-        const auto items = BuildRadioMenuItems(State(translator, CTranslator::GetUiLanguage()));
+        const auto items = BuildRadioMenuItems(State(translator, ui::CTranslator::GetUiLanguage()));
         EXPECT_EQ(items[0].text, "E&xit");
         EXPECT_EQ(items[11].text, "About Orbifon 1.0...");
     }
 }
 
 TEST(RadioMenu, FillsTheSkinMenu) {
-    CTranslator translator;
-    CSkinMenu menu;
+    ui::CTranslator translator;
+    ui::CSkinMenu menu;
     menu.AddItem(0, "left over", 1, -1);
-    radio::FillRadioMenu(menu, State(translator, CTranslator::kEnglish));
+    radio::FillRadioMenu(menu, State(translator, ui::CTranslator::kEnglish));
     ASSERT_EQ(menu.Items().size(), 12u);
     EXPECT_EQ(menu.Items()[3].command, radio::kCmdSend);
 }

@@ -17,8 +17,8 @@ namespace g = radio::geometry;
 
 // A skin at `scale`, switched on with Play pressed and the flap standing open.
 std::unique_ptr<radio::RadioSkin> OpenSkin(bool translucent, int scale) {
-    auto skin =
-        std::make_unique<radio::RadioSkin>(std::make_unique<CLayeredWindow>(8, 32, translucent));
+    auto skin = std::make_unique<radio::RadioSkin>(
+        std::make_unique<ui::CLayeredWindow>(8, 32, translucent));
     skin->SetScale(scale);
     EXPECT_TRUE(skin->SetUp());
     EXPECT_TRUE(skin->Attach(nullptr));
@@ -74,8 +74,8 @@ TEST_P(RadioSkinScale, TwiceAsBigShowsTheSameRadioInLayoutPixels) {
     for (const auto& piece : pieces)
         EXPECT_LT(MeanDifference(shrunk, coarse, piece.area), piece.limit) << piece.what;
     // A piece out of place would show: the open flap against the closed one differs a lot.
-    const auto closed =
-        std::make_unique<radio::RadioSkin>(std::make_unique<CLayeredWindow>(8, 32, translucent));
+    const auto closed = std::make_unique<radio::RadioSkin>(
+        std::make_unique<ui::CLayeredWindow>(8, 32, translucent));
     closed->SetUp();
     closed->Attach(nullptr);
     EXPECT_GT(MeanDifference(closed->Surface(), coarse, pieces[1].area), 30.0);

@@ -19,7 +19,8 @@ namespace {
 using radio::StationFinderDlg;
 
 QString Shown(const char* english) {
-    return QString::fromStdString(CTranslator().Translate(english, CTranslator::GetUiLanguage()));
+    return QString::fromStdString(
+        ui::CTranslator().Translate(english, ui::CTranslator::GetUiLanguage()));
 }
 
 struct Heard {

@@ -48,7 +48,7 @@ class RadioWindowTest : public ::testing::Test {
             player_ = player.get();
             return std::unique_ptr<platform::media::MediaPlayer>(std::move(player));
         };
-        options.layered = std::make_unique<CLayeredWindow>(8, 32, layered);
+        options.layered = std::make_unique<ui::CLayeredWindow>(8, 32, layered);
         options.cachePath = (dir_.path() + "/cache.xml").toStdString();
         options.catalogueAddress = "http://127.0.0.1:9/none.xml";
         options.splash = false;
@@ -356,7 +356,7 @@ TEST_F(RadioWindowTest, OutlineModeComposesWhatTranslucentModeShows) {
     EXPECT_EQ(outline.open.copy(g::kStopButton.rect), outline.closed.copy(g::kStopButton.rect));
 
     // The shape is the opaque half of the picture, raised flap included.
-    EXPECT_TRUE(SamePixels(outline.shape, RegionFromAlpha(outline.open, 127)));
+    EXPECT_TRUE(SamePixels(outline.shape, ui::RegionFromAlpha(outline.open, 127)));
     QPoint onFlap(-1, -1);
     for (int y = 20; y < 100 && onFlap.x() < 0; ++y)
         for (int x = g::kFlapLeft; x < g::kWindowWidth && onFlap.x() < 0; ++x)
@@ -372,7 +372,7 @@ TEST_F(RadioWindowTest, OutlineModeComposesWhatTranslucentModeShows) {
     w.OnCommand(116);
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.Skin().FlapFrame() <= 2; }, 5000));
     EXPECT_TRUE(w.isVisible());
-    EXPECT_TRUE(SamePixels(w.mask(), RegionFromAlpha(w.Skin().Surface(), 127)));
+    EXPECT_TRUE(SamePixels(w.mask(), ui::RegionFromAlpha(w.Skin().Surface(), 127)));
     EXPECT_FALSE(w.mask().contains(onFlap));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 5000));
 }

@@ -18,7 +18,7 @@ class BuddyboxPlacement : public ::testing::Test {
     void TearDown() override { util::InstallProfile(nullptr); }
 
     QPoint PlacedAt() {
-        CBuddyboxDlg window;
+        ui::CBuddyboxDlg window;
         window.InitBase(kSize);
         return window.pos();
     }
@@ -36,17 +36,17 @@ class BuddyboxPlacement : public ::testing::Test {
 TEST_F(BuddyboxPlacement, FirstStartBottomRightThenWhereItWasLeft) {
     EXPECT_EQ(PlacedAt(), QPoint(work_.right() + 1 - kSize.width() - 20,
                                  work_.bottom() + 1 - kSize.height() - 50));
-    profile_.WriteInt(CBuddyboxDlg::kSection, "WndX", all_.x() + 10);
-    profile_.WriteInt(CBuddyboxDlg::kSection, "WndY", all_.y() + 5);
+    profile_.WriteInt(ui::CBuddyboxDlg::kSection, "WndX", all_.x() + 10);
+    profile_.WriteInt(ui::CBuddyboxDlg::kSection, "WndY", all_.y() + 5);
     EXPECT_EQ(PlacedAt(), QPoint(all_.x() + 10, all_.y() + 5));
 }
 
 // A position left from a monitor that is gone would put the window where nobody sees it.
 TEST_F(BuddyboxPlacement, WindowOffEveryScreenIsCentredOnTheWorkArea) {
-    profile_.WriteInt(CBuddyboxDlg::kSection, "WndX", all_.right() + 500);
-    profile_.WriteInt(CBuddyboxDlg::kSection, "WndY", all_.y() + 5);
+    profile_.WriteInt(ui::CBuddyboxDlg::kSection, "WndX", all_.right() + 500);
+    profile_.WriteInt(ui::CBuddyboxDlg::kSection, "WndY", all_.y() + 5);
     EXPECT_EQ(PlacedAt(), Centre());
-    profile_.WriteInt(CBuddyboxDlg::kSection, "WndX", all_.x() + 10);
-    profile_.WriteInt(CBuddyboxDlg::kSection, "WndY", all_.y() - kSize.height() - 1);
+    profile_.WriteInt(ui::CBuddyboxDlg::kSection, "WndX", all_.x() + 10);
+    profile_.WriteInt(ui::CBuddyboxDlg::kSection, "WndY", all_.y() - kSize.height() - 1);
     EXPECT_EQ(PlacedAt(), Centre());
 }

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 TEST(AppFont, SettersReportThePreviousState) {
-    CAppFont font;
+    ui::CAppFont font;
     EXPECT_EQ(font.FaceName(), "Times New Roman");
     EXPECT_EQ(font.Height(), -12);
     EXPECT_EQ(font.SetHeight(-10), -12);

@@ -28,7 +28,7 @@ void RegisterBitmap(int id, QColor colour, QSize size) {
                            std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
 }
 
-QColor Shown(CHoverBitmapButton& button) {
+QColor Shown(ui::CHoverBitmapButton& button) {
     return QColor(button.grab().toImage().pixel(2, 2));
 }
 
@@ -48,12 +48,12 @@ class HoverBitmapButtonTest : public ::testing::Test {
         parent_.show();
     }
     QWidget parent_;
-    CHoverBitmapButton button_{&parent_};
+    ui::CHoverBitmapButton button_{&parent_};
 };
 
 TEST_F(HoverBitmapButtonTest, TakesTheNormalBitmapsSizeOrFailsAndKeepsItsOwn) {
     EXPECT_EQ(button_.size(), QSize(18, 18));
-    CHoverBitmapButton other(&parent_);
+    ui::CHoverBitmapButton other(&parent_);
     other.resize(40, 30);
     EXPECT_FALSE(other.LoadStateBitmaps(424242, kRed));
     EXPECT_FALSE(other.LoadStateBitmaps(kGreen, 424242));
@@ -63,10 +63,10 @@ TEST_F(HoverBitmapButtonTest, TakesTheNormalBitmapsSizeOrFailsAndKeepsItsOwn) {
 TEST_F(HoverBitmapButtonTest, OverWhileTheMouseIsOnItNormalAfterItLeaves) {
     EXPECT_EQ(Shown(button_), QColor(Qt::green));
     QTest::mouseMove(&button_, QPoint(5, 5));
-    EXPECT_EQ(button_.ButtonState(), CHoverBitmapButton::kOver);
+    EXPECT_EQ(button_.ButtonState(), ui::CHoverBitmapButton::kOver);
     EXPECT_EQ(Shown(button_), QColor(Qt::red));
     Leave(button_);
-    EXPECT_EQ(button_.ButtonState(), CHoverBitmapButton::kNormal);
+    EXPECT_EQ(button_.ButtonState(), ui::CHoverBitmapButton::kNormal);
     EXPECT_FALSE(button_.IsTracking());
     EXPECT_EQ(Shown(button_), QColor(Qt::green));
 }
@@ -76,13 +76,13 @@ TEST_F(HoverBitmapButtonTest, ClickedLookStaysUntilTheMouseLeaves) {
     QTest::mouseMove(&button_, QPoint(5, 5));
     QTest::mouseClick(&button_, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(clicked.count(), 1);
-    EXPECT_EQ(button_.ButtonState(), CHoverBitmapButton::kClicked);
+    EXPECT_EQ(button_.ButtonState(), ui::CHoverBitmapButton::kClicked);
     QTest::mouseMove(&button_, QPoint(6, 6));
-    EXPECT_EQ(button_.ButtonState(), CHoverBitmapButton::kClicked);
+    EXPECT_EQ(button_.ButtonState(), ui::CHoverBitmapButton::kClicked);
     Leave(button_);
-    EXPECT_EQ(button_.ButtonState(), CHoverBitmapButton::kNormal);
+    EXPECT_EQ(button_.ButtonState(), ui::CHoverBitmapButton::kNormal);
     QTest::mouseMove(&button_, QPoint(7, 7));
-    EXPECT_EQ(button_.ButtonState(), CHoverBitmapButton::kOver);
+    EXPECT_EQ(button_.ButtonState(), ui::CHoverBitmapButton::kOver);
 }
 
 int DarkestLightness(const QImage& image) {
@@ -94,13 +94,13 @@ int DarkestLightness(const QImage& image) {
 }
 
 TEST_F(HoverBitmapButtonTest, DimmedCaptionIsEngravedInTheShadowColours) {
-    CHoverBitmapButton button(&parent_);
+    ui::CHoverBitmapButton button(&parent_);
     RegisterBitmap(kGreen + 1, Qt::white, QSize(60, 20));
-    ASSERT_TRUE(button.LoadStateBitmaps(kGreen + 1, CHoverBitmapButton::kNone,
-                                        CHoverBitmapButton::kNone, kGreen + 1));
+    ASSERT_TRUE(button.LoadStateBitmaps(kGreen + 1, ui::CHoverBitmapButton::kNone,
+                                        ui::CHoverBitmapButton::kNone, kGreen + 1));
     button.setText("MMMM");
     const int normal = DarkestLightness(button.grab().toImage());
-    button.SetButtonState(CHoverBitmapButton::kDimmed);
+    button.SetButtonState(ui::CHoverBitmapButton::kDimmed);
     const int dimmed = DarkestLightness(button.grab().toImage());
     EXPECT_LT(normal, 100) << "the caption is drawn in the frame colour";
     EXPECT_LT(dimmed, 250) << "the caption is drawn";

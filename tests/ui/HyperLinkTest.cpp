@@ -12,7 +12,7 @@ namespace {
 // Records what would have been opened instead of starting a browser.
 struct OpenerScope {
     explicit OpenerScope(int result) {
-        CHyperLinkThread::SetOpener([this, result](const std::string& url, const std::string&) {
+        ui::CHyperLinkThread::SetOpener([this, result](const std::string& url, const std::string&) {
             std::lock_guard lock(mutex);
             opened.push_back(url);
             return result;
@@ -24,7 +24,7 @@ struct OpenerScope {
         });
     }
     ~OpenerScope() {
-        CHyperLinkThread::SetOpener({});
+        ui::CHyperLinkThread::SetOpener({});
         util::InstallMessagePresenter(previous);
     }
     std::size_t OpenedCount() {
@@ -38,31 +38,31 @@ struct OpenerScope {
 }  // namespace
 
 TEST(HyperLink, FailureTextsByCode) {
-    EXPECT_EQ(CHyperLinkThread::FailureText(31),
+    EXPECT_EQ(ui::CHyperLinkThread::FailureText(31),
               "Can't open link:\n\nThere is no application associated\nwith the given filename "
               "extension.");
-    EXPECT_EQ(CHyperLinkThread::FailureText(26),
+    EXPECT_EQ(ui::CHyperLinkThread::FailureText(26),
               "Can't open link:\n\nA sharing violation occurred. ");
-    EXPECT_EQ(CHyperLinkThread::FailureText(99),
+    EXPECT_EQ(ui::CHyperLinkThread::FailureText(99),
               "Can't open link:\n\nUnknown Error (99) occurred.");
 }
 
 TEST(HyperLink, FailureIsReportedSuccessIsQuiet) {
     {
         OpenerScope scope(31);
-        EXPECT_EQ(CHyperLinkThread::Run("https://www.example.org/"), 31);
+        EXPECT_EQ(ui::CHyperLinkThread::Run("https://www.example.org/"), 31);
         ASSERT_EQ(scope.messages.size(), 1u);
-        EXPECT_EQ(scope.messages[0], CHyperLinkThread::FailureText(31));
+        EXPECT_EQ(scope.messages[0], ui::CHyperLinkThread::FailureText(31));
     }
     OpenerScope scope(42);
-    EXPECT_EQ(CHyperLinkThread::Run("https://www.example.org/"), 42);
+    EXPECT_EQ(ui::CHyperLinkThread::Run("https://www.example.org/"), 42);
     EXPECT_TRUE(scope.messages.empty());
 }
 
 TEST(HyperLink, TextWithoutUrlOpensItsTextAndSpaceFollows) {
     OpenerScope scope(42);
     QWidget parent;
-    auto* link = new CHyperLink(&parent, "https://text.example/");
+    auto* link = new ui::CHyperLink(&parent, "https://text.example/");
     parent.show();
     link->setFocus();
     QTest::keyClick(link, Qt::Key_Return);
@@ -72,17 +72,17 @@ TEST(HyperLink, TextWithoutUrlOpensItsTextAndSpaceFollows) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return scope.OpenedCount() == 1; }, 2000));
     EXPECT_EQ(scope.opened[0], "https://text.example/");
 
-    auto* empty = new CHyperLink(&parent);
+    auto* empty = new ui::CHyperLink(&parent);
     empty->SetURL("https://url.example/");
     EXPECT_EQ(empty->text(), "https://url.example/");
     EXPECT_EQ(empty->toolTip(), "https://url.example/");
 }
 
 TEST(HyperLink, HoverAndActiveColours) {
-    CHyperLink::SetColours(Qt::white, Qt::white, Qt::white, QColor(255, 0, 0));
+    ui::CHyperLink::SetColours(Qt::white, Qt::white, Qt::white, QColor(255, 0, 0));
     QWidget parent;
-    auto* link = new CHyperLink(&parent, "link");
-    link->SetStyle(link->GetStyle() | CHyperLink::HLF_HOVERCOLOUR);
+    auto* link = new ui::CHyperLink(&parent, "link");
+    link->SetStyle(link->GetStyle() | ui::CHyperLink::HLF_HOVERCOLOUR);
     parent.resize(300, 200);
     parent.show();
     QTest::mouseMove(link, QPoint(2, 2));
@@ -91,15 +91,15 @@ TEST(HyperLink, HoverAndActiveColours) {
     QTest::mouseMove(&parent, QPoint(250, 150));  // off the link, still in its window
     EXPECT_FALSE(link->Over());
     EXPECT_EQ(link->CurrentColour(), QColor(Qt::white));
-    CHyperLink::SetColours(QColor(0, 0, 255), QColor(0, 128, 128), QColor(128, 0, 128),
-                           QColor(255, 0, 0));
+    ui::CHyperLink::SetColours(QColor(0, 0, 255), QColor(0, 128, 128), QColor(128, 0, 128),
+                               QColor(255, 0, 0));
 }
 
 // The link grabs the mouse while it is pointed at; anything that takes the user elsewhere
 // must give the pointer back, or the desktop's other windows cannot be clicked.
 TEST(HyperLink, PointerGrabEndsWhenAnotherWindowTakesTheFocus) {
     QWidget parent;
-    auto* link = new CHyperLink(&parent, "link");
+    auto* link = new ui::CHyperLink(&parent, "link");
     parent.resize(300, 200);
     parent.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&parent));
@@ -121,7 +121,7 @@ TEST(HyperLink, PointerGrabEndsWhenAnotherWindowTakesTheFocus) {
 TEST(HyperLink, PointerGrabEndsWhenHiddenOrTheButtonIsReleased) {
     OpenerScope scope(42);
     QWidget parent;
-    auto* link = new CHyperLink(&parent, "https://grab.example/");
+    auto* link = new ui::CHyperLink(&parent, "https://grab.example/");
     parent.resize(300, 200);
     parent.show();
     QTest::mouseMove(link, QPoint(2, 2));
@@ -147,8 +147,8 @@ TEST(HyperLink, AnOpenerThatFailsGivesTheNoApplicationMessage) {
         messages.push_back(r.text);
         return util::MessageResult::Ok;
     });
-    EXPECT_EQ(CHyperLinkThread::Run("https://www.example.org/"), 31);
+    EXPECT_EQ(ui::CHyperLinkThread::Run("https://www.example.org/"), 31);
     util::InstallMessagePresenter(previous);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], CHyperLinkThread::FailureText(31));
+    EXPECT_EQ(messages[0], ui::CHyperLinkThread::FailureText(31));
 }

@@ -53,14 +53,15 @@ TEST(OpaqueShapeTest, BandUpdatesFollowEveryChangeAndOnlyReportRealOnes) {
         const QRegion before = shape.Region();
         Fill(image, rect, alpha);
         const bool changed = shape.Update(image, rect.top(), rect.bottom() + 1);
-        ASSERT_TRUE(SamePixels(shape.Region(), RegionFromAlpha(image, 127))) << "round " << round;
+        ASSERT_TRUE(SamePixels(shape.Region(), ui::RegionFromAlpha(image, 127)))
+            << "round " << round;
         ASSERT_EQ(changed, !SamePixels(shape.Region(), before)) << "round " << round;
     }
     // Rows outside the band are not read: the caller names the rows it drew on.
     Fill(image, QRect(0, 0, 120, 10), 255);
     EXPECT_FALSE(shape.Update(image, 50, 60));
     EXPECT_TRUE(shape.Update(image, 0, 10));
-    EXPECT_TRUE(SamePixels(shape.Region(), RegionFromAlpha(image, 127)));
+    EXPECT_TRUE(SamePixels(shape.Region(), ui::RegionFromAlpha(image, 127)));
 }
 
 TEST(OpaqueShapeTest, AnotherSizeIsReadWholeAndResetForgets) {

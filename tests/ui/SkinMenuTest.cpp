@@ -52,16 +52,16 @@ class SkinMenuTest : public ::testing::Test {
         menu_.AddItem(0, "&Open", 11, -1);
         menu_.AddSeparator();
         menu_.AddItem(0, "&Quit", 12, -1);
-        menu_.AddItem(MIF_INERT, "Title", 13, -1);
+        menu_.AddItem(ui::MIF_INERT, "Title", 13, -1);
     }
     QWidget* Open(QPoint at = QPoint(100, 100)) {
         menu_.TrackPopup(at, &owner_);
         return menu_.Window();
     }
-    static QPoint InRow(const MenuItem& item) { return QPoint(30, item.top + item.height / 2); }
+    static QPoint InRow(const ui::MenuItem& item) { return QPoint(30, item.top + item.height / 2); }
 
     QWidget owner_;
-    CSkinMenu menu_;
+    ui::CSkinMenu menu_;
 };
 
 TEST_F(SkinMenuTest, LaysOutRowsSeparatorsAndWidthFromTheWidestLabel) {
@@ -102,7 +102,7 @@ TEST_F(SkinMenuTest, HitTestExcludesTheBorderAndTheFirstPixelRowOfEachRow) {
 
 TEST_F(SkinMenuTest, ReleaseOfTheOpeningButtonChoosesNothingButTheNextClickDoes) {
     AddRows();
-    QSignalSpy chosen(&menu_, &CSkinMenu::commandChosen);
+    QSignalSpy chosen(&menu_, &ui::CSkinMenu::commandChosen);
     QTest::mousePress(&owner_, Qt::RightButton, {}, QPoint(50, 50));
     ASSERT_TRUE(QGuiApplication::mouseButtons().testFlag(Qt::RightButton));
     QWidget* window = Open();
@@ -123,7 +123,7 @@ TEST_F(SkinMenuTest, ReleaseOfTheOpeningButtonChoosesNothingButTheNextClickDoes)
 
 TEST_F(SkinMenuTest, PressOnTheBorderOrOutsideClosesWithoutCommand) {
     AddRows();
-    QSignalSpy chosen(&menu_, &CSkinMenu::commandChosen);
+    QSignalSpy chosen(&menu_, &ui::CSkinMenu::commandChosen);
     QWidget* window = Open();
     QTest::mousePress(window, Qt::LeftButton, {}, QPoint(1, 10));
     Settle();
@@ -140,11 +140,11 @@ TEST_F(SkinMenuTest, HoveredSeparatorShowsNoBarAndChoosesNothing) {
     RegisterTestStrip();
     menu_.Init(kTestStrip);
     AddRows();
-    QSignalSpy chosen(&menu_, &CSkinMenu::commandChosen);
+    QSignalSpy chosen(&menu_, &ui::CSkinMenu::commandChosen);
     QWidget* window = Open();
     const QColor background = window->palette().color(QPalette::Window);
     const QColor highlight = window->palette().color(QPalette::Highlight);
-    const MenuItem separator = menu_.Items()[1];
+    const ui::MenuItem separator = menu_.Items()[1];
     QTest::mouseMove(window, QPoint(30, separator.top + 3));
     EXPECT_EQ(menu_.HoveredRow(), 1);
     QImage shot = window->grab().toImage();
@@ -156,7 +156,7 @@ TEST_F(SkinMenuTest, HoveredSeparatorShowsNoBarAndChoosesNothing) {
     EXPECT_EQ(chosen.count(), 0);
 
     // A real row gets the highlight bar.
-    const MenuItem quit = menu_.Items()[2];
+    const ui::MenuItem quit = menu_.Items()[2];
     QTest::mouseMove(window, InRow(quit));
     shot = window->grab().toImage();
     EXPECT_EQ(QColor(shot.pixel(menu_.MenuWidth() - 5, quit.top + 8)), highlight);
@@ -180,10 +180,10 @@ TEST_F(SkinMenuTest, PicturesAreDrawnWithTheMagentaKeyTransparent) {
 
 TEST_F(SkinMenuTest, MnemonicChoosesTheFirstMatchingRow) {
     menu_.AddItem(0, "Beta&", 1, -1);  // ends in "&": no mnemonic
-    menu_.AddItem(MIF_GRAYED, "&Bad", 2, -1);
+    menu_.AddItem(ui::MIF_GRAYED, "&Bad", 2, -1);
     menu_.AddItem(0, "&bravo", 3, -1);
     menu_.AddItem(0, "&Bingo", 4, -1);
-    QSignalSpy chosen(&menu_, &CSkinMenu::commandChosen);
+    QSignalSpy chosen(&menu_, &ui::CSkinMenu::commandChosen);
     QWidget* window = Open();
     QTest::keyClick(window, Qt::Key_X, {});
     EXPECT_TRUE(menu_.IsOpen());
@@ -196,7 +196,7 @@ TEST_F(SkinMenuTest, MnemonicChoosesTheFirstMatchingRow) {
 
 TEST_F(SkinMenuTest, ClosedByTheDesktopCountsAsClosedWithoutCommand) {
     AddRows();
-    QSignalSpy chosen(&menu_, &CSkinMenu::commandChosen);
+    QSignalSpy chosen(&menu_, &ui::CSkinMenu::commandChosen);
     QPointer<QWidget> window = Open();
     window->close();  // as when another application becomes active
     EXPECT_FALSE(menu_.IsOpen());
@@ -209,7 +209,7 @@ TEST_F(SkinMenuTest, ClosedByTheDesktopCountsAsClosedWithoutCommand) {
 
 TEST_F(SkinMenuTest, EscapeClosesWithoutCommand) {
     AddRows();
-    QSignalSpy chosen(&menu_, &CSkinMenu::commandChosen);
+    QSignalSpy chosen(&menu_, &ui::CSkinMenu::commandChosen);
     QTest::keyClick(Open(), Qt::Key_Escape);
     Settle();
     EXPECT_FALSE(menu_.IsOpen());
@@ -218,7 +218,7 @@ TEST_F(SkinMenuTest, EscapeClosesWithoutCommand) {
 
 TEST_F(SkinMenuTest, InitWhileOpenClosesWithoutCommand) {
     AddRows();
-    QSignalSpy chosen(&menu_, &CSkinMenu::commandChosen);
+    QSignalSpy chosen(&menu_, &ui::CSkinMenu::commandChosen);
     QWidget* window = Open();
     QTest::mouseMove(window, InRow(menu_.Items()[0]));
     EXPECT_TRUE(menu_.Init(-1));
@@ -231,7 +231,7 @@ TEST_F(SkinMenuTest, InitWhileOpenClosesWithoutCommand) {
 
 TEST_F(SkinMenuTest, NestedTrackingReturnsTheCommandInsteadOfPostingIt) {
     AddRows();
-    QSignalSpy chosen(&menu_, &CSkinMenu::commandChosen);
+    QSignalSpy chosen(&menu_, &ui::CSkinMenu::commandChosen);
     QTimer::singleShot(0, [this] {
         QTest::mouseClick(menu_.Window(), Qt::LeftButton, {}, InRow(menu_.Items()[0]));
     });
@@ -243,21 +243,21 @@ TEST_F(SkinMenuTest, NestedTrackingReturnsTheCommandInsteadOfPostingIt) {
 TEST(SkinMenuPlacement, PushedIntoTheWorkAreaButNeverNegative) {
     const std::vector<QRect> one{QRect(0, 0, 1920, 1080)};
     const QRect work(0, 0, 1920, 1040);
-    EXPECT_EQ(CSkinMenu::PlaceRect(QRect(1900, 1030, 100, 200), one, 0, work),
+    EXPECT_EQ(ui::CSkinMenu::PlaceRect(QRect(1900, 1030, 100, 200), one, 0, work),
               QRect(1820, 840, 100, 200));
-    EXPECT_EQ(CSkinMenu::PlaceRect(QRect(500, 300, 100, 200), one, 0, work),
+    EXPECT_EQ(ui::CSkinMenu::PlaceRect(QRect(500, 300, 100, 200), one, 0, work),
               QRect(500, 300, 100, 200));
-    EXPECT_EQ(CSkinMenu::PlaceRect(QRect(40, 40, 3000, 2000), one, 0, work),
+    EXPECT_EQ(ui::CSkinMenu::PlaceRect(QRect(40, 40, 3000, 2000), one, 0, work),
               QRect(0, 0, 3000, 2000));
 }
 
 TEST(SkinMenuPlacement, OnASecondaryMonitorPushedIntoThatMonitor) {
     const std::vector<QRect> two{QRect(0, 0, 1920, 1080), QRect(-1280, 0, 1280, 1024)};
     const QRect work(0, 0, 1920, 1040);
-    EXPECT_EQ(CSkinMenu::PlaceRect(QRect(-50, 1000, 100, 200), two, 0, work),
+    EXPECT_EQ(ui::CSkinMenu::PlaceRect(QRect(-50, 1000, 100, 200), two, 0, work),
               QRect(-100, 824, 100, 200));
     // On the primary one the work area rule applies.
-    EXPECT_EQ(CSkinMenu::PlaceRect(QRect(1900, 10, 100, 200), two, 0, work),
+    EXPECT_EQ(ui::CSkinMenu::PlaceRect(QRect(1900, 10, 100, 200), two, 0, work),
               QRect(1820, 10, 100, 200));
 }
 

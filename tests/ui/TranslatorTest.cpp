@@ -17,16 +17,16 @@
 using testsupport::LocaleScope;
 
 TEST(Translator, GermanTableAndPassThrough) {
-    CTranslator t;
+    ui::CTranslator t;
     // The menu and mail-progress pairs, then the program's own texts; none lost to a duplicate key.
-    EXPECT_EQ(t.size(), 38u + CTranslator::ProgramTexts().size());
+    EXPECT_EQ(t.size(), 38u + ui::CTranslator::ProgramTexts().size());
     EXPECT_EQ(t.Translate("E&xit", 1), "&Beenden");
     EXPECT_EQ(t.Translate("Quality ", 1), "Qualität ");  // trailing blank kept
     EXPECT_EQ(t.Translate("Quality", 1), "Quality");     // not in the table
     EXPECT_EQ(t.Translate("About %s...", 1), "Info über %s...");
     EXPECT_EQ(t.Translate("Programming:", 1), "Programmierung && Konzept::");
     EXPECT_EQ(t.Translate("Start sending mail...", 1), "Beginne mit E-Mailversand…");
-    EXPECT_EQ(t.Translate(CTranslator::kRecipientsHint, 1),
+    EXPECT_EQ(t.Translate(ui::CTranslator::kRecipientsHint, 1),
               "Mehrfachempfänger mit Semikolons trennen");
     for (int language : {2, 3, 4, 5, 6, 7, 8, 9, 10, 11}) {
         EXPECT_EQ(t.Translate("E&xit", language), "E&xit") << language;
@@ -36,34 +36,34 @@ TEST(Translator, GermanTableAndPassThrough) {
 TEST(Translator, StoredChoiceAndLocaleDetection) {
     util::MemoryProfile profile;
     util::InstallProfile(&profile);
-    CTranslator t;
+    ui::CTranslator t;
     {
         LocaleScope scope("de_CH.UTF-8");
-        EXPECT_EQ(CTranslator::GetDefaultLanguageCode(), 1);
+        EXPECT_EQ(ui::CTranslator::GetDefaultLanguageCode(), 1);
         EXPECT_EQ(t.Translate("E&xit", -1), "&Beenden");
         profile.WriteInt("CTranslator", "Language", 2);
         EXPECT_EQ(t.Translate("E&xit", -1), "E&xit");
-        EXPECT_EQ(CTranslator::GetUiLanguage(), 1);  // the windows follow the locale
+        EXPECT_EQ(ui::CTranslator::GetUiLanguage(), 1);  // the windows follow the locale
     }
     {
         LocaleScope scope("fr_CA.UTF-8");
-        EXPECT_EQ(CTranslator::GetDefaultLanguageCode(), 3);
-        EXPECT_EQ(CTranslator::GetUiLanguage(), 2);
+        EXPECT_EQ(ui::CTranslator::GetDefaultLanguageCode(), 3);
+        EXPECT_EQ(ui::CTranslator::GetUiLanguage(), 2);
     }
     {
         LocaleScope scope("es_AR");
-        EXPECT_EQ(CTranslator::GetDefaultLanguageCode(), 6);
+        EXPECT_EQ(ui::CTranslator::GetDefaultLanguageCode(), 6);
     }
     {
         LocaleScope scope("C");
-        EXPECT_EQ(CTranslator::GetDefaultLanguageCode(), 2);
+        EXPECT_EQ(ui::CTranslator::GetDefaultLanguageCode(), 2);
     }
     util::InstallProfile(nullptr);
 }
 
 TEST(Translator, WindowTranslatesCaptionLabelsAndButtonsOnly) {
     LocaleScope scope("de_DE.UTF-8");
-    CTranslator t;
+    ui::CTranslator t;
     QWidget window;
     window.setWindowTitle("Send mail...");
     auto* label = new QLabel("To:", &window);

@@ -19,33 +19,33 @@ struct Recorder {
     std::vector<std::string> texts, captions;
 };
 
-CWndSpecialFX::Capabilities Everything(bool animation = true) {
+ui::CWndSpecialFX::Capabilities Everything(bool animation = true) {
     return {animation, animation, true, true, true, true};
 }
 }  // namespace
 
 TEST(WndSpecialFX, FadeStepArithmetic) {
     // The values the program uses: span 235 over 200 ms gives a step of 1 and no pause.
-    auto s = CWndSpecialFX::ComputeFadeSteps(10, 245, 200);
+    auto s = ui::CWndSpecialFX::ComputeFadeSteps(10, 245, 200);
     EXPECT_EQ(s.step, 1);
     EXPECT_EQ(s.pauseMs, 0u);
     // A short span over a long time pauses between steps of 1: delay 10 per step.
-    s = CWndSpecialFX::ComputeFadeSteps(0, 100, 1000);
+    s = ui::CWndSpecialFX::ComputeFadeSteps(0, 100, 1000);
     EXPECT_EQ(s.step, 1);
     EXPECT_EQ(s.pauseMs, 0u);  // (1 * 10) / 100
-    s = CWndSpecialFX::ComputeFadeSteps(0, 10, 1000);
+    s = ui::CWndSpecialFX::ComputeFadeSteps(0, 10, 1000);
     EXPECT_EQ(s.pauseMs, 10u);  // delay 100, (1 * 100) / 10
     // Equal alphas or no time would divide by zero: one plain step.
-    s = CWndSpecialFX::ComputeFadeSteps(50, 50, 200);
+    s = ui::CWndSpecialFX::ComputeFadeSteps(50, 50, 200);
     EXPECT_EQ(s.step, 1);
     EXPECT_EQ(s.pauseMs, 0u);
-    s = CWndSpecialFX::ComputeFadeSteps(10, 245, 0);
+    s = ui::CWndSpecialFX::ComputeFadeSteps(10, 245, 0);
     EXPECT_EQ(s.step, 1);
 }
 
 TEST(WndSpecialFX, BadCodesExplainThemselves) {
     Recorder recorder;
-    CWndSpecialFX fx(Everything());
+    ui::CWndSpecialFX fx(Everything());
     QWidget w;
     EXPECT_EQ(fx.OpenWindow(&w, 1, 3, 0, 0, 0, 200, 10, 245), 0);
     EXPECT_EQ(fx.OpenWindow(&w, 3, 4, 0, 0, 0, 200, 10, 245), 0);
@@ -69,7 +69,7 @@ TEST(WndSpecialFX, BadCodesExplainThemselves) {
 }
 
 TEST(WndSpecialFX, WithoutAnimationTheWindowJustShowsOrHides) {
-    CWndSpecialFX fx(Everything(/*animation=*/false));
+    ui::CWndSpecialFX fx(Everything(/*animation=*/false));
     QWidget w;
     w.show();
     EXPECT_EQ(fx.OpenWindow(&w, 4, 0, 0, 0, 0, 200, 10, 245), 0);  // centre: plain show
@@ -86,7 +86,7 @@ TEST(WndSpecialFX, WithoutAnimationTheWindowJustShowsOrHides) {
 }
 
 TEST(WndSpecialFX, FadeInWithTheAlphasTheWrongWayRoundRunsNoStep) {
-    CWndSpecialFX fx(Everything());
+    ui::CWndSpecialFX fx(Everything());
     QWidget w;
     EXPECT_EQ(fx.OpenWindow(&w, 7, 0, 0, 0, 0, 200, 200, 100), 1);
     EXPECT_DOUBLE_EQ(w.windowOpacity(), 0.0);
