@@ -228,10 +228,10 @@ std::map<std::string, std::string> ReadTags(GstMessage* message) {
     for (const auto& [tag, attribute] :
          {std::pair{GST_TAG_TITLE, "Title"}, std::pair{GST_TAG_ARTIST, "Author"},
           std::pair{GST_TAG_ORGANIZATION, "Name"}}) {
-        gchar* value = nullptr;
-        if (gst_tag_list_get_string(tags.get(), tag, &value) && value)
-            attributes[attribute] = value;
-        g_free(value);
+        gchar* text = nullptr;
+        gst_tag_list_get_string(tags.get(), tag, &text);
+        if (Owned<gchar, g_free> value{text})
+            attributes[attribute] = value.get();
     }
     guint bitrate = 0;
     if (gst_tag_list_get_uint(tags.get(), GST_TAG_BITRATE, &bitrate) ||
