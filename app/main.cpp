@@ -8,7 +8,9 @@
 #include "platform/system/TerminationSignals.h"
 #include "radio/MprisBridge.h"
 #include "radio/TunelinkDlg.h"
+#include "ui/HyperLink.h"
 #include "ui/QtMessagePresenter.h"
+#include "util/MessageBox.h"
 #include "util/Product.h"
 
 #include <QApplication>
@@ -38,6 +40,9 @@ int main(int argc, char** argv) {
     if (!choice.note.empty())
         qCInfo(lcApp, "%s", choice.note.c_str());
     ui::InstallQtMessagePresenter();
+    // A link that cannot be opened says why in a message box.
+    ui::CHyperLinkThread::SetFailureReporter(
+        [](const util::MessageRequest& message) { util::ShowMessage(message); });
     platform::TerminationSignals endRequests;
 
     app::TunelinkApp application;

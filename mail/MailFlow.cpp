@@ -9,7 +9,6 @@
 #include "ui/DialogTemplate.h"
 #include "ui/SendToUiThread.h"
 #include "ui/Translator.h"
-#include "util/MessageBox.h"
 #include "util/Product.h"
 
 #include <QPointer>
@@ -49,6 +48,7 @@ void MailFlow::RunDialogAndStart() {
     std::unique_ptr<CSendMailDlg> dialog;
     try {
         dialog = std::make_unique<CSendMailDlg>(window_);
+        dialog->SetMessagePresenter(tell_);
     } catch (const ui::DialogTemplateError&) {
         Fallback();  // no dialog to ask with: the mail handler can still do it
         return;
@@ -133,11 +133,10 @@ void MailFlow::OpenFallbackAddress() {
     client_->OpenAddress(url, [self](bool opened) {
         if (!self || self->shutDown_)
             return;
-        if (!opened) {
-            util::ShowMessage(
-                {ui::CTranslator::InUiLanguage(
-                     "No e-mail program is installed, or it is not set up properly :("),
-                 ui::CTranslator::InUiLanguage("Warning"), util::MessageIcon::Warning});
+        if (!opened && self->tell_) {
+            self->tell_({ui::CTranslator::InUiLanguage(
+                             "No e-mail program is installed, or it is not set up properly :("),
+                         ui::CTranslator::InUiLanguage("Warning"), util::MessageIcon::Warning});
         }
         emit self->FallbackFinished(opened);
     });

@@ -13,6 +13,7 @@
 // when even that fails.
 
 #include "platform/shell/MailClient.h"
+#include "util/MessageBox.h"
 
 #include <QObject>
 #include <memory>
@@ -45,6 +46,9 @@ class MailFlow : public QObject {
     MailFlow(QWidget* window, const ui::CTranslator& translator,
              std::unique_ptr<platform::shell::MailClient> client = nullptr);
     ~MailFlow() override;  // Shutdown()
+
+    // How the owner shows the flow's warnings (and the dialog's); without it they go unseen.
+    void SetMessagePresenter(util::MessagePresenter tell) { tell_ = std::move(tell); }
 
     // Command 103. Ignored while a send is under way.
     void OnSendCommand();
@@ -84,7 +88,8 @@ class MailFlow : public QObject {
     std::unique_ptr<CProgressWnd> progress_;
     std::unique_ptr<CIMapiThread> worker_;
     std::vector<std::unique_ptr<CIMapiThread>> finished_;  // reported, ending by themselves
-    std::optional<Typed> typed_;                           // what the user typed, for mailto
+    util::MessagePresenter tell_;
+    std::optional<Typed> typed_;  // what the user typed, for mailto
     bool shutDown_ = false;
 };
 

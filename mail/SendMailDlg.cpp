@@ -4,7 +4,6 @@
 #include "ui/DialogBuilder.h"
 #include "ui/DialogTemplate.h"
 #include "ui/Translator.h"
-#include "util/MessageBox.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -111,12 +110,13 @@ void CSendMailDlg::accept() {
         return;  // Return pressed before the button was enabled
     recipients_ = mail::CommasToSemicolons(recipients_);
     if (const auto unsafe = mail::FindUnsafeRecipient(recipients_)) {
-        util::ShowMessage(
-            {ui::CTranslator::InUiLanguage("This recipient address cannot be used:") + "\n" +
-                 *unsafe + "\n\n" +
-                 ui::CTranslator::InUiLanguage("Addresses must not contain spaces, control "
-                                               "characters, \"?\" or \"&\", nor begin with \"-\"."),
-             ui::CTranslator::InUiLanguage("Warning"), util::MessageIcon::Warning});
+        if (tell_)
+            tell_({ui::CTranslator::InUiLanguage("This recipient address cannot be used:") + "\n" +
+                       *unsafe + "\n\n" +
+                       ui::CTranslator::InUiLanguage(
+                           "Addresses must not contain spaces, control "
+                           "characters, \"?\" or \"&\", nor begin with \"-\"."),
+                   ui::CTranslator::InUiLanguage("Warning"), util::MessageIcon::Warning});
         recipientsEdit_->setFocus();
         return;
     }

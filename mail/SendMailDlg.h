@@ -2,6 +2,8 @@
 // The "send me to a friend" dialog: recipients, subject and a short message. It only
 // collects and checks the texts; the send flow reads them once the dialog was accepted.
 
+#include "util/MessageBox.h"
+
 #include <QDialog>
 #include <string>
 
@@ -25,6 +27,9 @@ class CSendMailDlg : public QDialog {
 
     // Built from dialog template 105; throws ui::DialogTemplateError when it cannot be.
     explicit CSendMailDlg(QWidget* parent = nullptr);
+
+    // How the owner shows the warning about an address that cannot be used.
+    void SetMessagePresenter(util::MessagePresenter tell) { tell_ = std::move(tell); }
 
     // Runs the dialog: kIdOk when closed with the send button, else kIdCancel.
     int DoModal();
@@ -61,6 +66,7 @@ class CSendMailDlg : public QDialog {
     QLineEdit* subjectEdit_ = nullptr;
     QTextEdit* messageEdit_ = nullptr;
     QPushButton* sendButton_ = nullptr;
+    util::MessagePresenter tell_;
 };
 
 }  // namespace mail

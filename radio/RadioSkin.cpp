@@ -196,8 +196,11 @@ bool RadioSkin::Attach(QWidget* window) {
         composed_ = true;
     } else {
         // The stored outline is the shape until the composed surface gives a better one.
-        if (window)
-            ui::SetWindowRegionFromResource(kOutline, window);
+        if (window) {
+            if (const auto outline = ui::SetWindowRegionFromResource(kOutline, window); !outline) {
+                util::ShowMessage({outline.error(), "", util::MessageIcon::Warning});
+            }
+        }
         composed_ = ApplyMasks();
         if (!composed_)
             UseUnmaskedPictures();

@@ -9,6 +9,7 @@
 #include "ui/BuiltInImage.h"
 #include "ui/PictureScale.h"
 #include "ui/SplashWnd.h"
+#include "util/MessageBox.h"
 #include "util/Product.h"
 #include "util/Profile.h"
 
@@ -53,6 +54,7 @@ TunelinkDlg::TunelinkDlg(Options options)
     webLink_->SetURL(std::string("https://") + util::kWebSiteHost + "/");
     webLink_->hide();
     mailFlow_ = std::make_unique<mail::MailFlow>(this, translator_);
+    mailFlow_->SetMessagePresenter(util::ShowMessage);
     // The menu's choice arrives after the menu has gone, as a posted command.
     connect(
         &menu_, &ui::CSkinMenu::commandChosen, this, [this](int id) { OnCommand(id); },

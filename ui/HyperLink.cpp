@@ -3,7 +3,6 @@
 #include "ui/Translator.h"
 
 #include "platform/shell/OpenUrl.h"
-#include "util/MessageBox.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -33,6 +32,7 @@ Colours& SharedColours() {
 
 std::mutex g_openerMutex;
 CHyperLinkThread::Opener g_opener;
+CHyperLinkThread::FailureReporter g_failureReporter;
 
 // ShellExecute-style results: above 32 is success, else the code of the failure text.
 int ResultCode(platform::shell::OpenResult result) {
@@ -218,17 +218,25 @@ void CHyperLinkThread::SetOpener(Opener opener) {
     g_opener = std::move(opener);
 }
 
+void CHyperLinkThread::SetFailureReporter(FailureReporter reporter) {
+    std::lock_guard lock(g_openerMutex);
+    g_failureReporter = std::move(reporter);
+}
+
 int CHyperLinkThread::Run(const std::string& url, const std::string& program) {
     Opener opener;
+    FailureReporter reporter;
     {
         std::lock_guard lock(g_openerMutex);
         opener = g_opener;
+        reporter = g_failureReporter;
     }
     const int result = opener ? opener(url, program) : OpenWithDesktop(url, program);
     if (result <= 32) {
         QApplication::beep();
-        util::ShowMessage(
-            {FailureText(result), "", util::MessageIcon::Warning, util::MessageButtons::Ok});
+        if (reporter)
+            reporter(
+                {FailureText(result), "", util::MessageIcon::Warning, util::MessageButtons::Ok});
     }
     return result;
 }

@@ -2,6 +2,8 @@
 // A text that is a link: link colours, a hand cursor, its address as tooltip, opened by a
 // click or the space bar. Opening runs on a short worker thread that reports failures.
 
+#include "util/MessageBox.h"
+
 #include <QColor>
 #include <QLabel>
 
@@ -65,7 +67,8 @@ class CHyperLink : public QLabel {
 };
 
 // Opens an address the way the desktop does, on its own thread. The opener returns a
-// result above 32 on success, else a code whose text the failure message shows.
+// result above 32 on success, else a code whose text the failure message shows; the
+// message goes to the reporter the application installs (on the opening thread).
 class CHyperLinkThread {
   public:
     using Opener = std::function<int(const std::string& url, const std::string& program)>;
@@ -75,6 +78,8 @@ class CHyperLinkThread {
     // The same, synchronously (for tests and for the worker itself); returns the result.
     static int Run(const std::string& url, const std::string& program = {});
     static void SetOpener(Opener opener);  // empty: xdg-open
+    using FailureReporter = std::function<void(const util::MessageRequest&)>;
+    static void SetFailureReporter(FailureReporter reporter);  // empty: failures are quiet
 
     // "Can't open link:\n\n" and the text for a result code.
     static std::string FailureText(int code);

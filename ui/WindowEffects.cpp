@@ -2,7 +2,6 @@
 
 #include "platform/system/Display.h"
 #include "ui/VersionCode.h"
-#include "util/MessageBox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -135,8 +134,9 @@ CWndSpecialFX::FadeSteps CWndSpecialFX::ComputeFadeSteps(int alphaFrom, int alph
     return s;
 }
 
-int CWndSpecialFX::Error(QWidget*, const char* text) {
-    util::ShowMessage({text, "Error:", util::MessageIcon::Stop, util::MessageButtons::Ok});
+int CWndSpecialFX::Error(const char* text) const {
+    if (reporter_)
+        reporter_({text, "Error:", util::MessageIcon::Stop, util::MessageButtons::Ok});
     return 0;
 }
 
@@ -175,7 +175,7 @@ int CWndSpecialFX::RunOpen(QWidget* w, int effect, int direction, int slide, uns
         case OW_VERTICAL:
         case OW_DIAGONAL:
             if (!DirectionFor(effect, direction, d))
-                return Error(w, OpenDirectionError(effect));
+                return Error(OpenDirectionError(effect));
             if (!caps_.menuAnimation || !caps_.canAnimate)
                 return fallback();
             (void)slide;
@@ -206,7 +206,7 @@ int CWndSpecialFX::RunOpen(QWidget* w, int effect, int direction, int slide, uns
             }
             return FadeIn(w, alphaFrom, alphaTo, time);
         default:
-            return Error(w, "CWndSpecialFX::OpenWindow( )\n\nNo proper effect defined...");
+            return Error("CWndSpecialFX::OpenWindow( )\n\nNo proper effect defined...");
     }
 }
 
@@ -225,7 +225,7 @@ int CWndSpecialFX::RunClose(QWidget* w, int effect, int direction, int slide, un
         case CW_VERTICAL:
         case CW_DIAGONAL:
             if (!DirectionFor(effect, direction, d))
-                return Error(w, CloseDirectionError(effect));
+                return Error(CloseDirectionError(effect));
             if (!caps_.menuAnimation || !caps_.canAnimate)
                 return fallback();
             (void)slide;
@@ -249,7 +249,7 @@ int CWndSpecialFX::RunClose(QWidget* w, int effect, int direction, int slide, un
             }
             return FadeOut(w, alphaFrom, alphaTo, time);
         default:
-            return Error(w, "CWndSpecialFX::CloseWindow( )\n\nNo proper effect defined...");
+            return Error("CWndSpecialFX::CloseWindow( )\n\nNo proper effect defined...");
     }
 }
 

@@ -4,7 +4,11 @@
 // animation, fading) is read once per object; an effect that is not available falls back
 // to a plain show or hide.
 
+#include "util/MessageBox.h"
+
 #include <QWidget>
+
+#include <functional>
 
 namespace ui {
 
@@ -42,6 +46,11 @@ class CWndSpecialFX {
     CWndSpecialFX();  // reads the desktop's settings and the display's abilities
     explicit CWndSpecialFX(const Capabilities& capabilities);
 
+    // A call with codes that name no effect or direction returns 0 and describes the mistake
+    // to the reporter, for the owner to show; without one it is only returned.
+    using MessageReporter = std::function<void(const util::MessageRequest&)>;
+    void SetMessageReporter(MessageReporter reporter) { reporter_ = std::move(reporter); }
+
     int OpenWindow(QWidget* window, int effect, int direction, int dropShadow, int force, int slide,
                    unsigned time, int alphaFrom, int alphaTo);
     int CloseWindow(QWidget* window, int effect, int direction, int force, int slide, unsigned time,
@@ -65,10 +74,11 @@ class CWndSpecialFX {
     int Blend(QWidget* w, qreal from, qreal to, unsigned time, bool hideAtEnd);
     int FadeIn(QWidget* w, int alphaFrom, int alphaTo, unsigned time);
     int FadeOut(QWidget* w, int alphaFrom, int alphaTo, unsigned time);
-    static int Error(QWidget* w, const char* text);
+    int Error(const char* text) const;
 
     Capabilities caps_;
     bool abortFade_ = false;
+    MessageReporter reporter_;
 };
 
 }  // namespace ui

@@ -1,6 +1,5 @@
 #include "ui/WindowShape.h"
 
-#include "util/MessageBox.h"
 #include "util/Resources.h"
 
 #include <QWidget>
@@ -21,10 +20,6 @@ std::uint32_t U32(std::span<const std::uint8_t> d, std::size_t at) {
 }
 std::int32_t I32(std::span<const std::uint8_t> d, std::size_t at) {
     return static_cast<std::int32_t>(U32(d, at));
-}
-
-void Fail(const char* text) {
-    util::ShowMessage({text, "", util::MessageIcon::Warning, util::MessageButtons::Ok});
 }
 }  // namespace
 
@@ -57,27 +52,19 @@ std::optional<QRegion> RegionFromRegionData(std::span<const std::uint8_t> data) 
     return region;
 }
 
-int SetWindowRegionFromResource(int resourceId, QWidget* window) {
+util::Result<QRegion> SetWindowRegionFromResource(int resourceId, QWidget* window) {
     const auto data = util::FindResourceData(resourceId, util::ResourceType::RcData);
-    if (!data) {
-        Fail("failed to find region");
-        return 0;
-    }
-    if (data->empty()) {
-        Fail("region has an invalid size");
-        return 0;
-    }
+    if (!data)
+        return util::Failure{"failed to find region"};
+    if (data->empty())
+        return util::Failure{"region has an invalid size"};
     const auto region = RegionFromRegionData(*data);
-    if (!region) {
-        Fail("failed to create a region from that data");
-        return 0;
-    }
-    if (!window) {
-        Fail("failed to set the region for that window");
-        return 0;
-    }
+    if (!region)
+        return util::Failure{"failed to create a region from that data"};
+    if (!window)
+        return util::Failure{"failed to set the region for that window"};
     window->setMask(*region);
-    return 1;
+    return *region;
 }
 
 }  // namespace ui

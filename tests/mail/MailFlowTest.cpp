@@ -70,6 +70,7 @@ TEST(MailFlowTest, TextsReachXdgEmailAsSeparateArgumentsAndNothingIsExecuted) {
 
     ui::CTranslator translator;
     MailFlow flow(nullptr, translator);
+    flow.SetMessagePresenter(environment.Presenter());
     QSignalSpy handled(&flow, &MailFlow::ResultHandled);
     DialogWatcher watcher(
         [&](mail::CSendMailDlg& dialog) { Fill(dialog, recipients, subject, message); });
@@ -150,6 +151,7 @@ TEST(MailFlowTest, FailedHandOverOpensMailtoWithWhatTheUserTyped) {
     tools.AddRecorder("xdg-open");
     ui::CTranslator translator;
     MailFlow flow(nullptr, translator);
+    flow.SetMessagePresenter(environment.Presenter());
     QSignalSpy handled(&flow, &MailFlow::ResultHandled);
     QSignalSpy opened(&flow, &MailFlow::FallbackFinished);
     DialogWatcher watcher([](mail::CSendMailDlg& dialog) {
@@ -182,6 +184,7 @@ TEST(MailFlowTest, WithoutMailClientTheMailtoAddressOpensAtOnceWithoutTheDialog)
     tools.AddRecorder("xdg-open");
     ui::CTranslator translator;
     MailFlow flow(nullptr, translator);
+    flow.SetMessagePresenter(environment.Presenter());
     QSignalSpy opened(&flow, &MailFlow::FallbackFinished);
     DialogWatcher watcher([](mail::CSendMailDlg& dialog) { dialog.reject(); });
     flow.OnSendCommand();
@@ -197,6 +200,7 @@ TEST(MailFlowTest, NoMailHandlerAtAllShowsTheWarning) {
     StandInTools tools;  // nothing on PATH
     ui::CTranslator translator;
     MailFlow flow(nullptr, translator);
+    flow.SetMessagePresenter(environment.Presenter());
     QSignalSpy opened(&flow, &MailFlow::FallbackFinished);
     DialogWatcher watcher([](mail::CSendMailDlg& dialog) { dialog.reject(); });
     flow.OnSendCommand();
@@ -216,6 +220,7 @@ TEST(MailFlowTest, FailingOpenerAfterAFailedHandOverShowsTheWarning) {
     tools.AddRecorder("xdg-open", "exit 3");
     ui::CTranslator translator;
     MailFlow flow(nullptr, translator);
+    flow.SetMessagePresenter(environment.Presenter());
     QSignalSpy opened(&flow, &MailFlow::FallbackFinished);
     DialogWatcher watcher([](mail::CSendMailDlg& dialog) {
         Fill(dialog, QStringLiteral("anna@x.de"), QStringLiteral("s"), QStringLiteral("m"));

@@ -44,13 +44,8 @@ class MailTestEnvironment {
         : savedLocale_(qgetenv("LC_ALL")) {
         util::InstallProfile(&profile_);
         qputenv("LC_ALL", locale);
-        saved_ = util::InstallMessagePresenter([this](const util::MessageRequest& request) {
-            messages.push_back(request);
-            return util::MessageResult::Ok;
-        });
     }
     ~MailTestEnvironment() {
-        util::InstallMessagePresenter(saved_);
         util::InstallProfile(nullptr);
         if (savedLocale_.isNull())
             qunsetenv("LC_ALL");
@@ -61,11 +56,17 @@ class MailTestEnvironment {
     MailTestEnvironment& operator=(const MailTestEnvironment&) = delete;
 
     util::MemoryProfile& Profile() { return profile_; }
+    // What the radio gives the mail flow and dialog to show their warnings: a recorder here.
+    util::MessagePresenter Presenter() {
+        return [this](const util::MessageRequest& request) {
+            messages.push_back(request);
+            return util::MessageResult::Ok;
+        };
+    }
     std::vector<util::MessageRequest> messages;
 
   private:
     util::MemoryProfile profile_;
-    util::MessagePresenter saved_;
     QByteArray savedLocale_;
 };
 

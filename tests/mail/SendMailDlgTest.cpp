@@ -69,6 +69,7 @@ TEST(SendMailDlgTest, LongerInputCannotBeEntered) {
 TEST(SendMailDlgTest, SendTurnsCommasIntoSemicolonsAndReturnsOne) {
     MailTestEnvironment environment;
     mail::CSendMailDlg dialog;
+    dialog.SetMessagePresenter(environment.Presenter());
     dialog.SetSubject("Tunelink");
     QString shownSubject;
     DialogWatcher watcher([&shownSubject](mail::CSendMailDlg& d) {
@@ -88,6 +89,7 @@ TEST(SendMailDlgTest, SendTurnsCommasIntoSemicolonsAndReturnsOne) {
 TEST(SendMailDlgTest, UnsafeRecipientIsRefusedAndTheDialogStaysOpen) {
     MailTestEnvironment environment;
     mail::CSendMailDlg dialog;
+    dialog.SetMessagePresenter(environment.Presenter());
     bool stillOpen = false;
     DialogWatcher watcher([&stillOpen](mail::CSendMailDlg& d) {
         d.RecipientsEdit()->setText(QStringLiteral("anna@x.de,--attach=/home/me/.ssh/id_rsa"));

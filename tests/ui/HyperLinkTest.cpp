@@ -17,15 +17,14 @@ struct OpenerScope {
             opened.push_back(url);
             return result;
         });
-        previous = util::InstallMessagePresenter([this](const util::MessageRequest& r) {
+        ui::CHyperLinkThread::SetFailureReporter([this](const util::MessageRequest& r) {
             std::lock_guard lock(mutex);
             messages.push_back(r.text);
-            return util::MessageResult::Ok;
         });
     }
     ~OpenerScope() {
         ui::CHyperLinkThread::SetOpener({});
-        util::InstallMessagePresenter(previous);
+        ui::CHyperLinkThread::SetFailureReporter({});
     }
     std::size_t OpenedCount() {
         std::lock_guard lock(mutex);
@@ -33,7 +32,6 @@ struct OpenerScope {
     }
     std::mutex mutex;
     std::vector<std::string> opened, messages;
-    util::MessagePresenter previous;
 };
 }  // namespace
 
@@ -143,12 +141,10 @@ TEST(HyperLink, AnOpenerThatFailsGivesTheNoApplicationMessage) {
     testsupport::FakeOpener opener("echo 'xdg-open: no method available' >&2; exit 3");
     ASSERT_TRUE(opener.Ready());
     std::vector<std::string> messages;
-    const auto previous = util::InstallMessagePresenter([&](const util::MessageRequest& r) {
-        messages.push_back(r.text);
-        return util::MessageResult::Ok;
-    });
+    ui::CHyperLinkThread::SetFailureReporter(
+        [&](const util::MessageRequest& r) { messages.push_back(r.text); });
     EXPECT_EQ(ui::CHyperLinkThread::Run("https://www.example.org/"), 31);
-    util::InstallMessagePresenter(previous);
+    ui::CHyperLinkThread::SetFailureReporter({});
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], ui::CHyperLinkThread::FailureText(31));
 }

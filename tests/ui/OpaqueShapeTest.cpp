@@ -1,9 +1,11 @@
 #include "ui/LayeredWindow.h"
 #include "ui/OpaqueShape.h"
+#include "ui/WindowShape.h"
 
 #include <gtest/gtest.h>
 #include <QImage>
 #include <QPainter>
+#include <QWidget>
 
 #include <random>
 
@@ -77,4 +79,18 @@ TEST(OpaqueShapeTest, AnotherSizeIsReadWholeAndResetForgets) {
     EXPECT_TRUE(shape.Update(other, 5, 6));
     EXPECT_TRUE(shape.Region().isEmpty());
     EXPECT_FALSE(shape.Update(QImage(4, 4, QImage::Format_Indexed8)));  // not a 32-bit picture
+}
+
+// The stored outline goes to the window; each failing step is named to the caller, who
+// decides how to tell the user.
+TEST(WindowShape, StoredOutlineShapesTheWindowOrNamesTheStepThatFailed) {
+    constexpr int kRadioOutline = 330;
+    QWidget window;
+    const auto outline = ui::SetWindowRegionFromResource(kRadioOutline, &window);
+    ASSERT_TRUE(outline);
+    EXPECT_FALSE(outline->isEmpty());
+    EXPECT_EQ(window.mask(), *outline);
+    EXPECT_EQ(ui::SetWindowRegionFromResource(77777, &window).error(), "failed to find region");
+    EXPECT_EQ(ui::SetWindowRegionFromResource(kRadioOutline, nullptr).error(),
+              "failed to set the region for that window");
 }

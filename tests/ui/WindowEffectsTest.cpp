@@ -7,15 +7,12 @@
 
 namespace {
 struct Recorder {
-    Recorder() {
-        previous = util::InstallMessagePresenter([this](const util::MessageRequest& r) {
+    explicit Recorder(ui::CWndSpecialFX& fx) {
+        fx.SetMessageReporter([this](const util::MessageRequest& r) {
             texts.push_back(r.text);
             captions.push_back(r.caption);
-            return util::MessageResult::Ok;
         });
     }
-    ~Recorder() { util::InstallMessagePresenter(previous); }
-    util::MessagePresenter previous;
     std::vector<std::string> texts, captions;
 };
 
@@ -44,8 +41,8 @@ TEST(WndSpecialFX, FadeStepArithmetic) {
 }
 
 TEST(WndSpecialFX, BadCodesExplainThemselves) {
-    Recorder recorder;
     ui::CWndSpecialFX fx(Everything());
+    Recorder recorder(fx);
     QWidget w;
     EXPECT_EQ(fx.OpenWindow(&w, 1, 3, 0, 0, 0, 200, 10, 245), 0);
     EXPECT_EQ(fx.OpenWindow(&w, 3, 4, 0, 0, 0, 200, 10, 245), 0);
