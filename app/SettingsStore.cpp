@@ -193,11 +193,10 @@ bool SettingsStore::Save(const QMap<QString, QVariant>& values, std::string* rea
         return false;
     }
     const QByteArray text = file.readAll();
-    errno = 0;
-    if (!util::WriteFileReplacing(
-            path_, std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
-            0600)) {
-        *reason = Reason(errno);
+    const util::Status written = util::WriteFileReplacing(
+        path_, std::string_view(text.constData(), static_cast<std::size_t>(text.size())), 0600);
+    if (!written) {
+        *reason = Reason(written.error().code);
         return false;
     }
     return true;

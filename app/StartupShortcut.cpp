@@ -120,7 +120,9 @@ void RemoveStartupShortcut(const StartupShortcutPlace& place) {
         if (const auto updated = WithoutUninstallEntry(*list, UninstallEntryLine(path)))
             WriteList(listPath, *updated);
     }
-    platform::shell::RemoveAutostartEntry(path);
+    // The menu reads its state from the entry, so an entry that stays shows there.
+    if (const util::Status removed = platform::shell::RemoveAutostartEntry(path); !removed)
+        qWarning("the start-up entry stays: %s", removed.error().message.c_str());
 }
 
 void ToggleStartupShortcut(const StartupShortcutPlace& place) {

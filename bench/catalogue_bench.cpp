@@ -12,10 +12,17 @@ std::string EscapeAttribute(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '"': out += "&quot;"; break;
-            case '<': out += "&lt;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -23,9 +30,10 @@ std::string EscapeAttribute(const std::string& text) {
 
 std::string CatalogueDocument() {
     std::string doc = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<STATION>\n";
-    const auto& stations = BuiltInStations();
+    const auto& stations = catalogue::BuiltInStations();
     for (int n = 1; n <= 32; ++n) {
-        const auto& s = stations[static_cast<std::size_t>((n - 1) % CStationData::kBuiltInCount)];
+        const auto& s =
+            stations[static_cast<std::size_t>((n - 1) % catalogue::CStationData::kBuiltInCount)];
         doc += "  <S_" + std::to_string(n) + " url=\"" + EscapeAttribute(s.address) + "\" des=\"" +
                EscapeAttribute(s.name) + "\"/>\n";
     }
@@ -35,10 +43,10 @@ std::string CatalogueDocument() {
 
 static void BM_ParseCatalogueAndFillTable(benchmark::State& state) {
     const std::string doc = CatalogueDocument();
-    CStationData table;
+    catalogue::CStationData table;
     for (auto _ : state) {
-        auto root = util::XML2_Parser().ParseBuffer(doc.data(), doc.size());
-        FillStationTable(*root, table);
+        util::XML2_Parser::Document root = util::XML2_Parser().ParseBuffer(doc.data(), doc.size());
+        catalogue::FillStationTable(**root, table);
         benchmark::DoNotOptimize(table.address[31].data());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.size()));

@@ -3,14 +3,13 @@
 #include "catalogue/StationData.h"
 #include "catalogue/StationsChangedSink.h"
 #include "catalogue/UpdateSchedule.h"
-#include "ui/Translator.h"
-#include "util/MessageBox.h"
 #include "util/Product.h"
 #include "util/Profile.h"
-#include "util/io/Exception.h"
 #include "util/io/Files.h"
 #include "util/io/ReplaceFile.h"
 #include "util/xml/Xml2.h"
+
+#include <QLoggingCategory>
 
 #include <unistd.h>
 
@@ -20,7 +19,11 @@
 #include <new>
 #include <system_error>
 
+namespace catalogue {
+
 namespace {
+
+Q_LOGGING_CATEGORY(lcCache, "tunelink.catalogue")
 
 constexpr std::size_t kMaxReasonLength = 255;
 
@@ -68,65 +71,52 @@ CActionStationData::~CActionStationData() {
     downloader_.Stop();
 }
 
-bool CActionStationData::LoadCachedStations(CStationData& table) {
+util::Status CActionStationData::LoadCachedStations(CStationData& table) {
     // A write cut off by a crash or a kill leaves its temporary file; nobody else will.
     util::RemoveLeftoverTemporaries(cachePath_);
-    if (LoadCachedDocument()) {
+    util::Status loaded = LoadCachedDocument();
+    if (loaded)
         FillStationTable(table);
-        return true;
-    }
-    DeleteCachedDocument();
-    return false;
+    else
+        util::DeleteFileQuietly(cachePath_);
+    return loaded;
 }
 
-bool CActionStationData::LoadCachedDocument() {
+util::Status CActionStationData::LoadCachedDocument() {
     {
         std::lock_guard lock(documentMutex_);
         document_.reset();
     }
     std::unique_ptr<util::XML2_Element> root;
-    try {
-        if (!util::FileExists(cachePath_))
-            root = std::make_unique<util::XML2_Element>(kEmptyRootName);
-        else
-            root = util::XML2_Parser().ReadFile(cachePath_);
-    } catch (const util::IOException& e) {
-        return e.Show();
-    } catch (const util::XML2_Exception&) {
-        RemoveMalformedCache();
-        return false;
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    if (!root) {
-        RemoveMalformedCache();
-        return false;
+    if (!util::FileExists(cachePath_)) {
+        root = std::make_unique<util::XML2_Element>(kEmptyRootName);
+    } else {
+        util::XML2_Parser::Document read = util::XML2_Parser().ReadFile(cachePath_);
+        if (!read && read.error().code == util::kXmlMalformed)
+            return RemoveMalformedCache();
+        if (!read && read.error().code == util::kXmlNoMemory)
+            return util::Error{read.error().message, kCacheMalformed};
+        if (!read)
+            return util::Error{read.error().message, kCacheUnreadable};
+        root = std::move(read).value();
     }
     std::lock_guard lock(documentMutex_);
     document_ = std::move(root);
-    return true;
+    return {};
 }
 
-void CActionStationData::RemoveMalformedCache() {
+util::Status CActionStationData::RemoveMalformedCache() {
     if (::unlink(cachePath_.c_str()) == 0 || errno == ENOENT)
-        return;
+        return util::Error{"the cached catalogue is malformed", kCacheMalformed};
     std::string reason = std::system_category().message(errno);
     reason.resize(std::min(reason.size(), kMaxReasonLength));
-    util::ShowMessage(
-        {ui::CTranslator::InUiLanguage("File") + " \n\t" + cachePath_ + "\n\n" +
-             ui::CTranslator::InUiLanguage("can not be read because of the following reason:") +
-             "\n\n\t" + reason + ".",
-         util::kProductTitle, util::MessageIcon::Stop, util::MessageButtons::Ok});
-}
-
-void CActionStationData::DeleteCachedDocument() {
-    util::DeleteFileQuietly(cachePath_);
+    return util::Error{reason, kCacheNotDeleted};
 }
 
 void CActionStationData::FillStationTable(CStationData& table) const {
     std::lock_guard lock(documentMutex_);
     if (document_)
-        ::FillStationTable(*document_, table);
+        catalogue::FillStationTable(*document_, table);
 }
 
 bool CActionStationData::IsUpdateDue() const {
@@ -139,52 +129,44 @@ bool CActionStationData::IsUpdateDueAt(const std::tm& now) const {
     return IsUpdateDueOn(lastUpdate, now);
 }
 
-void CActionStationData::StartUpdate() {
-    downloader_.Start(address_, &CActionStationData::OnDownloadDone, this);
+util::Status CActionStationData::StartUpdate() {
+    return downloader_.Start(address_, [this](util::Result<std::string> content) {
+        OnDownloadDone(std::move(content));
+    });
 }
 
 void CActionStationData::WaitForUpdate() {
     downloader_.Wait();
 }
 
-void CActionStationData::OnDownloadDone(const std::string& address, bool failed, void* context) {
-    static_cast<CActionStationData*>(context)->HandleDownloadDone(address, failed);
-}
-
-void CActionStationData::HandleDownloadDone(const std::string& address, bool failed) {
-    if (!sink_ || failed)
+void CActionStationData::OnDownloadDone(util::Result<std::string> content) {
+    if (!sink_ || !content)
         return;  // a failed download leaves the date alone, so the next start tries again
-    std::string text;
-    if (!downloader_.GetResult(address, text))
-        return;
-    text.resize(std::min(text.size(), text.find('\0')));
+    std::string text = content->substr(0, content->find('\0'));
     DropEscapedApostrophes(text);
     ParseDocument(std::move(text));
     if (!sink_->SendStationsChanged())
-        return;      // the window is closing: leave quickly, change nothing more
-    SaveDocument();  // a cache that cannot be written is skipped; the date is still stamped
+        return;  // the window is closing: leave quickly, change nothing more
+    // A cache that cannot be written is skipped (the old one stays); the date is still stamped.
+    if (util::Status saved = SaveDocument(); !saved)
+        qCInfo(lcCache, "catalogue not cached: %s", saved.error().message.c_str());
     util::TheProfile().WriteText(kSection, kLastUpdateValue, FormatUpdateStamp(LocalNow()));
 }
 
 void CActionStationData::ParseDocument(std::string text) {
-    std::unique_ptr<util::XML2_Element> root;
-    try {
-        root = util::XML2_Parser().ParseBuffer(text.data(), text.size());
-    } catch (const util::XML2_Exception&) {
-        // not well-formed: no document, so the table and the cache keep what they have
-    } catch (const std::bad_alloc&) {
-    }
+    // Not well-formed: no document, so the table and the cache keep what they have.
+    util::XML2_Parser::Document parsed = util::XML2_Parser().ParseBuffer(text.data(), text.size());
     std::lock_guard lock(documentMutex_);
-    document_ = std::move(root);
+    document_ = parsed ? std::move(parsed).value() : nullptr;
     documentText_ = std::move(text);
 }
 
-bool CActionStationData::SaveDocument() const {
+util::Status CActionStationData::SaveDocument() const {
     std::string text;
     {
         std::lock_guard lock(documentMutex_);
         if (!document_ || documentText_.empty())
-            return false;
+            return util::Error{"no well-formed catalogue to keep"};
         text = documentText_;
     }
     return util::WriteFileReplacing(cachePath_, text);
@@ -194,3 +176,5 @@ const util::XML2_Element* CActionStationData::Document() const {
     std::lock_guard lock(documentMutex_);
     return document_.get();
 }
+
+}  // namespace catalogue

@@ -11,18 +11,28 @@
 // calls (a closing window) and then destroy this object.
 
 #include "catalogue/HttpDownloader.h"
+#include "util/Result.h"
 
 #include <ctime>
 #include <memory>
 #include <mutex>
 #include <string>
 
-class CStationData;
-class StationsChangedSink;
-
 namespace util {
 class XML2_Element;
 }
+
+namespace catalogue {
+
+class CStationData;
+class StationsChangedSink;
+
+// Why the cached catalogue was not used (util::Error::code of LoadCachedStations).
+enum CacheFailure : int {
+    kCacheMalformed = 1,   // not a catalogue: deleted, nothing to tell the user
+    kCacheUnreadable = 2,  // the message is the read failure's text ("util.io.IOException: ...")
+    kCacheNotDeleted = 3,  // malformed, and deleting it failed: the message is the system's reason
+};
 
 class CActionStationData {
   public:
@@ -55,42 +65,38 @@ class CActionStationData {
     const std::string& CachePath() const { return cachePath_; }
     const std::string& Address() const { return address_; }
 
-    // The window's start-up step: the cached document fills the table, or a cache that
-    // cannot be used is deleted; what a cut-off write left behind goes too. True when the
-    // table was filled.
-    bool LoadCachedStations(CStationData& table);
+    // The window's start-up step: the cached document (the empty one when there is no
+    // cache) fills the table, or a cache that cannot be used is deleted; what a cut-off
+    // write left behind goes too. Fails (with a CacheFailure code) when the table was not
+    // filled; the caller tells the user about an unreadable cache or one it could not delete.
+    util::Status LoadCachedStations(CStationData& table);
 
-    // True when a document (possibly the empty one) is now held. A missing cache gives an
-    // empty document; an unreadable one is shown ("Exception" box); a malformed one is
-    // deleted, with a message only when the deletion fails.
-    bool LoadCachedDocument();
-    void DeleteCachedDocument();
     // Copies the document's entries into the table; nothing without a document.
     void FillStationTable(CStationData& table) const;
 
     bool IsUpdateDue() const;
     bool IsUpdateDueAt(const std::tm& now) const;
     // Starts the download; a failure to start only means no update in this run.
-    void StartUpdate();
+    util::Status StartUpdate();
     // Waits until a started update, completion included, has ended (tests, shutdown).
     void WaitForUpdate();
 
-    // The downloader's completion function; context is the CActionStationData.
-    static void OnDownloadDone(const std::string& address, bool failed, void* context);
     // Replaces the document by the one parsed from the text; a text that is not well-formed
     // leaves no document. The text is kept for the cache.
     void ParseDocument(std::string text);
-    // Writes the document text to the cache file; false when there is nothing to write or
+    // Writes the document text to the cache file; fails when there is nothing to write or
     // the file cannot be written (the old cache then stays as it was).
-    bool SaveDocument() const;
+    util::Status SaveDocument() const;
 
     // The current document, or null. Only while no update runs (or inside the sink call).
     const util::XML2_Element* Document() const;
-    const CHttpDownloader& Downloader() const { return downloader_; }
 
   private:
-    void HandleDownloadDone(const std::string& address, bool failed);
-    void RemoveMalformedCache();
+    // A missing cache gives an empty document.
+    util::Status LoadCachedDocument();
+    util::Status RemoveMalformedCache();
+    // The downloader's completion: the whole download buffer, cut here at its NUL byte.
+    void OnDownloadDone(util::Result<std::string> content);
 
     StationsChangedSink* const sink_;
     const std::string cachePath_;
@@ -103,3 +109,5 @@ class CActionStationData {
     // Declared last: destroyed first, so its thread has ended before the document goes.
     CHttpDownloader downloader_;
 };
+
+}  // namespace catalogue

@@ -31,17 +31,14 @@ class HttpDirectoryFetcher : public DirectoryFetcher {
         };
         // Runs on the worker; the answer crosses to the UI thread through the receiver, which
         // Cancel() deletes, so a dropped request's answer never arrives.
-        CHttpDownloader* source = downloader.get();
-        auto completion = [source, deliver](const std::string& url, bool failed, void*) {
-            std::string body;
-            const bool known = source->GetResult(url, body);
-            if (failed || !known)
-                deliver(util::Failure{body});
+        auto completion = [deliver](util::Result<std::string> content) {
+            if (!content)
+                deliver(content.error());
             else
-                deliver(body.substr(0, body.find('\0')));
+                deliver(content->substr(0, content->find('\0')));
         };
-        if (!downloader->Start(address, completion, nullptr))
-            deliver(util::Failure{downloader->GetLastError()});
+        if (util::Status started = downloader->Start(address, completion); !started)
+            deliver(started.error());
         downloader_ = std::move(downloader);
     }
 
@@ -118,12 +115,12 @@ void DirectorySearch::OnSearchAnswer(util::Result<std::string> body) {
 void DirectorySearch::Resolve(const directory::Station& station, Resolved done) {
     util::Result<std::string> address = directory::ClickAddress(base_, station.uuid);
     if (!address) {
-        done(util::Failure{address.error()});
+        done(address.error());
         return;
     }
     clicks_->Fetch(*address, [done = std::move(done)](util::Result<std::string> body) {
         if (!body) {
-            done(util::Failure{"the directory is not available: " + body.error()});
+            done(util::Error{"the directory is not available: " + body.error().message});
             return;
         }
         done(directory::ParseClickAnswer(*body));

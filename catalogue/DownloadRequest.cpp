@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace catalogue {
+
 void CDownloadBuffer::Write(const char* data, std::size_t length) {
     const std::size_t end = position_ + length;
     if (end > bytes_.size()) {
@@ -14,3 +16,5 @@ void CDownloadBuffer::Write(const char* data, std::size_t length) {
     if (end > size_)
         size_ = end;
 }
+
+}  // namespace catalogue

@@ -1,11 +1,15 @@
 #pragma once
-// One address's download record: the state of its last download, the received body and the
-// completion function to call when it is done.
+// One address's download record: the received body and the function that receives it when the
+// download is done.
+
+#include "util/Result.h"
 
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
+
+namespace catalogue {
 
 // A memory buffer that is rewound before each download but never truncated. A body is
 // always followed by one NUL byte, which marks where it ends inside an older, longer
@@ -29,13 +33,12 @@ class CDownloadBuffer {
 
 class CDownloadRequest {
   public:
-    // (address, failed, context); runs on the downloader's worker thread.
-    using Completion = std::function<void(const std::string&, bool, void*)>;
+    // Runs on the downloader's worker thread with the buffer's whole content (see
+    // CDownloadBuffer::Content) or the reason the download failed.
+    using Completion = std::function<void(util::Result<std::string> content)>;
 
-    bool succeeded = false;
-    bool failed = false;
     CDownloadBuffer data;
-    std::string errorText;  // empty after a download that got status 200
-    void* context = nullptr;
     Completion completion;
 };
+
+}  // namespace catalogue

@@ -8,6 +8,8 @@
 #include <system_error>
 #include <utility>
 
+namespace catalogue {
+
 // The multi handle lets Stop() wake a worker that waits for a silent server
 // (curl_multi_wakeup), so closing the radio never waits for a network time-out.
 struct CHttpDownloader::Session {
@@ -168,13 +170,11 @@ CHttpDownloader::~CHttpDownloader() {
     Stop();
 }
 
-bool CHttpDownloader::Start(const std::string& address, Completion completion, void* context) {
+util::Status CHttpDownloader::Start(const std::string& address, Completion completion) {
     if (stop_)
-        return false;
-    if (running_) {
-        SetLastError("A download is already running!");
-        return false;
-    }
+        return util::Error{"The downloader has been stopped"};
+    if (running_)
+        return util::Error{"A download is already running!"};
     JoinWorker();  // the previous download has ended; its thread may still be leaving
 
     CDownloadRequest* record = nullptr;
@@ -184,13 +184,9 @@ bool CHttpDownloader::Start(const std::string& address, Completion completion, v
         if (!slot)
             slot = std::make_unique<CDownloadRequest>();
         record = slot.get();
-        record->succeeded = false;
-        record->failed = false;
         record->completion = std::move(completion);
-        record->context = context;
     } catch (const std::bad_alloc&) {
-        SetLastError("Memory Error!");
-        return false;
+        return util::Error{"Memory Error!"};
     }
 
     running_ = true;
@@ -198,61 +194,51 @@ bool CHttpDownloader::Start(const std::string& address, Completion completion, v
         worker_ = std::thread(&CHttpDownloader::Run, this, address, record);
     } catch (const std::system_error&) {
         running_ = false;
-        SetLastError("Could not start thread!");
-        return false;
+        return util::Error{"Could not start thread!"};
     }
-    return true;
+    return {};
 }
 
 void CHttpDownloader::Run(std::string address, CDownloadRequest* record) {
     if (!stop_) {
-        const bool ok = Download(address, *record);
+        util::Result<std::string> content = Download(address, *record);
         if (!stop_) {
             Completion completion;
-            void* context = nullptr;
             {
                 std::lock_guard lock(mutex_);
-                record->succeeded = ok;
-                record->failed = !ok;
                 completion = record->completion;
-                context = record->context;
             }
             if (completion && !stop_)
-                completion(address, !ok, context);
+                completion(std::move(content));
         }
     }
     running_ = false;
 }
 
-bool CHttpDownloader::Download(const std::string& address, CDownloadRequest& record) {
+util::Result<std::string> CHttpDownloader::Download(const std::string& address,
+                                                    CDownloadRequest& record) {
     {
         std::lock_guard lock(mutex_);
         record.data.Rewind();
     }
-    std::string body;
-    std::string error;
-    bool ok = Perform(address, body, error);
-
-    std::lock_guard lock(mutex_);
-    if (ok) {
-        try {
-            StoreBody(record, body);
-        } catch (const std::bad_alloc&) {
-            ok = false;
-            error = "Memory Error!";
-        }
+    util::Result<std::string> body = Perform(address);
+    if (!body)
+        return body;
+    try {
+        std::lock_guard lock(mutex_);
+        StoreBody(record, *body);
+        return record.data.Content();
+    } catch (const std::bad_alloc&) {
+        return util::Error{"Memory Error!"};
     }
-    record.errorText = ok ? std::string() : error;
-    return ok;
 }
 
-bool CHttpDownloader::Perform(const std::string& address, std::string& body, std::string& error) {
+util::Result<std::string> CHttpDownloader::Perform(const std::string& address) {
+    std::string body;
     CURLM* multi = session_->multi;
     CURL* easy = multi ? curl_easy_init() : nullptr;
-    if (!easy) {
-        error = "Memory Error!";
-        return false;
-    }
+    if (!easy)
+        return util::Error{"Memory Error!"};
     Transfer transfer;
     transfer.easy = easy;
     transfer.stop = &stop_;
@@ -277,6 +263,7 @@ bool CHttpDownloader::Perform(const std::string& address, std::string& body, std
 
     // An answer refused for its status ended the transfer with a write error; the status is
     // the reason given.
+    std::string error;
     if (transfer.tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
         char text[96];
         std::snprintf(text, sizeof text, "The document is larger than %zu bytes", kMaxBodyBytes);
@@ -290,46 +277,15 @@ bool CHttpDownloader::Perform(const std::string& address, std::string& body, std
         std::snprintf(text, sizeof text, "HttpQueryInfo returned [%ld]", status);
         error = text;
     } else {
-        return true;
+        return body;
     }
-    return false;
+    return util::Error{error};
 }
 
 void CHttpDownloader::StoreBody(CDownloadRequest& record, const std::string& body) {
     for (std::size_t offset = 0; offset < body.size(); offset += kReadPiece)
         record.data.Write(body.data() + offset, std::min(kReadPiece, body.size() - offset));
     record.data.Write("", 1);  // the terminating NUL byte
-}
-
-bool CHttpDownloader::GetResult(const std::string& address, std::string& bytes) {
-    try {
-        std::lock_guard lock(mutex_);
-        auto it = requests_.find(address);
-        if (it == requests_.end())
-            return false;
-        CDownloadRequest& record = *it->second;
-        record.data.Rewind();
-        if (record.failed) {
-            bytes = record.errorText;
-            if (lastError_.empty())
-                lastError_ = record.errorText;
-        } else {
-            bytes = record.data.Content();
-        }
-        return true;
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-}
-
-std::string CHttpDownloader::GetLastError() const {
-    std::lock_guard lock(mutex_);
-    return lastError_;
-}
-
-void CHttpDownloader::SetLastError(std::string text) {
-    std::lock_guard lock(mutex_);
-    lastError_ = std::move(text);
 }
 
 std::string CHttpDownloader::GetErrorText(int curlCode, std::string_view detail) {
@@ -363,3 +319,5 @@ void CHttpDownloader::JoinWorker() {
     if (worker_.joinable() && worker_.get_id() != std::this_thread::get_id())
         worker_.join();
 }
+
+}  // namespace catalogue

@@ -4,6 +4,7 @@
 // Results stay in the downloader, one record per address, until it is destroyed.
 
 #include "catalogue/DownloadRequest.h"
+#include "util/Result.h"
 
 #include <atomic>
 #include <chrono>
@@ -14,6 +15,8 @@
 #include <string>
 #include <string_view>
 #include <thread>
+
+namespace catalogue {
 
 class CHttpDownloader {
   public:
@@ -52,14 +55,11 @@ class CHttpDownloader {
     void SetPassword(std::string password) { password_ = std::move(password); }
     void SetTimeouts(const Timeouts& timeouts) { timeouts_ = timeouts; }
 
-    // Starts the download of the address on a new worker thread; false (with a last error)
-    // when stopped, when a download is still running, or when the record or the thread
-    // cannot be made. The completion runs on the worker unless the downloader is stopped.
-    bool Start(const std::string& address, Completion completion, void* context);
-    // Failed download: the record's error text. Otherwise the whole buffer: the body, its NUL
-    // byte and any older tail. False when the address was never started.
-    bool GetResult(const std::string& address, std::string& bytes);
-    std::string GetLastError() const;
+    // Starts the download of the address on a new worker thread; fails when stopped, when a
+    // download is still running, or when the record or the thread cannot be made. The
+    // completion runs on the worker unless the downloader is stopped, and receives the
+    // address's whole buffer (the body, its NUL byte and any older tail) or the error text.
+    util::Status Start(const std::string& address, Completion completion);
     // A readable text for a libcurl result code, with the transfer's own detail when there
     // is one; control characters become spaces and the text is bounded.
     static std::string GetErrorText(int curlCode, std::string_view detail = {});
@@ -75,10 +75,9 @@ class CHttpDownloader {
     struct Session;  // libcurl's handles, kept out of this header
 
     void Run(std::string address, CDownloadRequest* record);
-    bool Download(const std::string& address, CDownloadRequest& record);
-    bool Perform(const std::string& address, std::string& body, std::string& error);
+    util::Result<std::string> Download(const std::string& address, CDownloadRequest& record);
+    util::Result<std::string> Perform(const std::string& address);
     void StoreBody(CDownloadRequest& record, const std::string& body);
-    void SetLastError(std::string text);
     void JoinWorker();
 
     const std::string agent_;
@@ -87,9 +86,8 @@ class CHttpDownloader {
     Timeouts timeouts_;
     std::unique_ptr<Session> session_;
 
-    mutable std::mutex mutex_;  // guards requests_, the records' fields and lastError_
+    mutable std::mutex mutex_;  // guards requests_ and the records' fields
     std::map<std::string, std::unique_ptr<CDownloadRequest>> requests_;
-    std::string lastError_;
 
     std::atomic<bool> stop_{false};
     std::atomic<bool> running_{false};
@@ -97,3 +95,5 @@ class CHttpDownloader {
     // the records (or the owner) under a running completion.
     std::thread worker_;
 };
+
+}  // namespace catalogue

@@ -1,9 +1,10 @@
 #include "catalogue/StationData.h"
 
-#include "ui/Translator.h"
 #include "util/Profile.h"
 #include "util/text/DisplayText.h"
 #include "util/xml/Xml2.h"
+
+namespace catalogue {
 
 const std::array<BuiltInStation, CStationData::kBuiltInCount>& BuiltInStations() {
     static const std::array<BuiltInStation, CStationData::kBuiltInCount> stations{{
@@ -64,7 +65,7 @@ const std::array<BuiltInStation, CStationData::kBuiltInCount>& BuiltInStations()
     return stations;
 }
 
-CStationData::CStationData() {
+CStationData::CStationData(const Translate& translate) {
     const auto& builtIn = BuiltInStations();
     for (int i = 0; i < kBuiltInCount; ++i) {
         name[i] = builtIn[i].name;
@@ -72,7 +73,8 @@ CStationData::CStationData() {
     }
     for (int user = 1; user <= 3; ++user) {
         const int slot = kFirstUserSlot + user - 1;
-        name[slot] = ui::CTranslator::InUiLanguage("Favorite " + std::to_string(user));
+        const std::string english = "Favorite " + std::to_string(user);
+        name[slot] = translate ? translate(english) : english;
         address[slot] = util::TheProfile().GetText(kSection, std::to_string(user), "");
     }
 }
@@ -107,3 +109,5 @@ void FillStationTable(const util::XML2_Element& root, CStationData& table) {
             table.name[slot] = util::DisplayLine(*des, CStationData::kMaxNameChars);
     }
 }
+
+}  // namespace catalogue

@@ -4,11 +4,14 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <string>
 
 namespace util {
 class XML2_Element;
 }
+
+namespace catalogue {
 
 class CStationData {
   public:
@@ -20,8 +23,12 @@ class CStationData {
     static constexpr std::size_t kMaxNameChars = 256;
     static constexpr std::size_t kMaxAddressChars = 2048;
 
-    // Built-in stations in slots 0-28, favourites 1-3 from the settings store.
-    CStationData();
+    // The text shown for an English one ("Favorite 1"): the window's translation.
+    using Translate = std::function<std::string(const std::string& english)>;
+
+    // Built-in stations in slots 0-28, favourites 1-3 from the settings store, named
+    // "Favorite 1" ... "Favorite 3" through `translate` (unchanged without one).
+    explicit CStationData(const Translate& translate = {});
 
     std::array<std::string, kSlotCount> address;  // handed to the player unchanged
     std::array<std::string, kSlotCount> name;
@@ -41,3 +48,5 @@ const std::array<BuiltInStation, CStationData::kBuiltInCount>& BuiltInStations()
 // A name is made one bounded line (see util::DisplayLine); an entry whose address is
 // longer than kMaxAddressChars is skipped.
 void FillStationTable(const util::XML2_Element& root, CStationData& table);
+
+}  // namespace catalogue

@@ -71,7 +71,7 @@ util::Result<QJsonDocument> ParseJson(std::string_view body) {
     const QJsonDocument document = QJsonDocument::fromJson(
         QByteArray(body.data(), static_cast<qsizetype>(body.size())), &error);
     if (error.error != QJsonParseError::NoError)
-        return util::Failure{"the directory's answer is not valid JSON"};
+        return util::Error{"the directory's answer is not valid JSON"};
     return document;
 }
 
@@ -113,11 +113,11 @@ util::Result<std::string> CheckedBase(std::string_view base) {
                    QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || url.host().isEmpty())
-        return util::Failure{"the directory address is not a valid address"};
+        return util::Error{"the directory address is not a valid address"};
     if (scheme != "http" && scheme != "https")
-        return util::Failure{"the directory address must start with http:// or https://"};
+        return util::Error{"the directory address must start with http:// or https://"};
     if (url.hasQuery() || url.hasFragment() || !url.userInfo().isEmpty())
-        return util::Failure{"the directory address must not carry a query or a user name"};
+        return util::Error{"the directory address must not carry a query or a user name"};
     std::string text = url.toString(QUrl::FullyEncoded).toStdString();
     while (!text.empty() && text.back() == '/') text.pop_back();
     return text;
@@ -146,16 +146,16 @@ std::string SearchAddress(const std::string& base, const SearchQuery& query) {
 
 util::Result<std::string> ClickAddress(const std::string& base, std::string_view uuid) {
     if (!IsUuid(uuid))
-        return util::Failure{"not a station of the directory"};
+        return util::Error{"not a station of the directory"};
     return base + "/json/url/" + std::string(uuid);
 }
 
 util::Result<std::vector<Station>> ParseSearchAnswer(std::string_view body) {
     util::Result<QJsonDocument> document = ParseJson(body);
     if (!document)
-        return util::Failure{document.error()};
+        return document.error();
     if (!document->isArray())
-        return util::Failure{"the directory's answer is not a list of stations"};
+        return util::Error{"the directory's answer is not a list of stations"};
     std::vector<Station> stations;
     for (const QJsonValue& value : document->array()) {
         if (stations.size() == kMaxStations)
@@ -169,13 +169,13 @@ util::Result<std::vector<Station>> ParseSearchAnswer(std::string_view body) {
 util::Result<std::string> ParseClickAnswer(std::string_view body) {
     util::Result<QJsonDocument> document = ParseJson(body);
     if (!document)
-        return util::Failure{document.error()};
+        return document.error();
     const QJsonObject answer = document->object();
     if (answer.value("ok").isBool() && !answer.value("ok").toBool())
-        return util::Failure{"the directory does not know this station any more"};
+        return util::Error{"the directory does not know this station any more"};
     std::string address = PlayableAddress(answer.value("url"));
     if (address.empty())
-        return util::Failure{"the directory gave no address that can be played"};
+        return util::Error{"the directory gave no address that can be played"};
     return address;
 }
 

@@ -2,6 +2,8 @@
 // How the catalogue update tells the radio window that its station table must be filled
 // again (command 191). The window implements it; tests use their own.
 
+namespace catalogue {
+
 class StationsChangedSink {
   public:
     virtual ~StationsChangedSink() = default;
@@ -9,3 +11,5 @@ class StationsChangedSink {
     // the updater's document; false when the window refused because it is closing.
     virtual bool SendStationsChanged() = 0;
 };
+
+}  // namespace catalogue

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+namespace catalogue {
+
 namespace {
 
 class Scanner {
@@ -134,3 +136,5 @@ std::tm LocalNow() {
     localtime_r(&seconds, &now);
     return now;
 }
+
+}  // namespace catalogue

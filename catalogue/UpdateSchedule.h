@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+namespace catalogue {
+
 struct CalendarDate {
     int year = 0;
     int month = 0;  // 1-12
@@ -29,3 +31,5 @@ std::string FormatUpdateStamp(const std::tm& now);
 
 // The current local time.
 std::tm LocalNow();
+
+}  // namespace catalogue

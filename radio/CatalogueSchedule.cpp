@@ -1,5 +1,7 @@
 #include "radio/CatalogueSchedule.h"
 
+#include "radio/CatalogueMessages.h"
+
 #include <QLoggingCategory>
 
 Q_LOGGING_CATEGORY(lcCatalogue, "tunelink.catalogue")
@@ -9,14 +11,15 @@ namespace radio {
 CatalogueSchedule::CatalogueSchedule(const std::string& cachePath, const std::string& address,
                                      std::function<void()> changed)
     : changed_(std::move(changed)),
-      updater_(std::make_unique<CActionStationData>(
-          this, cachePath.empty() ? CActionStationData::DefaultCachePath() : cachePath,
-          address.empty() ? CActionStationData::CatalogueAddress() : address)) {
+      updater_(std::make_unique<catalogue::CActionStationData>(
+          this, cachePath.empty() ? catalogue::CActionStationData::DefaultCachePath() : cachePath,
+          address.empty() ? catalogue::CActionStationData::CatalogueAddress() : address)) {
     updateTimer_.setInterval(kUpdateDelayMs);
     updateTimer_.setSingleShot(true);
     QObject::connect(&updateTimer_, &QTimer::timeout, [this] {
         qCInfo(lcCatalogue, "update from %s", updater_->Address().c_str());
-        updater_->StartUpdate();
+        if (util::Status started = updater_->StartUpdate(); !started)
+            qCWarning(lcCatalogue, "no update in this run: %s", started.error().message.c_str());
     });
 }
 
@@ -24,14 +27,16 @@ CatalogueSchedule::~CatalogueSchedule() {
     Shutdown();
 }
 
-void CatalogueSchedule::Start(CStationData& stations) {
-    if (updater_->LoadCachedStations(stations))
+void CatalogueSchedule::Start(catalogue::CStationData& stations) {
+    if (util::Status loaded = updater_->LoadCachedStations(stations); loaded)
         qCInfo(lcCatalogue, "cached catalogue loaded");
+    else
+        ShowCacheFailure(loaded.error(), updater_->CachePath());
     if (updater_->IsUpdateDue())
         updateTimer_.start();
 }
 
-void CatalogueSchedule::Refill(CStationData& stations) {
+void CatalogueSchedule::Refill(catalogue::CStationData& stations) {
     if (!updater_)
         return;
     updater_->FillStationTable(stations);

@@ -3,7 +3,7 @@
 // a few seconds after start; a new catalogue refills the dial on the UI thread.
 
 #include "catalogue/ActionStationData.h"
-#include "catalogue/StationsChangedSink.h"
+#include "catalogue/catalogue::StationsChangedSink.h"
 #include "ui/SendToUiThread.h"
 
 #include <QTimer>
@@ -14,7 +14,7 @@
 
 namespace radio {
 
-class CatalogueSchedule final : public StationsChangedSink {
+class CatalogueSchedule final : public catalogue::StationsChangedSink {
   public:
     static constexpr int kUpdateDelayMs = 5000;
 
@@ -25,8 +25,8 @@ class CatalogueSchedule final : public StationsChangedSink {
     ~CatalogueSchedule() override;
 
     // Fills `stations` from the cache and starts the update timer when an update is due.
-    void Start(CStationData& stations);
-    void Refill(CStationData& stations);
+    void Start(catalogue::CStationData& stations);
+    void Refill(catalogue::CStationData& stations);
     // Releases a download waiting for the UI, stops it and waits for it.
     void Shutdown();
 
@@ -35,7 +35,7 @@ class CatalogueSchedule final : public StationsChangedSink {
 
   private:
     std::function<void()> changed_;
-    std::unique_ptr<CActionStationData> updater_;
+    std::unique_ptr<catalogue::CActionStationData> updater_;
     ui::UiCallGate gate_;
     QTimer updateTimer_;
 };

@@ -23,7 +23,7 @@ bool MprisBridge::Start() {
 platform::dbus::MprisState MprisBridge::State() const {
     platform::dbus::MprisState s;
     const Radio& radio = window_.Core();
-    const CStationData& stations = radio.Stations();
+    const catalogue::CStationData& stations = radio.Stations();
     s.playing = radio.Player().IsPlaying();
     s.slot = stations.current;
     s.station = stations.name[static_cast<std::size_t>(stations.current)];

@@ -45,7 +45,7 @@ std::string DirectoryBase() {
     const std::string wanted =
         !fromEnvironment.isEmpty()
             ? fromEnvironment.toStdString()
-            : util::TheProfile().GetText(CStationData::kSection, "DirectoryUrl",
+            : util::TheProfile().GetText(catalogue::CStationData::kSection, "DirectoryUrl",
                                          directory::kDefaultBase);
     util::Result<std::string> base = directory::CheckedBase(wanted);
     return base ? *base : std::string();

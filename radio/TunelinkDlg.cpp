@@ -1,7 +1,7 @@
 #include "radio/TunelinkDlg.h"
 
-#include "catalogue/FavoritesDlg.h"
 #include "radio/AboutDlg.h"
+#include "radio/FavoritesDlg.h"
 #include "radio/PlayerMissingMessage.h"
 #include "radio/SkinGeometry.h"
 #include "radio/StationFinderDlg.h"
@@ -127,7 +127,7 @@ void TunelinkDlg::EditFavorite(int userSlot) {
     CFavoritesDlg::FindStation find;
     if (!DirectoryBase().empty())
         find = [this](QWidget* parent) { return FindStation(parent); };
-    ::EditFavorite(core_.Stations(), userSlot, this, std::move(find));
+    radio::EditFavorite(core_.Stations(), userSlot, this, std::move(find));
 }
 
 std::optional<std::string> TunelinkDlg::FindStation(QWidget* parent) {

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <system_error>
 
 namespace platform::shell {
 
@@ -110,24 +111,27 @@ std::string DesktopEntryText(const std::string& programPath, const std::string& 
     return text;
 }
 
-bool CreateAutostartEntry(const std::string& entryPath, const std::string& programPath,
-                          const std::string& name, const std::string& comment) {
-    if (entryPath.empty() || programPath.empty() || HasControlCharacter(programPath) ||
-        !IsValidUtf8(programPath))
-        return false;
+util::Status CreateAutostartEntry(const std::string& entryPath, const std::string& programPath,
+                                  const std::string& name, const std::string& comment) {
+    if (entryPath.empty())
+        return util::Error{"no folder for start-up entries"};
+    if (programPath.empty() || HasControlCharacter(programPath) || !IsValidUtf8(programPath))
+        return util::Error{"the program path cannot be written in an Exec line"};
     const QString path = QString::fromStdString(entryPath);
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return false;
+        return util::Error{"the folder for start-up entries cannot be created"};
     // A link at the entry's place is replaced by the entry, never written through: it could
     // point anywhere, and would make the radio create or overwrite that file.
     return util::WriteFileReplacing(entryPath, DesktopEntryText(programPath, name, comment));
 }
 
-bool RemoveAutostartEntry(const std::string& entryPath) {
+util::Status RemoveAutostartEntry(const std::string& entryPath) {
     if (entryPath.empty())
-        return false;
+        return util::Error{"no folder for start-up entries"};
     // The entry itself goes, be it a file or a link (dangling or not), never a link's target.
-    return ::unlink(entryPath.c_str()) == 0 || errno == ENOENT;
+    if (::unlink(entryPath.c_str()) == 0 || errno == ENOENT)
+        return {};
+    return util::Error{std::system_category().message(errno), errno};
 }
 
 bool AutostartEntryExists(const std::string& entryPath) {

@@ -2,6 +2,8 @@
 // The desktop's autostart entries: `$XDG_CONFIG_HOME/autostart/<name>.desktop` files, which
 // the session starts at log-in. "Start with the desktop" is the existence of that file.
 
+#include "util/Result.h"
+
 #include <string>
 
 namespace platform::shell {
@@ -24,13 +26,13 @@ std::string QuoteExecArgument(const std::string& argument);
 std::string DesktopEntryText(const std::string& programPath, const std::string& name,
                              const std::string& comment);
 
-// Writes the entry (creating the folder when missing); false when the program path cannot be
+// Writes the entry (creating the folder when missing); fails when the program path cannot be
 // written in an Exec line (control characters) or the file cannot be written.
-bool CreateAutostartEntry(const std::string& entryPath, const std::string& programPath,
-                          const std::string& name, const std::string& comment);
+util::Status CreateAutostartEntry(const std::string& entryPath, const std::string& programPath,
+                                  const std::string& name, const std::string& comment);
 
-// Deletes the entry; true when it is gone afterwards.
-bool RemoveAutostartEntry(const std::string& entryPath);
+// Deletes the entry; succeeds when it is gone afterwards.
+util::Status RemoveAutostartEntry(const std::string& entryPath);
 
 bool AutostartEntryExists(const std::string& entryPath);
 

@@ -19,7 +19,10 @@ namespace cmd = command;
 using platform::media::PlayState;
 
 Radio::Radio(RadioView& view, RadioTimers& timers, PlayerHost::PlayerFactory factory)
-    : view_(view), timers_(timers), player_(std::move(factory)) {}
+    : view_(view),
+      timers_(timers),
+      stations_(&ui::CTranslator::InUiLanguage),
+      player_(std::move(factory)) {}
 
 Radio::~Radio() {
     player_.Shutdown();

@@ -67,8 +67,8 @@ class Radio final : public PlayerListener {
     std::string NowPlayingText() const;
     Controls CurrentControls() const;
 
-    const CStationData& Stations() const { return stations_; }
-    CStationData& Stations() { return stations_; }
+    const catalogue::CStationData& Stations() const { return stations_; }
+    catalogue::CStationData& Stations() { return stations_; }
     PlayerHost& Player() { return player_; }
     const PlayerHost& Player() const { return player_; }
     const std::string& StatusText() const { return statusText_; }
@@ -98,7 +98,7 @@ class Radio final : public PlayerListener {
 
     RadioView& view_;
     RadioTimers& timers_;
-    CStationData stations_;
+    catalogue::CStationData stations_;
     PlayerHost player_;
     std::string statusText_;
     std::string savedStatus_;

@@ -11,8 +11,8 @@ namespace radio {
 // counts as user slot 0 while it has no address, and is reached only from the dial then.
 class Slot {
   public:
-    static constexpr int kCount = CStationData::kSlotCount;
-    static constexpr int kFirstFavorite = CStationData::kFirstUserSlot;  // favourite 1
+    static constexpr int kCount = catalogue::CStationData::kSlotCount;
+    static constexpr int kFirstFavorite = catalogue::CStationData::kFirstUserSlot;  // favourite 1
     static constexpr int kUserSlotBase = kFirstFavorite - 1;             // user slot 0
 
     constexpr explicit Slot(int index) : index_(index) {}

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+using catalogue::CActionStationData;
+
 namespace cataloguetest {
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
@@ -48,15 +50,9 @@ void CatalogueFixture::SetUp() {
     folder_ = pattern;
     cachePath_ = (folder_ / CActionStationData::kCacheFileName).string();
     util::InstallProfile(&profile_);
-    previousPresenter_ = util::InstallMessagePresenter([this](const util::MessageRequest& m) {
-        std::lock_guard lock(messagesMutex_);
-        messages_.push_back(m);
-        return util::MessageResult::Ok;
-    });
 }
 
 void CatalogueFixture::TearDown() {
-    util::InstallMessagePresenter(previousPresenter_);
     util::InstallProfile(nullptr);
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);

@@ -1,11 +1,10 @@
 #pragma once
 // Shared pieces of the catalogue updater's tests: a private folder, an in-memory settings
-// store, a recorder for message boxes and a station table that the "window" refills.
+// store and a station table that the "window" refills.
 
 #include "catalogue/ActionStationData.h"
 #include "catalogue/StationData.h"
 #include "catalogue/StationsChangedSink.h"
-#include "util/MessageBox.h"
 #include "util/Profile.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +17,10 @@
 #include <vector>
 
 namespace cataloguetest {
+
+using catalogue::CActionStationData;
+using catalogue::CStationData;
+using catalogue::StationsChangedSink;
 
 std::optional<std::string> ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& text);
@@ -55,21 +58,12 @@ class CatalogueFixture : public ::testing::Test {
         return util::TheProfile().GetText(CActionStationData::kSection,
                                           CActionStationData::kLastUpdateValue, "<unset>");
     }
-    std::vector<util::MessageRequest> Messages() {
-        std::lock_guard lock(messagesMutex_);
-        return messages_;
-    }
     // Names of the files in the folder.
     std::vector<std::string> FolderContents() const;
 
     std::filesystem::path folder_;
     std::string cachePath_;
     util::MemoryProfile profile_;
-
-  private:
-    std::mutex messagesMutex_;
-    std::vector<util::MessageRequest> messages_;
-    util::MessagePresenter previousPresenter_;
 };
 
 }  // namespace cataloguetest

@@ -11,6 +11,11 @@
 #include <chrono>
 #include <regex>
 
+using catalogue::CActionStationData;
+using catalogue::CStationData;
+using catalogue::ParseUsDateTime;
+using catalogue::StationsChangedSink;
+
 using namespace std::chrono_literals;
 using cataloguetest::CatalogueFixture;
 using cataloguetest::ReadWholeFile;
@@ -41,8 +46,9 @@ class CatalogueServerTest : public CatalogueFixture {
     void RunUpdate() {
         CActionStationData updater(&sink_, cachePath_, server_.Url(kPath));
         sink_.updater = &updater;
-        updater.LoadCachedStations(sink_.table);
-        updater.StartUpdate();
+        const util::Status cached = updater.LoadCachedStations(sink_.table);
+        EXPECT_TRUE(cached) << cached.error();
+        ASSERT_TRUE(updater.StartUpdate());
         updater.WaitForUpdate();
         sink_.updater = nullptr;
     }
@@ -144,7 +150,7 @@ TEST_F(CatalogueUpdateTest, TheAddressVariableReplacesTheWholeAddress) {
     EXPECT_EQ(updater.Address(), server_.Url(kPath));
 
     sink_.updater = &updater;
-    updater.StartUpdate();
+    ASSERT_TRUE(updater.StartUpdate());
     updater.WaitForUpdate();
     EXPECT_EQ(sink_.table.name[8], "Nine");
 }
@@ -172,7 +178,7 @@ TEST_F(CatalogueUpdateTest, TheNotificationRunsOnTheUiThreadWhileTheWorkerWaits)
     GateSink sink;
     CActionStationData updater(&sink, cachePath_, server_.Url(kPath));
     sink.updater = &updater;
-    updater.StartUpdate();
+    ASSERT_TRUE(updater.StartUpdate());
     // The stamp comes after the notification, which needs this thread's event loop.
     EXPECT_TRUE(QTest::qWaitFor([&] { return LastUpdate() != "<unset>"; }, 5000));
     updater.WaitForUpdate();
@@ -186,7 +192,7 @@ TEST_F(CatalogueUpdateTest, AWindowClosingDuringTheNotificationReleasesTheWorker
     GateSink sink;
     auto updater = std::make_unique<CActionStationData>(&sink, cachePath_, server_.Url(kPath));
     sink.updater = updater.get();
-    updater->StartUpdate();
+    ASSERT_TRUE(updater->StartUpdate());
     const auto deadline = std::chrono::steady_clock::now() + 5s;
     while (!sink.entered && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(5ms);  // no event loop here: the worker stays blocked

@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+using catalogue::CHttpDownloader;
+
 using namespace std::chrono_literals;
 using testsupport::HttpTestServer;
 
@@ -27,12 +29,11 @@ constexpr const char* kAgent = "User-Agent: Torvane/1.0 (www.torvane.com)";
 // What the completion function saw, written on the worker thread.
 struct Completions {
     CHttpDownloader::Completion Record() {
-        return [this](const std::string& address, bool failed, void* context) {
+        return [this](util::Result<std::string> content) {
             std::lock_guard lock(mutex);
             ++calls;
-            lastAddress = address;
-            lastFailed = failed;
-            lastContext = context;
+            lastFailed = !content;
+            lastBytes = content ? *content : content.error().message;
             thread = std::this_thread::get_id();
         };
     }
@@ -43,19 +44,19 @@ struct Completions {
 
     std::mutex mutex;
     int calls = 0;
-    std::string lastAddress;
     bool lastFailed = false;
-    void* lastContext = nullptr;
+    std::string lastBytes;  // the whole buffer, or the error text
     std::thread::id thread;
 };
 
-// One whole download: start, wait for the worker, fetch the result.
+// One whole download: start, wait for the worker, return what the completion received.
 std::string Fetch(CHttpDownloader& downloader, const std::string& address, Completions& seen) {
-    EXPECT_TRUE(downloader.Start(address, seen.Record(), &seen));
+    const int before = seen.Calls();
+    EXPECT_TRUE(downloader.Start(address, seen.Record()));
     downloader.Wait();
-    std::string bytes;
-    EXPECT_TRUE(downloader.GetResult(address, bytes));
-    return bytes;
+    EXPECT_EQ(seen.Calls(), before + 1);
+    std::lock_guard lock(seen.mutex);
+    return seen.lastBytes;
 }
 
 // Sends one byte every 50 ms for as long as the client listens.
@@ -120,8 +121,6 @@ TEST(HttpDownloaderTest, AnswersTheChallengeWithTheCredentialsAndSendsAgentAndAc
 
     EXPECT_EQ(seen.calls, 1);
     EXPECT_FALSE(seen.lastFailed);
-    EXPECT_EQ(seen.lastAddress, address);
-    EXPECT_EQ(seen.lastContext, &seen);
     EXPECT_NE(seen.thread, std::this_thread::get_id());
     std::lock_guard lock(mutex);
     EXPECT_GE(requests, 1);
@@ -144,7 +143,6 @@ TEST(HttpDownloaderTest, AStatusOtherThan200FailsWithItsNumber) {
     EXPECT_EQ(Fetch(downloader, server.Url("/missing"), seen), "HttpQueryInfo returned [404]");
     EXPECT_TRUE(seen.lastFailed);
     EXPECT_EQ(seen.calls, 1);
-    EXPECT_EQ(downloader.GetLastError(), "HttpQueryInfo returned [404]");
 
     EXPECT_EQ(Fetch(downloader, server.Url("/private"), seen), "HttpQueryInfo returned [401]");
     EXPECT_FALSE(sawCredentials);
@@ -191,11 +189,12 @@ TEST(HttpDownloaderTest, DestructionStopsAnEndlessBodyAtOnceWithoutCompletion) {
 
     auto downloader = std::make_unique<CHttpDownloader>(kAgent);
     Completions seen;
-    ASSERT_TRUE(downloader->Start(server.Url("/endless"), seen.Record(), &seen));
+    ASSERT_TRUE(downloader->Start(server.Url("/endless"), seen.Record()));
     ASSERT_TRUE(WaitFor([&] { return sent >= 3; }));
     // Only one download at a time.
-    EXPECT_FALSE(downloader->Start(server.Url("/other"), seen.Record(), &seen));
-    EXPECT_FALSE(downloader->GetLastError().empty());
+    const util::Status second = downloader->Start(server.Url("/other"), seen.Record());
+    EXPECT_FALSE(second);
+    EXPECT_FALSE(second.error().message.empty());
 
     const auto start = std::chrono::steady_clock::now();
     downloader.reset();
@@ -210,13 +209,13 @@ TEST(HttpDownloaderTest, StopLeavesASilentServerAtOnceAndRefusesLaterStarts) {
 
     CHttpDownloader downloader(kAgent);
     Completions seen;
-    ASSERT_TRUE(downloader.Start(server.Url("/silent"), seen.Record(), &seen));
+    ASSERT_TRUE(downloader.Start(server.Url("/silent"), seen.Record()));
     std::this_thread::sleep_for(300ms);
     const auto start = std::chrono::steady_clock::now();
     downloader.Stop();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
     EXPECT_EQ(seen.Calls(), 0);
-    EXPECT_FALSE(downloader.Start(server.Url("/silent"), seen.Record(), &seen));
+    EXPECT_FALSE(downloader.Start(server.Url("/silent"), seen.Record()));
 }
 
 TEST(HttpDownloaderTest, ASilentServerTimesOut) {

@@ -1,11 +1,16 @@
 #include "catalogue/ActionStationData.h"
 #include "catalogue/StationData.h"
 #include "tests/support/LocaleScope.h"
+#include "ui/Translator.h"
 #include "util/Profile.h"
 #include "util/xml/Xml2.h"
 
 #include <gtest/gtest.h>
 #include <optional>
+
+using catalogue::CActionStationData;
+using catalogue::CStationData;
+using catalogue::FillStationTable;
 
 namespace {
 class StationDataTest : public ::testing::Test {
@@ -14,8 +19,9 @@ class StationDataTest : public ::testing::Test {
     void TearDown() override { util::InstallProfile(nullptr); }
 
     void Fill(CStationData& table, const std::string& xml) {
-        auto root = util::XML2_Parser().ParseBuffer(xml.data(), xml.size());
-        FillStationTable(*root, table);
+        util::XML2_Parser::Document root = util::XML2_Parser().ParseBuffer(xml.data(), xml.size());
+        ASSERT_TRUE(root) << root.error();
+        FillStationTable(**root, table);
     }
 
     util::MemoryProfile profile_;
@@ -45,7 +51,7 @@ TEST_F(StationDataTest, BuiltInListAndUserSlots) {
     }
     english.reset();
     testsupport::LocaleScope german(testsupport::kGerman);
-    const CStationData germanTable;
+    const CStationData germanTable(&ui::CTranslator::InUiLanguage);
     for (int k = 0; k < 3; ++k)
         EXPECT_EQ(germanTable.name[29 + k], "Benutzerdefiniert " + std::to_string(k + 1));
 }

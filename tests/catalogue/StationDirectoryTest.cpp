@@ -22,7 +22,7 @@ TEST(StationDirectory, BaseAddressIsANetworkAddressWithoutQueryOrUser) {
                             "http://x.org/?a=b", "https://user:pw@x.org"}) {
         const auto base = directory::CheckedBase(bad);
         EXPECT_FALSE(base) << bad;
-        EXPECT_FALSE(base.error().empty()) << bad;
+        EXPECT_FALSE(base.error().message.empty()) << bad;
     }
 }
 
@@ -115,6 +115,6 @@ TEST(StationDirectory, ClickAnswerGivesOnlyAPlayableAddress) {
           R"({"ok":true,"url":"http://x\u0000y"})", R"({"ok":true})", "[1,", ""}) {
         const auto address = directory::ParseClickAnswer(bad);
         EXPECT_FALSE(address) << bad;
-        EXPECT_FALSE(address.error().empty()) << bad;
+        EXPECT_FALSE(address.error().message.empty()) << bad;
     }
 }

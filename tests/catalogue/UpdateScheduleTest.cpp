@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+using catalogue::CActionStationData;
+using catalogue::FormatUpdateStamp;
+using catalogue::IsUpdateDueOn;
+using catalogue::ParseUsDateTime;
+
 namespace {
 
 std::tm Day(int year, int month, int day, int hour = 12, int minute = 0) {

@@ -5,8 +5,8 @@
 
 #include "app/SettingsStore.h"
 #include "app/TunelinkApp.h"
-#include "catalogue/FavoritesDlg.h"
 #include "catalogue/StationData.h"
+#include "radio/FavoritesDlg.h"
 #include "mail/MapiMail.h"
 #include "mail/ProgressWnd.h"
 #include "mail/SendMailDlg.h"
@@ -128,7 +128,7 @@ std::vector<std::string> CollectShownTexts() {
     });
 
     AddWindowTexts(radio::CAboutDlg(), texts);
-    AddWindowTexts(CFavoritesDlg(), texts);
+    AddWindowTexts(radio::CFavoritesDlg(), texts);
     AddWindowTexts(mail::CSendMailDlg(), texts);
     ui::CTranslator translator;
     const int language = ui::CTranslator::GetUiLanguage();
@@ -153,7 +153,7 @@ std::vector<std::string> CollectShownTexts() {
         texts.push_back(radio::FailureReasonText(kind, "pulsesink"));
     texts.push_back(ui::CTranslator::InUiLanguage("Muted"));
     texts.push_back(ui::CTranslator::InUiLanguage(radio::RightClickHint::kText));
-    const CStationData stations;
+    const catalogue::CStationData stations(&ui::CTranslator::InUiLanguage);
     for (int slot = 29; slot < 32; ++slot) texts.push_back(stations.name[slot]);
 
     texts.push_back(app::TunelinkApp::AlreadyRunningText());

@@ -1,6 +1,6 @@
 #include "radio/StationFinderDlg.h"
 
-#include "catalogue/FavoritesDlg.h"
+#include "radio/FavoritesDlg.h"
 #include "tests/support/DirectoryServer.h"
 #include "tests/support/StreamServer.h"
 #include "ui/Translator.h"
@@ -78,7 +78,7 @@ TEST_F(StationFinder, TypingListsStationsAndEnterInTheListPlaysTheChosenOne) {
 }
 
 TEST_F(StationFinder, UseClosesWithTheStationsAddressAndTheEditorTakesIt) {
-    CFavoritesDlg editor(nullptr, [&](QWidget*) -> std::optional<std::string> {
+    radio::CFavoritesDlg editor(nullptr, [&](QWidget*) -> std::optional<std::string> {
         auto finder = Make(directory.Base());
         QTimer::singleShot(0, finder.get(), [&] {
             QTest::keyClicks(finder->NameField(), "Nachrichten");
@@ -100,7 +100,7 @@ TEST_F(StationFinder, UseClosesWithTheStationsAddressAndTheEditorTakesIt) {
     EXPECT_EQ(editor.address, streams.Url("/live.mp3"));
     EXPECT_TRUE(heard.calls.empty()) << "using a station does not play it";
 
-    CFavoritesDlg withoutFinder;
+    radio::CFavoritesDlg withoutFinder;
     ASSERT_TRUE(withoutFinder.FindButton());
     EXPECT_TRUE(withoutFinder.FindButton()->isHidden());
 }

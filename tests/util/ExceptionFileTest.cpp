@@ -1,4 +1,3 @@
-#include "util/MessageBox.h"
 #include "util/io/Exception.h"
 #include "util/io/Files.h"
 #include "util/io/WindowPosition.h"
@@ -11,22 +10,12 @@
 #include <filesystem>
 #include <fstream>
 
-TEST(Exceptions, TypeNamesAndShow) {
+TEST(Exceptions, TypeNames) {
     EXPECT_EQ(util::IOException("m").ToString(), "util.io.IOException: m");
+    EXPECT_EQ(util::FileNotFoundException("/x").ToString(), "util.io.FileNotFoundException: /x");
     util::XML2_Exception xml("bad");
     xml.SetElement("STATION");
     EXPECT_EQ(xml.ToString(), "bad in element: STATION");
-
-    util::MessageRequest shown;
-    auto previous = util::InstallMessagePresenter([&](const util::MessageRequest& r) {
-        shown = r;
-        return util::MessageResult::Ok;
-    });
-    EXPECT_FALSE(util::FileNotFoundException("/x").Show());
-    util::InstallMessagePresenter(previous);
-    EXPECT_EQ(shown.text, "util.io.FileNotFoundException: /x");
-    EXPECT_EQ(shown.caption, "Exception");
-    EXPECT_EQ(shown.icon, util::MessageIcon::Warning);
 }
 
 TEST(Files, ProgramPathFolderAndName) {

@@ -1,4 +1,3 @@
-#include "util/io/Exception.h"
 #include "util/xml/Xml2.h"
 
 #include <gtest/gtest.h>
@@ -9,22 +8,39 @@
 #include <string>
 
 using util::XML2_Element;
-using util::XML2_Exception;
 using util::XML2_Parser;
 
 namespace {
 std::unique_ptr<XML2_Element> Parse(const std::string& text) {
-    return XML2_Parser().ParseBuffer(text.data(), text.size());
+    XML2_Parser::Document document = XML2_Parser().ParseBuffer(text.data(), text.size());
+    EXPECT_TRUE(document) << document.error();
+    return document ? std::move(document).value() : nullptr;
 }
 
-XML2_Exception ParseError(const std::string& text) {
-    try {
-        Parse(text);
-    } catch (const XML2_Exception& e) {
-        return e;
+// A failed parse: the reason and position, and the path of the element that was open.
+struct ParseFailure {
+    std::string message;
+    std::string element;
+    std::string text;  // both together, as the error gives them
+};
+
+constexpr std::string_view kElementMarker = " in element: ";
+
+ParseFailure FailureOf(const util::Error& error) {
+    EXPECT_EQ(error.code, util::kXmlMalformed) << error;
+    const std::size_t marker = error.message.find(kElementMarker);
+    if (marker == std::string::npos) {
+        ADD_FAILURE() << "no element in: " << error;
+        return {error.message, "", error.message};
     }
-    ADD_FAILURE() << "no exception for: " << text;
-    return XML2_Exception("none");
+    return {error.message.substr(0, marker), error.message.substr(marker + kElementMarker.size()),
+            error.message};
+}
+
+ParseFailure ParseError(const std::string& text) {
+    XML2_Parser::Document document = XML2_Parser().ParseBuffer(text.data(), text.size());
+    EXPECT_FALSE(document) << "parsed: " << text;
+    return FailureOf(document.error());
 }
 
 class TempFile {
@@ -78,36 +94,33 @@ TEST(Xml2Tree, CharacterReferencesAndUtf8ReadAsTheSameLetter) {
 TEST(Xml2Errors, ElementPathOfTheOpenElement) {
     // Error in the content of S_3: the open element is S_3 below STATION.
     auto inContent = ParseError("<STATION><S_3 url=\"x\">a & b</S_3></STATION>");
-    EXPECT_EQ(inContent.Element(), "STATIONS_3");
-    EXPECT_NE(inContent.Message().find(" - Buffer at Line: 1 Column: "), std::string::npos);
-    EXPECT_EQ(inContent.ToString(), inContent.Message() + " in element: STATIONS_3");
+    EXPECT_EQ(inContent.element, "STATIONS_3");
+    EXPECT_NE(inContent.message.find(" - Buffer at Line: 1 Column: "), std::string::npos);
+    EXPECT_EQ(inContent.text, inContent.message + " in element: STATIONS_3");
 
     // Error inside the start tag of S_3: S_3 was never opened.
     auto inTag = ParseError("<STATION>\n<S_3 url=x></S_3></STATION>");
-    EXPECT_EQ(inTag.Element(), "STATION");
-    EXPECT_NE(inTag.Message().find("Buffer at Line: 2 Column: "), std::string::npos);
+    EXPECT_EQ(inTag.element, "STATION");
+    EXPECT_NE(inTag.message.find("Buffer at Line: 2 Column: "), std::string::npos);
 
     // Before any element: no element, ToString ends after the marker.
     auto none = ParseError("");
-    EXPECT_EQ(none.Element(), "");
-    EXPECT_EQ(none.ToString(), none.Message() + " in element: ");
+    EXPECT_EQ(none.element, "");
+    EXPECT_EQ(none.text, none.message + " in element: ");
 }
 
 TEST(Xml2Files, ReadFileReportsPathLineAndColumn) {
     TempFile empty("");
-    try {
-        XML2_Parser().ReadFile(empty.path());
-        FAIL() << "an empty file must not parse";
-    } catch (const XML2_Exception& e) {
-        EXPECT_EQ(e.Message(), "no element found (" + empty.path() + " at 1:0)");
-    }
+    XML2_Parser::Document document = XML2_Parser().ReadFile(empty.path());
+    ASSERT_FALSE(document) << "an empty file must not parse";
+    EXPECT_EQ(FailureOf(document.error()).message,
+              "no element found (" + empty.path() + " at 1:0)");
 
-    try {
-        XML2_Parser().ReadFile("/nonexistent/tunelink/cache.xml");
-        FAIL();
-    } catch (const util::IOException& e) {  // FileNotFoundException is an IOException
-        EXPECT_EQ(e.ToString(), "util.io.FileNotFoundException: /nonexistent/tunelink/cache.xml");
-    }
+    XML2_Parser::Document missing = XML2_Parser().ReadFile("/nonexistent/tunelink/cache.xml");
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.error().code, util::kXmlNotFound);
+    EXPECT_EQ(missing.error().message,
+              "util.io.FileNotFoundException: /nonexistent/tunelink/cache.xml");
 }
 
 TEST(Xml2Files, SizesAroundTheReadPieceParse) {
@@ -117,8 +130,9 @@ TEST(Xml2Files, SizesAroundTheReadPieceParse) {
         const std::string text = head + std::string(size - head.size() - tail.size(), 'x') + tail;
         ASSERT_EQ(text.size(), size);
         TempFile file(text);
-        auto root = XML2_Parser().ReadFile(file.path());
-        EXPECT_EQ(root->Text().size(), size - 7) << size;
+        XML2_Parser::Document root = XML2_Parser().ReadFile(file.path());
+        ASSERT_TRUE(root) << root.error();
+        EXPECT_EQ((*root)->Text().size(), size - 7) << size;
     }
 }
 
@@ -140,7 +154,7 @@ TEST(Xml2Limits, DeepNestingNeitherOverflowsNorLeaks) {
     // An unclosed deep document fails with the long path instead of crashing.
     std::string open;
     for (int i = 0; i < 50000; ++i) open += "<b>";
-    EXPECT_EQ(ParseError(open).Element().size(), 50000u);
+    EXPECT_EQ(ParseError(open).element.size(), 50000u);
 }
 
 namespace {
@@ -171,17 +185,15 @@ TEST(Xml2Limits, DocumentsThatDeclareEntitiesAreRefused) {
         "<!DOCTYPE R [<!ATTLIST R url CDATA \"http://elsewhere \">]><R/>",
     };
     for (const std::string& text : declarations) {
-        const XML2_Exception error = ParseError(text);
-        EXPECT_NE(error.Message().find("declarations are not accepted"), std::string::npos)
-            << error.Message();
+        const ParseFailure error = ParseError(text);
+        EXPECT_NE(error.message.find("declarations are not accepted"), std::string::npos)
+            << error.message;
 
         TempFile file(text);
-        try {
-            XML2_Parser().ReadFile(file.path());
-            ADD_FAILURE() << "accepted from a file: " << text;
-        } catch (const XML2_Exception& e) {
-            EXPECT_NE(e.Message().find(file.path()), std::string::npos) << e.Message();
-        }
+        XML2_Parser::Document document = XML2_Parser().ReadFile(file.path());
+        ASSERT_FALSE(document) << "accepted from a file: " << text;
+        const ParseFailure fromFile = FailureOf(document.error());
+        EXPECT_NE(fromFile.message.find(file.path()), std::string::npos) << fromFile.message;
     }
 }
 

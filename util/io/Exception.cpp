@@ -1,7 +1,5 @@
 #include "util/io/Exception.h"
 
-#include "util/MessageBox.h"
-
 namespace util {
 
 Exception::Exception(std::string typeName, const std::string& message)
@@ -11,11 +9,6 @@ Exception::~Exception() = default;
 
 std::string Exception::ToString() const {
     return typeName_ + ": " + what();
-}
-
-bool Exception::Show() const {
-    ShowMessage({ToString(), "Exception", MessageIcon::Warning, MessageButtons::Ok});
-    return false;
 }
 
 IOException::IOException(const std::string& message) : Exception("util.io.IOException", message) {}

@@ -1,6 +1,7 @@
 #pragma once
-// The utility layer's failure reports. Raised by value, caught by reference; a handler for
-// a base type also receives the derived ones. Type names are dotted ("util.io.IOException").
+// How the document parser raises its failures inside util/ (its public calls turn them into a
+// util::Result whose message is ToString()). Raised by value, caught by reference; a handler
+// for a base type also receives the derived ones. Type names are dotted ("util.io.IOException").
 
 #include <stdexcept>
 #include <string>
@@ -16,9 +17,6 @@ class Exception : public std::runtime_error {
     std::string Message() const { return what(); }
     // "<type name>: <message>"
     virtual std::string ToString() const;
-    // Shows ToString() in a warning box captioned "Exception"; always returns false so a
-    // caller can write `return e.Show();`.
-    bool Show() const;
 
   private:
     std::string typeName_;

@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <system_error>
 
 namespace util {
 
@@ -64,27 +65,30 @@ bool IsTemporaryOf(const std::string& entry, const std::string& name) {
                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
 }
 
+Error SystemError(int number) {
+    return Error{std::system_category().message(number), number};
+}
+
 }  // namespace
 
-bool WriteFileReplacing(const std::string& path, std::string_view text, unsigned mode) {
+Status WriteFileReplacing(const std::string& path, std::string_view text, unsigned mode) {
     if (path.empty())
-        return false;
+        return SystemError(ENOENT);
     std::string temporary = path + ".XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return SystemError(errno);
     bool ok = ::fchmod(fd, static_cast<mode_t>(mode)) == 0 && WriteAll(fd, text) &&
               g_sync.load()(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
     if (!ok) {
-        const int error = errno;  // the reason, for the caller's message
+        const int error = errno;  // the reason, before the clean-up can change it
         ::unlink(temporary.c_str());
-        errno = error;
-        return false;
+        return SystemError(error);
     }
     SyncFolder(FolderOf(path));
-    return true;
+    return {};
 }
 
 WriteFunction SetWriteFunctionForTests(WriteFunction write) {

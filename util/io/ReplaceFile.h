@@ -5,6 +5,8 @@
 // Readers see either the old file or the new one; a link at the target's place is replaced
 // by the new file, never followed.
 
+#include "util/Result.h"
+
 #include <string>
 #include <string_view>
 
@@ -13,9 +15,10 @@ namespace util {
 // How writes reach the disk; tests replace it to simulate a full disk.
 using WriteFunction = long (*)(int fd, const void* data, unsigned long size);
 
-// False (and the old file untouched, no temporary file left) when anything fails. `mode`
-// gives the new file's permissions.
-bool WriteFileReplacing(const std::string& path, std::string_view text, unsigned mode = 0644);
+// Fails (the old file untouched, no temporary file left) when anything fails; the error's
+// code is the system's error number and its message the system's text for it. `mode` gives
+// the new file's permissions.
+Status WriteFileReplacing(const std::string& path, std::string_view text, unsigned mode = 0644);
 
 // How a file is made to reach the disk; a full disk may first say so here.
 using SyncFunction = int (*)(int fd);

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <new>
 #include <vector>
 
 namespace util {
@@ -164,9 +165,36 @@ namespace {
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
+
+// The parse raises its failures (expat's handlers cannot return them); callers get a result.
+template <typename Parse>
+XML2_Parser::Document Guarded(Parse&& parse) {
+    try {
+        std::unique_ptr<XML2_Element> root = parse();
+        if (!root)
+            return Error{"no element found", kXmlMalformed};
+        return root;
+    } catch (const XML2_Exception& e) {
+        return Error{e.ToString(), kXmlMalformed};
+    } catch (const FileNotFoundException& e) {
+        return Error{e.ToString(), kXmlNotFound};
+    } catch (const IOException& e) {
+        return Error{e.ToString(), kXmlUnreadable};
+    } catch (const std::bad_alloc&) {
+        return Error{"Memory Error!", kXmlNoMemory};
+    }
+}
 }  // namespace
 
-std::unique_ptr<XML2_Element> XML2_Parser::ReadFile(const std::string& path) {
+XML2_Parser::Document XML2_Parser::ReadFile(const std::string& path) {
+    return Guarded([&] { return Read(path); });
+}
+
+XML2_Parser::Document XML2_Parser::ParseBuffer(const char* text, std::size_t length) {
+    return Guarded([&] { return Parse(text, length); });
+}
+
+std::unique_ptr<XML2_Element> XML2_Parser::Read(const std::string& path) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file)
         throw FileNotFoundException(path);
@@ -190,7 +218,7 @@ std::unique_ptr<XML2_Element> XML2_Parser::ReadFile(const std::string& path) {
     return session.TakeRoot();
 }
 
-std::unique_ptr<XML2_Element> XML2_Parser::ParseBuffer(const char* text, std::size_t length) {
+std::unique_ptr<XML2_Element> XML2_Parser::Parse(const char* text, std::size_t length) {
     Session session;
     // expat takes an int length; larger texts are fed in pieces.
     constexpr std::size_t kPiece = 1u << 30;

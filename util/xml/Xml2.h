@@ -2,6 +2,8 @@
 // A small document tree over expat: elements with text, attributes and children.
 // Used for the station catalogue (a file on disk or a downloaded text).
 
+#include "util/Result.h"
+
 #include <cstddef>
 #include <map>
 #include <memory>
@@ -73,17 +75,30 @@ class XML2_Element : public XML2_Node {
     std::vector<std::unique_ptr<XML2_Element>> children_;
 };
 
+// Why a document could not be read (util::Error::code). The message is a type name and the
+// reason: "util.io.FileNotFoundException: <path>", "util.io.IOException: <reason>", or for a
+// document that is not well-formed "<reason and position> in element: <path of the element
+// that was open>".
+enum XmlFailure : int {
+    kXmlMalformed = 1,
+    kXmlNotFound = 2,    // the file cannot be opened
+    kXmlUnreadable = 3,  // reading the file failed
+    kXmlNoMemory = 4,
+};
+
 class XML2_Parser {
   public:
     static constexpr std::size_t kReadSize = 65536;
 
-    // Raises FileNotFoundException (cannot open), IOException (read error) or XML2_Exception.
-    std::unique_ptr<XML2_Element> ReadFile(const std::string& path);
-    // Raises XML2_Exception.
-    std::unique_ptr<XML2_Element> ParseBuffer(const char* text, std::size_t length);
+    using Document = Result<std::unique_ptr<XML2_Element>>;
+
+    Document ReadFile(const std::string& path);
+    Document ParseBuffer(const char* text, std::size_t length);
 
   private:
     class Session;
+    std::unique_ptr<XML2_Element> Read(const std::string& path);
+    std::unique_ptr<XML2_Element> Parse(const char* text, std::size_t length);
 };
 
 }  // namespace util

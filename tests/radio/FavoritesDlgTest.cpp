@@ -1,12 +1,17 @@
-#include "catalogue/FavoritesDlg.h"
 #include "catalogue/StationData.h"
+#include "radio/FavoritesDlg.h"
 #include "tests/support/LocaleScope.h"
+#include "ui/Translator.h"
 #include "util/Profile.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QLineEdit>
 #include <QTimer>
+
+using catalogue::CStationData;
+using radio::CFavoritesDlg;
+using radio::EditFavorite;
 
 namespace {
 // Answers the editor once it runs: types `text` and confirms, or cancels.
@@ -30,7 +35,7 @@ TEST(FavoritesDlg, ConfirmedAddressIsKeptExactlyAsTyped) {
     testsupport::LocaleScope german(testsupport::kGerman);
     util::MemoryProfile profile;
     util::InstallProfile(&profile);
-    CStationData table;
+    CStationData table(&ui::CTranslator::InUiLanguage);
     AnswerEditor("  http://my.example/stream ", true);
     EXPECT_TRUE(EditFavorite(table, 2, nullptr));
     EXPECT_EQ(table.address[30], "  http://my.example/stream ");

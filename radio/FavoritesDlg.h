@@ -10,6 +10,12 @@
 class QLineEdit;
 class QPushButton;
 
+namespace catalogue {
+class CStationData;
+}
+
+namespace radio {
+
 class CFavoritesDlg : public QDialog {
     Q_OBJECT
   public:
@@ -38,6 +44,7 @@ class CFavoritesDlg : public QDialog {
 
 // Edits user slot k (0-3, station slot 28 + k): on OK the typed address goes into the table
 // and into the settings as value "k" of the station section. True when confirmed.
-class CStationData;
-bool EditFavorite(CStationData& table, int userSlot, QWidget* parent = nullptr,
+bool EditFavorite(catalogue::CStationData& table, int userSlot, QWidget* parent = nullptr,
                   CFavoritesDlg::FindStation find = {});
+
+}  // namespace radio

@@ -1,4 +1,4 @@
-#include "catalogue/FavoritesDlg.h"
+#include "radio/FavoritesDlg.h"
 
 #include "catalogue/StationData.h"
 #include "ui/DialogBuilder.h"
@@ -7,6 +7,8 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+
+namespace radio {
 
 CFavoritesDlg::CFavoritesDlg(QWidget* parent, FindStation find) : QDialog(parent) {
     const ui::DialogItems items = ui::BuildDialog(*this, ui::LoadDialogTemplate(kTemplate));
@@ -36,7 +38,7 @@ void CFavoritesDlg::accept() {
     QDialog::accept();
 }
 
-bool EditFavorite(CStationData& table, int userSlot, QWidget* parent,
+bool EditFavorite(catalogue::CStationData& table, int userSlot, QWidget* parent,
                   CFavoritesDlg::FindStation find) {
     if (userSlot < 0 || userSlot > 3)
         return false;
@@ -46,6 +48,9 @@ bool EditFavorite(CStationData& table, int userSlot, QWidget* parent,
     if (dialog.exec() != QDialog::Accepted)
         return false;
     table.address[slot] = dialog.address;
-    util::TheProfile().WriteText(CStationData::kSection, std::to_string(userSlot), dialog.address);
+    util::TheProfile().WriteText(catalogue::CStationData::kSection, std::to_string(userSlot),
+                                 dialog.address);
     return true;
 }
+
+}  // namespace radio
