@@ -9,6 +9,12 @@
 #include "picture/PLFilterCrop.h"
 #include "picture/PLTextException.h"
 
+using picture::PLAnyBmp;
+using picture::PLAnyPicDecoder;
+using picture::PLBmp;
+using picture::PLFilterCrop;
+using picture::PLTextException;
+
 namespace {
 
 // Exercises what the skin does with a decoded picture: cut a piece out, widen to 32 bits
@@ -21,12 +27,13 @@ void UsePicture(PLBmp& bmp) {
     if (static_cast<long>(w) * h > 1024 * 1024)
         return;
     PLAnyBmp piece;
-    PLFilterCrop(w / 3, h / 3, w / 3 + 15, h / 3 + 15).Apply(bmp, piece);
+    if (!PLFilterCrop(w / 3, h / 3, w / 3 + 15, h / 3 + 15).Apply(bmp, piece))
+        return;
     if (bmp.GetBitsPerPixel() == 8) {
         PLAnyBmp wide;
         wide.CopyFrom(bmp, 32);
-        wide.SetAlphaFromMask(bmp);
-        wide.SetAlphaFromMask(piece);
+        if (wide.SetAlphaFromMask(bmp))
+            (void)wide.SetAlphaFromMask(piece).has_value();
     }
 }
 

@@ -8,9 +8,9 @@
 #include <span>
 #include <vector>
 
-class PLBmp;
-
 namespace picture {
+
+class PLBmp;
 
 // Encodes a width × height grey picture given top line first, `stride` bytes from one line
 // to the next (stride >= width). Throws std::invalid_argument for a non-positive size, a

@@ -10,9 +10,9 @@
 
 #include <QImage>
 
-class PLBmp;
-
 namespace picture {
+
+class PLBmp;
 
 QImage ImageView(PLBmp& bmp);
 // Read-only: writing to it makes Qt copy the pixels first.

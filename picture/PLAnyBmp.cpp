@@ -1,5 +1,7 @@
 #include "picture/PLAnyBmp.h"
 
+namespace picture {
+
 void PLAnyBmp::internalCreate(int width, int height, int bitsPerPixel) {
     const std::size_t stride = bytesPerLine(width, bitsPerPixel);
     // Held as 32-bit words so that every line is 4-byte aligned.
@@ -12,3 +14,5 @@ void PLAnyBmp::internalCreate(int width, int height, int bitsPerPixel) {
 void PLAnyBmp::freeMembers() {
     m_Pixels.reset();
 }
+
+}  // namespace picture

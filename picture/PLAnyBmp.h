@@ -6,6 +6,8 @@
 
 #include "picture/PLBmp.h"
 
+namespace picture {
+
 class PLAnyBmp : public PLBmp {
   public:
     PLAnyBmp() = default;
@@ -19,3 +21,5 @@ class PLAnyBmp : public PLBmp {
     std::unique_ptr<std::uint32_t[]> m_Pixels;
     std::array<PLPixel32, 256> m_Palette{};
 };
+
+}  // namespace picture

@@ -8,6 +8,8 @@
 #include "picture/PLResourceSource.h"
 #include "picture/PLTextException.h"
 
+namespace picture {
+
 namespace {
 
 bool StartsWith(std::span<const std::uint8_t> data, std::initializer_list<std::uint8_t> prefix) {
@@ -156,3 +158,5 @@ void PLAnyPicDecoder::Close() {
     m_pCurDec = nullptr;
     PLPicDecoder::Close();
 }
+
+}  // namespace picture

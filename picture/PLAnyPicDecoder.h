@@ -9,6 +9,8 @@
 #include "picture/PLPicDecoder.h"
 #include "util/Resources.h"
 
+namespace picture {
+
 class PLBmpDecoder;
 class PLJPEGDecoder;
 
@@ -57,3 +59,5 @@ class PLAnyPicDecoder : public PLPicDecoder {
     PLPicDecoder* m_pCurDec = nullptr;
     PLFileFormat m_Format = PLFileFormat::Unknown;
 };
+
+}  // namespace picture

@@ -7,6 +7,8 @@
 #include "picture/PLAnyBmp.h"
 #include "picture/PLTextException.h"
 
+namespace picture {
+
 namespace {
 
 const char kNoMemory[] = "Out of memory creating bitmap.";
@@ -127,10 +129,9 @@ void PLBmp::copy8To32(const PLBmp& source) {
     }
 }
 
-void PLBmp::SetAlphaFromMask(const PLBmp& mask) {
-    if (m_bpp != 32 || mask.GetBitsPerPixel() != 8) {
-        throw PLTextException(PLErr::kDecoding, kDepthMismatch);
-    }
+util::Status PLBmp::SetAlphaFromMask(const PLBmp& mask) {
+    if (m_bpp != 32 || mask.GetBitsPerPixel() != 8)
+        return util::Error{kDepthMismatch, PLErr::kDecoding};
     const int width = std::min(m_Size.x, mask.GetWidth());
     const int height = std::min(m_Size.y, mask.GetHeight());
     for (int y = 0; y < height; ++y) {
@@ -139,4 +140,7 @@ void PLBmp::SetAlphaFromMask(const PLBmp& mask) {
         for (int x = 0; x < width; ++x) dst[4 * x] = src[x];
     }
     m_bAlphaChannel = true;
+    return {};
 }
+
+}  // namespace picture

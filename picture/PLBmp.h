@@ -9,6 +9,9 @@
 
 #include "picture/PLBmpInfo.h"
 #include "picture/PLPixel32.h"
+#include "util/Result.h"
+
+namespace picture {
 
 class PLBmp : public PLBmpInfo {
   public:
@@ -33,8 +36,9 @@ class PLBmp : public PLBmpInfo {
     void CopyFrom(const PLBmp& source, int bitsPerPixel = 0);
 
     // Byte 3 (alpha) of every 32-bit pixel becomes the 8-bit mask's raw value at the same
-    // place; colours stay untouched. A mask of another size only covers the overlap.
-    void SetAlphaFromMask(const PLBmp& mask);
+    // place; colours stay untouched. A mask of another size only covers the overlap. Other
+    // depths fail with code 6 and change nothing.
+    util::Status SetAlphaFromMask(const PLBmp& mask);
 
     std::uint8_t** GetLineArray() { return m_LineArray.data(); }
     const std::uint8_t* const* GetLineArray() const { return m_LineArray.data(); }
@@ -79,3 +83,5 @@ class PLBmp : public PLBmpInfo {
     std::vector<std::uint8_t*> m_LineArray;
     int m_LockCount = 0;
 };
+
+}  // namespace picture

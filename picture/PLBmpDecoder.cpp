@@ -7,6 +7,8 @@
 #include "picture/PLDataSource.h"
 #include "picture/PLTextException.h"
 
+namespace picture {
+
 namespace {
 
 constexpr std::size_t kFileHeaderSize = 14;
@@ -298,3 +300,5 @@ void PLBmpDecoder::decodeRle(PLBmp& bmp, bool nibbles) {
         }
     }
 }
+
+}  // namespace picture

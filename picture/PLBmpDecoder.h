@@ -8,6 +8,8 @@
 #include "picture/PLPicDecoder.h"
 #include "picture/PLPixel32.h"
 
+namespace picture {
+
 class PLBmpDecoder : public PLPicDecoder {
   public:
     PLBmpDecoder() = default;
@@ -57,3 +59,5 @@ class PLBmpDecoder : public PLPicDecoder {
     std::uint32_t m_PixelOffset = 0;
     bool m_Is555 = true;  // 16-bit colour layout: 5-5-5, else 5-6-5
 };
+
+}  // namespace picture

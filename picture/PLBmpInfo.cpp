@@ -1,5 +1,7 @@
 #include "picture/PLBmpInfo.h"
 
+namespace picture {
+
 PLBmpInfo::PLBmpInfo(const PLPoint& size, int bitsPerPixel, const PLPoint& resolution, bool alpha,
                      bool greyscale) {
     SetBmpInfo(size, bitsPerPixel, resolution, alpha, greyscale);
@@ -18,3 +20,5 @@ void PLBmpInfo::SetBmpInfo(const PLBmpInfo& info) {
     SetBmpInfo(info.m_Size, info.m_bpp, info.m_Resolution, info.m_bAlphaChannel,
                info.m_bIsGreyscale);
 }
+
+}  // namespace picture

@@ -4,6 +4,8 @@
 #include "picture/PLObject.h"
 #include "picture/PLPixel32.h"
 
+namespace picture {
+
 class PLBmpInfo : public PLObject {
   public:
     PLBmpInfo() = default;
@@ -30,3 +32,5 @@ class PLBmpInfo : public PLObject {
     bool m_bAlphaChannel = false;
     bool m_bIsGreyscale = false;
 };
+
+}  // namespace picture

@@ -6,6 +6,8 @@
 
 #include "picture/ImageView.h"
 
+namespace picture {
+
 PLDIBSection::PLDIBSection() {
     Create(16, 16, 8, false, false);
 }
@@ -30,3 +32,5 @@ void PLDIBSection::StretchDraw(QPainter& painter, int x, int y, double factor) {
     StretchDraw(painter, x, y, static_cast<int>(GetWidth() * factor),
                 static_cast<int>(GetHeight() * factor));
 }
+
+}  // namespace picture

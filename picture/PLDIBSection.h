@@ -8,6 +8,8 @@ class QImage;
 class QPainter;
 class QRect;
 
+namespace picture {
+
 class PLDIBSection : public PLWinBmp {
   public:
     PLDIBSection();
@@ -24,3 +26,5 @@ class PLDIBSection : public PLWinBmp {
     // Scales width and height by `factor`, truncating.
     void StretchDraw(QPainter& painter, int x, int y, double factor);
 };
+
+}  // namespace picture

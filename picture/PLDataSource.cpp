@@ -4,6 +4,8 @@
 
 #include "picture/PLTextException.h"
 
+namespace picture {
+
 void PLDataSource::open(std::string name, std::span<const std::uint8_t> data) {
     m_Name = std::move(name);
     m_Data = data;
@@ -42,3 +44,5 @@ std::uint32_t PLDataSource::ReadDWord() {
 void PLDataSource::Skip(std::size_t count) {
     ReadNBytes(count);
 }
+
+}  // namespace picture

@@ -10,6 +10,8 @@
 
 #include "picture/PLObject.h"
 
+namespace picture {
+
 class PLDataSource : public PLObject {
   public:
     ~PLDataSource() override = default;
@@ -41,3 +43,5 @@ class PLDataSource : public PLObject {
     std::span<const std::uint8_t> m_Data;
     std::size_t m_Consumed = 0;
 };
+
+}  // namespace picture

@@ -6,17 +6,22 @@
 #include "picture/PLBmp.h"
 #include "picture/PLTextException.h"
 
+namespace picture {
+
 PLFilterCrop::PLFilterCrop(int left, int top, int right, int bottom)
     : m_Left(left), m_Top(top), m_Right(right), m_Bottom(bottom) {}
 
-void PLFilterCrop::Apply(const PLBmp& source, PLBmp& target) const {
+util::Status PLFilterCrop::Apply(const PLBmp& source, PLBmp& target) const {
     const long long width = static_cast<long long>(m_Right) - m_Left;
     const long long height = static_cast<long long>(m_Bottom) - m_Top;
-    if (width <= 0 || height <= 0 || width > PLBmp::kMaxSide || height > PLBmp::kMaxSide) {
-        throw PLTextException(PLErr::kDecoding, "Crop rectangle is empty.");
+    if (width <= 0 || height <= 0 || width > PLBmp::kMaxSide || height > PLBmp::kMaxSide)
+        return util::Error{"Crop rectangle is empty.", PLErr::kDecoding};
+    try {
+        target.Create(static_cast<int>(width), static_cast<int>(height), source.GetBitsPerPixel(),
+                      source.HasAlpha(), source.IsGreyscale(), source.GetResolution());
+    } catch (const PLTextException& e) {
+        return util::Error{e.GetText(), e.GetCode()};
     }
-    target.Create(static_cast<int>(width), static_cast<int>(height), source.GetBitsPerPixel(),
-                  source.HasAlpha(), source.IsGreyscale(), source.GetResolution());
     if (source.GetPalette())
         target.SetPalette(source.GetPalette());
 
@@ -26,7 +31,7 @@ void PLFilterCrop::Apply(const PLBmp& source, PLBmp& target) const {
     const int top = std::max(m_Top, 0);
     const int bottom = std::min(m_Bottom, source.GetHeight());
     if (left >= right || top >= bottom)
-        return;
+        return {};
     const int bytesPerPixel = source.GetBytesPerPixel();
     const auto bytes =
         static_cast<std::size_t>(right - left) * static_cast<std::size_t>(bytesPerPixel);
@@ -35,4 +40,7 @@ void PLFilterCrop::Apply(const PLBmp& source, PLBmp& target) const {
             target.GetLine(y - m_Top) + static_cast<std::ptrdiff_t>(left - m_Left) * bytesPerPixel,
             source.GetLine(y) + static_cast<std::ptrdiff_t>(left) * bytesPerPixel, bytes);
     }
+    return {};
 }
+
+}  // namespace picture

@@ -3,14 +3,16 @@
 
 #include "picture/PLFilter.h"
 
+namespace picture {
+
 class PLFilterCrop : public PLFilter {
   public:
     PLFilterCrop(int left, int top, int right, int bottom);
 
     // The target is (right - left) × (bottom - top) with the source's depth, flags,
     // resolution and palette. Parts of the rectangle outside the source stay 0 (transparent
-    // in a mask). An empty rectangle raises code 6.
-    void Apply(const PLBmp& source, PLBmp& target) const override;
+    // in a mask). An empty rectangle fails with code 6.
+    util::Status Apply(const PLBmp& source, PLBmp& target) const override;
 
   private:
     int m_Left;
@@ -18,3 +20,5 @@ class PLFilterCrop : public PLFilter {
     int m_Right;
     int m_Bottom;
 };
+
+}  // namespace picture

@@ -20,6 +20,8 @@
 #include "picture/PLDataSource.h"
 #include "picture/PLTextException.h"
 
+namespace picture {
+
 // libjpeg reports fatal errors through error_exit, which must not return. We leave its C
 // frames with longjmp back to the guard that started the call and only then throw: a C++
 // exception must never unwind through libjpeg. The code between a guard and libjpeg holds
@@ -234,3 +236,5 @@ void PLJPEGDecoder::Close() {
     jpeg_abort_decompress(&m_State->cinfo);
     PLPicDecoder::Close();
 }
+
+}  // namespace picture

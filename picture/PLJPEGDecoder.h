@@ -9,6 +9,8 @@
 
 #include "picture/PLPicDecoder.h"
 
+namespace picture {
+
 class PLJPEGDecoder : public PLPicDecoder {
   public:
     // Progressive pictures with more scans than this are refused: each scan costs a pass over
@@ -41,3 +43,5 @@ class PLJPEGDecoder : public PLPicDecoder {
     bool m_bFast = true;
     std::vector<std::vector<std::uint8_t>> m_App1;
 };
+
+}  // namespace picture

@@ -2,6 +2,10 @@
 
 #include <utility>
 
+namespace picture {
+
 void PLMemSource::Open(std::span<const std::uint8_t> data, std::string name) {
     open(std::move(name), data);
 }
+
+}  // namespace picture

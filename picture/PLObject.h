@@ -1,4 +1,6 @@
 #pragma once
+
+namespace picture {
 // The root of the picture library's classes.
 
 class PLObject {
@@ -8,3 +10,5 @@ class PLObject {
     PLObject& operator=(const PLObject&) = default;
     virtual ~PLObject() = default;
 };
+
+}  // namespace picture

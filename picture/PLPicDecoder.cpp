@@ -4,6 +4,8 @@
 #include "picture/PLDataSource.h"
 #include "picture/PLTextException.h"
 
+namespace picture {
+
 void PLPicDecoder::raiseError(int code, const std::string& message) {
     throw PLTextException(code, "Decoder error: " + message + "\n");
 }
@@ -33,3 +35,5 @@ void PLPicDecoder::MakeBmp(PLDataSource& source, PLBmp& bmp, int wantedBpp) {
     }
     Close();
 }
+
+}  // namespace picture

@@ -6,6 +6,8 @@
 
 #include "picture/PLBmpInfo.h"
 
+namespace picture {
+
 class PLBmp;
 class PLDataSource;
 
@@ -35,3 +37,5 @@ class PLPicDecoder : public PLBmpInfo {
 
     PLDataSource* m_pDataSrc = nullptr;
 };
+
+}  // namespace picture

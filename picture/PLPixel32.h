@@ -5,6 +5,8 @@
 #include <bit>
 #include <cstdint>
 
+namespace picture {
+
 static_assert(std::endian::native == std::endian::little,
               "32-bit pixels are laid out for little-endian machines");
 
@@ -24,3 +26,5 @@ struct PLPoint {
 
     friend bool operator==(const PLPoint&, const PLPoint&) = default;
 };
+
+}  // namespace picture

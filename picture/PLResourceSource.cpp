@@ -4,6 +4,8 @@
 
 #include "picture/PLTextException.h"
 
+namespace picture {
+
 int PLResourceSource::Open(int resourceId, util::ResourceType type, int scale) {
     auto data = util::ReadResourceData(resourceId, type, scale);
     if (!data)
@@ -20,3 +22,5 @@ void PLResourceSource::Close() {
     PLDataSource::Close();
     m_Bytes = {};
 }
+
+}  // namespace picture

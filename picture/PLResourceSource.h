@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace picture {
+
 class PLResourceSource : public PLDataSource {
   public:
     PLResourceSource() = default;
@@ -19,3 +21,5 @@ class PLResourceSource : public PLDataSource {
   private:
     std::vector<std::uint8_t> m_Bytes;
 };
+
+}  // namespace picture

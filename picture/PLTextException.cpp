@@ -2,5 +2,9 @@
 
 #include <utility>
 
+namespace picture {
+
 PLTextException::PLTextException(int code, std::string text)
     : m_Code(code), m_Text(std::move(text)) {}
+
+}  // namespace picture

@@ -5,6 +5,8 @@
 
 #include "picture/PLObject.h"
 
+namespace picture {
+
 // Error codes carried by PLTextException.
 namespace PLErr {
 inline constexpr int kOk = 0;
@@ -29,3 +31,5 @@ class PLTextException : public PLObject {
     int m_Code;
     std::string m_Text;
 };
+
+}  // namespace picture

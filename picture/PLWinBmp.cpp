@@ -2,6 +2,8 @@
 
 #include "picture/BmpEncoder.h"
 
+namespace picture {
+
 namespace {
 
 void Put(std::uint8_t* at, std::uint32_t value, int bytes) {
@@ -45,3 +47,5 @@ void PLWinBmp::freeMembers() {
 std::vector<std::uint8_t> PLWinBmp::CopyToMemory() const {
     return picture::EncodeBmp(*this);
 }
+
+}  // namespace picture

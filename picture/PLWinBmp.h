@@ -10,6 +10,8 @@
 
 #include "picture/PLBmp.h"
 
+namespace picture {
+
 class PLWinBmp : public PLBmp {
   public:
     static constexpr std::size_t kInfoHeaderSize = 40;
@@ -39,3 +41,5 @@ class PLWinBmp : public PLBmp {
     std::vector<std::uint8_t> m_Info;
     std::unique_ptr<std::uint32_t[]> m_Bits;
 };
+
+}  // namespace picture

@@ -109,18 +109,15 @@ int CAboutDlg::Run(QWidget* owner) {
 }
 
 void CAboutDlg::LoadBackground() {
-    try {
-        const int scale = ui::PictureScaleFor(devicePixelRatioF());
-        auto picture = picture::LoadPicture(kPictureId, scale);
-        // The view shares the picture's pixels, which go with `picture`: keep a copy.
-        background_ = picture::ImageView(*picture).convertToFormat(QImage::Format_RGB32).copy();
-        background_.setDevicePixelRatio(scale);
-    } catch (const std::exception&) {
-        background_ = QImage();
-    } catch (...) {
-        // A broken picture leaves the plain background; the box stays usable.
-        background_ = QImage();
+    const int scale = ui::PictureScaleFor(devicePixelRatioF());
+    const auto picture = picture::LoadPicture(kPictureId, scale);
+    if (!picture) {
+        background_ = QImage();  // a broken picture leaves the plain background
+        return;
     }
+    // The view shares the picture's pixels, which go with `picture`: keep a copy.
+    background_ = picture::ImageView(**picture).convertToFormat(QImage::Format_RGB32).copy();
+    background_.setDevicePixelRatio(scale);
 }
 
 void CAboutDlg::BuildControls() {

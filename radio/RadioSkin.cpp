@@ -4,7 +4,6 @@
 #include "picture/LoadPicture.h"
 #include "picture/PLDIBSection.h"
 #include "picture/PLFilterCrop.h"
-#include "picture/PLTextException.h"
 #include "radio/SkinGeometry.h"
 #include "ui/WindowShape.h"
 #include "util/MessageBox.h"
@@ -20,6 +19,8 @@
 namespace radio {
 
 namespace g = geometry;
+using picture::PLDIBSection;
+using picture::PLFilterCrop;
 
 namespace {
 enum Picture {
@@ -43,8 +44,12 @@ constexpr int kMaxMarqueeStripWidth = 8192;
 constexpr int kMarqueePieceChars = 32;
 constexpr int kMarqueeBlockChars = 16 * kMarqueePieceChars;
 
-void ShowPictureError(const PLTextException& e) {
-    util::ShowMessage({e.GetText(), "", util::MessageIcon::Stop, util::MessageButtons::Ok});
+// A picture that cannot be used is shown; true when there was none.
+bool Succeeded(const util::Status& status) {
+    if (!status)
+        util::ShowMessage(
+            {status.error().message, "", util::MessageIcon::Stop, util::MessageButtons::Ok});
+    return status.has_value();
 }
 
 // A picture drawn `scale` times as big covers the same layout pixels as the original.
@@ -125,32 +130,39 @@ void RadioSkin::SetScale(int scale) {
         SetUp();  // the pictures again, at the new size
 }
 
-std::unique_ptr<PLDIBSection> RadioSkin::Load(int id) const {
-    return picture::LoadPicture(id, scale_);
+util::Status RadioSkin::Load(std::initializer_list<std::pair<Picture*, int>> pictures) const {
+    for (auto [target, id] : pictures) {
+        util::Result<Picture> loaded = picture::LoadPicture(id, scale_);
+        if (!loaded)
+            return loaded.error();
+        *target = std::move(loaded).value();
+    }
+    return {};
 }
 
 bool RadioSkin::SetUp() {
     complete_ = false;
-    try {
-        background_ = Load(kBackground);
-        pressed_ = Load(kPressedStrip);
-        knob_ = Load(kKnob);
-        lamp_ = Load(kLamp);
-        cover_ = Load(kCover);
+    util::Status loaded = Load({{&background_, kBackground},
+                                {&pressed_, kPressedStrip},
+                                {&knob_, kKnob},
+                                {&lamp_, kLamp},
+                                {&cover_, kCover}});
+    if (loaded) {
         flap_ = std::make_unique<PLDIBSection>();
-        LoadFlapFrame(0);
-    } catch (const PLTextException& e) {
-        ShowPictureError(e);
-        return false;
+        loaded = LoadFlapFrame(0);
     }
-    complete_ = true;
-    return true;
+    complete_ = Succeeded(loaded);
+    return complete_;
 }
 
-void RadioSkin::LoadFlapFrame(int frame) {
-    picture::LoadPicture(kFirstFlapFrame + frame, *flap_, scale_);
-    const auto mask = Load(kFirstFlapMask + frame);
-    flap_->SetAlphaFromMask(*mask);
+util::Status RadioSkin::LoadFlapFrame(int frame) {
+    if (util::Status loaded = picture::LoadPicture(kFirstFlapFrame + frame, *flap_, scale_);
+        !loaded)
+        return loaded;
+    Picture mask;
+    if (util::Status loaded = Load({{&mask, kFirstFlapMask + frame}}); !loaded)
+        return loaded;
+    return flap_->SetAlphaFromMask(*mask);
 }
 
 // The surface keeps the composed flap; its frame and the body mask are only needed while
@@ -162,16 +174,12 @@ void RadioSkin::ReleaseFlapPictures() {
 }
 
 bool RadioSkin::ReloadFlapPictures() {
-    try {
-        if (!backgroundMask_)
-            backgroundMask_ = Load(kBackgroundMask);
-        if (flap_ && flap_->GetHeight() <= 0)
-            LoadFlapFrame(flapFrame_);
-    } catch (const PLTextException& e) {
-        ShowPictureError(e);
-        return false;
-    }
-    return true;
+    util::Status loaded;
+    if (!backgroundMask_)
+        loaded = Load({{&backgroundMask_, kBackgroundMask}});
+    if (loaded && flap_ && flap_->GetHeight() <= 0)
+        loaded = LoadFlapFrame(flapFrame_);
+    return Succeeded(loaded);
 }
 
 void RadioSkin::PrepareWindow(QWidget* window) {
@@ -261,40 +269,39 @@ void RadioSkin::RestoreFromBackground(QPainter& painter, const QRect& rect) cons
 }
 
 bool RadioSkin::ReloadReleasedPictures() {
-    try {
-        if (!background_)
-            background_ = Load(kBackground);
-        if (!pressed_)
-            pressed_ = Load(kPressedStrip);
-    } catch (const PLTextException& e) {
-        ShowPictureError(e);
-        return false;
-    }
-    return true;
+    util::Status loaded;
+    if (!background_)
+        loaded = Load({{&background_, kBackground}});
+    if (loaded && !pressed_)
+        loaded = Load({{&pressed_, kPressedStrip}});
+    return Succeeded(loaded);
 }
 
 // Every mask is decoded before any is applied, so a mask that fails leaves the pictures as
 // they were, whole, for the outline.
 bool RadioSkin::ApplyMasks() {
-    try {
-        auto bodyMask = Load(kBackgroundMask);
-        const auto pressedMask = Load(kPressedMask);
-        auto knobMask = Load(kKnobMask);
-        const auto coverMask = Load(kCoverMask);
-        PLDIBSection lampMask;
-        const QRect l = Scaled(g::kLampRect, scale_);
-        PLFilterCrop(l.left(), l.top(), l.right() + 1, l.bottom() + 1).Apply(*bodyMask, lampMask);
-        background_->SetAlphaFromMask(*bodyMask);
-        pressed_->SetAlphaFromMask(*pressedMask);
-        knob_->SetAlphaFromMask(*knobMask);
-        lamp_->SetAlphaFromMask(lampMask);
-        cover_->SetAlphaFromMask(*coverMask);
-        backgroundMask_ = std::move(bodyMask);
-        knobMask_ = std::move(knobMask);
-    } catch (const PLTextException& e) {
-        ShowPictureError(e);
-        return false;
+    Picture bodyMask, pressedMask, knobMask, coverMask;
+    util::Status applied = Load({{&bodyMask, kBackgroundMask},
+                                 {&pressedMask, kPressedMask},
+                                 {&knobMask, kKnobMask},
+                                 {&coverMask, kCoverMask}});
+    PLDIBSection lampMask;
+    const QRect l = Scaled(g::kLampRect, scale_);
+    if (applied)
+        applied = PLFilterCrop(l.left(), l.top(), l.right() + 1, l.bottom() + 1)
+                      .Apply(*bodyMask, lampMask);
+    for (auto [picture, mask] : {std::pair{&background_, bodyMask.get()},
+                                 {&pressed_, pressedMask.get()},
+                                 {&knob_, knobMask.get()},
+                                 {&lamp_, &lampMask},
+                                 {&cover_, coverMask.get()}}) {
+        if (applied)
+            applied = (*picture)->SetAlphaFromMask(*mask);
     }
+    if (!Succeeded(applied))
+        return false;
+    backgroundMask_ = std::move(bodyMask);
+    knobMask_ = std::move(knobMask);
     backgroundImage_ = Premultiplied(*background_, scale_);
     pressedImage_ = Premultiplied(*pressed_, scale_);
     knobImage_ = Premultiplied(*knob_, scale_);
@@ -575,13 +582,10 @@ void RadioSkin::DrawStatusLine() {
 bool RadioSkin::StepFlap(bool open) {
     const int next = std::clamp(flapFrame_ + (open ? 1 : -1), 0, g::kFlapLastFrame);
     if (next != flapFrame_ && flap_) {
-        try {
-            LoadFlapFrame(next);
-            flapFrame_ = next;
-        } catch (const PLTextException& e) {
-            ShowPictureError(e);
-            flapFrame_ = next;  // keep moving so power off still ends the program
-        }
+        // A frame that fails is shown, and the flap keeps moving so power off still ends
+        // the program.
+        Succeeded(LoadFlapFrame(next));
+        flapFrame_ = next;
     }
     return open ? flapFrame_ == g::kFlapLastFrame : flapFrame_ == 0;
 }

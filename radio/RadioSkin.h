@@ -9,15 +9,20 @@
 #include "ui/HotRegion.h"
 #include "ui/LayeredWindow.h"
 #include "ui/OpaqueShape.h"
+#include "util/Result.h"
 
 #include <QFont>
 #include <QImage>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+namespace picture {
 class PLDIBSection;
+}
 
 namespace radio {
 
@@ -95,12 +100,14 @@ class RadioSkin : public ui::CSkinBase {
     void KeepBackgroundPatches();
     QRect CoverArea() const;
     static QRect WindowRect();
-    std::unique_ptr<PLDIBSection> Load(int id) const;
+    using Picture = std::unique_ptr<picture::PLDIBSection>;
+    // Loads the pictures in turn into their places; stops at the first that fails.
+    util::Status Load(std::initializer_list<std::pair<Picture*, int>> pictures) const;
     QRect VolumeArea() const;
     static QRect WidenedVolumeTrack();
     void RestoreFromBackground(QPainter& painter, const QRect& rect) const;
     bool ReloadReleasedPictures();
-    void LoadFlapFrame(int frame);
+    util::Status LoadFlapFrame(int frame);
     void RestoreFromBackground(const QRect& rect);
     void DrawDial();
     void DrawLamp();
@@ -126,8 +133,7 @@ class RadioSkin : public ui::CSkinBase {
     QRect shapeChanged_;  // where the surface's alpha may have changed since it was read
     QRect flapArea_;      // where the flap is composed
 
-    std::unique_ptr<PLDIBSection> background_, backgroundMask_, pressed_, knob_, knobMask_, lamp_,
-        cover_, flap_;
+    Picture background_, backgroundMask_, pressed_, knob_, knobMask_, lamp_, cover_, flap_;
     // Premultiplied (masked in layered mode, opaque otherwise); only while attaching, then
     // only the patches the window repaints are kept.
     QImage backgroundImage_;

@@ -2,7 +2,6 @@
 
 #include "picture/ImageView.h"
 #include "picture/LoadPicture.h"
-#include "picture/PLTextException.h"
 #include "ui/PictureScale.h"
 
 #include <QGuiApplication>
@@ -27,16 +26,13 @@ CSplashWnd* CSplashWnd::Current() {
 CSplashWnd* CSplashWnd::ShowSplashScreen(int resourceId, QWidget* parent) {
     if (!g_enabled || g_current)
         return nullptr;
-    QImage picture;
-    try {
-        const double ratio = parent ? parent->devicePixelRatioF() : qGuiApp->devicePixelRatio();
-        const int scale = ui::PictureScaleFor(ratio);
-        auto decoded = picture::LoadPicture(resourceId, scale);
-        picture = picture::ToImage(*decoded);  // an owning copy: the decoded picture goes now
-        picture.setDevicePixelRatio(scale);
-    } catch (const PLTextException&) {
-        return nullptr;  // no picture, no splash, no message
-    }
+    const double ratio = parent ? parent->devicePixelRatioF() : qGuiApp->devicePixelRatio();
+    const int scale = ui::PictureScaleFor(ratio);
+    const auto decoded = picture::LoadPicture(resourceId, scale);
+    if (!decoded)
+        return nullptr;                            // no picture, no splash, no message
+    QImage picture = picture::ToImage(**decoded);  // an owning copy: the decoded picture goes now
+    picture.setDevicePixelRatio(scale);
     auto* splash = new CSplashWnd(std::move(picture), parent);
     splash->show();
     splash->repaint();

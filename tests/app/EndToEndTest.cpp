@@ -4,9 +4,9 @@
 // (outline window). Then the radio as a person sees it on a desktop with a window manager:
 // screenshots of the whole screen, checked pixel by pixel.
 #include "picture/ImageView.h"
-#include "picture/LoadPicture.h"
 #include "picture/PLDIBSection.h"
 #include "radio/SkinGeometry.h"
+#include "tests/support/LoadedPicture.h"
 #include "tests/support/RadioProcess.h"
 #include "tests/support/StreamServer.h"
 #include "tests/support/VirtualDisplay.h"
@@ -120,8 +120,8 @@ const QString kLightDesktop = QStringLiteral("#dfe6ee");
 // How opaque each pixel of the radio is once the flap stands open: the cabinet's mask, and
 // above the cabinet the open flap's own mask.
 std::vector<int> OpenRadioAlpha() {
-    const auto body = picture::LoadPicture(230);
-    const auto flap = picture::LoadPicture(450 + g::kFlapLastFrame);
+    const auto body = testsupport::LoadedPicture(230);
+    const auto flap = testsupport::LoadedPicture(450 + g::kFlapLastFrame);
     std::vector<int> alpha(static_cast<std::size_t>(g::kWindowWidth * g::kWindowHeight));
     for (int y = 0; y < g::kWindowHeight; ++y) {
         for (int x = 0; x < g::kWindowWidth; ++x) {
@@ -162,14 +162,14 @@ bool Near(QRgb a, QRgb b, int tolerance) {
 }
 
 QImage Picture(int id) {
-    return picture::ToImage(*picture::LoadPicture(id)).convertToFormat(QImage::Format_RGB32);
+    return picture::ToImage(*testsupport::LoadedPicture(id)).convertToFormat(QImage::Format_RGB32);
 }
 
 // The closed-flap cover as it should look on the cabinet: blended through its mask.
 QImage ExpectedCover() {
     QImage cover = Picture(192);
     const QImage body = Picture(130);
-    const auto mask = picture::LoadPicture(193);
+    const auto mask = testsupport::LoadedPicture(193);
     for (int y = 0; y < cover.height(); ++y) {
         for (int x = 0; x < cover.width(); ++x) {
             const int m = mask->GetLine(y)[x];
@@ -190,7 +190,7 @@ QImage ExpectedCover() {
 QImage ExpectedOpenRadio() {
     QImage radio = Picture(130);
     const QImage flap = Picture(400 + g::kFlapLastFrame);
-    const auto body = picture::LoadPicture(230);
+    const auto body = testsupport::LoadedPicture(230);
     for (int y = 0; y + g::kFlapFirstRow < flap.height(); ++y) {
         for (int x = 0; x < flap.width() && g::kFlapLeft + x < radio.width(); ++x) {
             if (body->GetLine(y)[g::kFlapLeft + x] > 50)
@@ -373,7 +373,7 @@ class ClickCatcher {
 // The pixels of `picture` (placed at `place` in the window) that its mask makes wholly
 // opaque, and how many of them the screenshot shows as `picture` has them.
 std::pair<int, int> OpaquePixelsShown(const QImage& shot, const QPoint& origin,
-                                      const QImage& picture, const PLDIBSection& mask,
+                                      const QImage& picture, const picture::PLDIBSection& mask,
                                       const QRect& part, const QPoint& place) {
     int opaque = 0, shown = 0;
     for (int y = 0; y < part.height(); ++y) {
@@ -475,7 +475,7 @@ TEST_F(DesktopWithoutCompositor, KeysAndFlapShowAndTheAirBesideTheFlapIsTheDeskt
     shot.save(QString::fromLocal8Bit(qgetenv("TUNELINK_BINARY_DIR")) + "/e2e-outline-open.png");
 
     // The Play key is drawn pressed.
-    const auto pressedMask = picture::LoadPicture(231);
+    const auto pressedMask = testsupport::LoadedPicture(231);
     const QRect play = g::kPlayButton.rect;
     const auto [opaque, shown] =
         OpaquePixelsShown(shot, origin, Picture(131), *pressedMask,

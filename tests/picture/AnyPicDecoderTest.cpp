@@ -11,6 +11,13 @@
 #include "tests/picture/TestPictures.h"
 #include "util/Resources.h"
 
+using picture::PLAnyBmp;
+using picture::PLAnyPicDecoder;
+using picture::PLDIBSection;
+using picture::PLFileFormat;
+using picture::PLResourceSource;
+using picture::PLTextException;
+
 using picture_test::Bytes;
 
 namespace {
@@ -135,10 +142,14 @@ TEST(DecodeResource, RegisteredResourceDecodesByNumberAndType) {
 TEST(DecodeResource, LoadPictureGivesTheNaturalDepth) {
     util::RegisterResource(91002, util::ResourceType::RcData, SmallMask());
     const auto mask = picture::LoadPicture(91002);
-    ASSERT_EQ(mask->GetBitsPerPixel(), 8);
-    EXPECT_EQ(mask->GetLine(1)[1], 64);
+    ASSERT_TRUE(mask) << mask.error();
+    ASSERT_EQ((*mask)->GetBitsPerPixel(), 8);
+    EXPECT_EQ((*mask)->GetLine(1)[1], 64);
     PLDIBSection target;
-    picture::LoadPicture(91002, target);
+    ASSERT_TRUE(picture::LoadPicture(91002, target));
     EXPECT_EQ(target.GetWidth(), 2);
-    EXPECT_THROW(picture::LoadPicture(91003), PLTextException);
+    const auto missing = picture::LoadPicture(91003);
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.error().code, picture::PLErr::kResourceNotFound);
+    EXPECT_EQ(missing.error().message, "Decoder error: Opening resource 91003 failed\n");
 }

@@ -6,6 +6,13 @@
 #include "picture/PLTextException.h"
 #include "tests/picture/TestPictures.h"
 
+using picture::PLAnyBmp;
+using picture::PLAnyPicDecoder;
+using picture::PLBmp;
+using picture::PLPixel32;
+using picture::PLPoint;
+using picture::PLTextException;
+
 using picture_test::BmpLayout;
 using picture_test::Bytes;
 using picture_test::MakeBmp;

@@ -11,6 +11,16 @@
 #include "picture/PLTextException.h"
 #include "tests/picture/TestPictures.h"
 
+using picture::PLAnyBmp;
+using picture::PLAnyPicDecoder;
+using picture::PLDIBSection;
+using picture::PLFileFormat;
+using picture::PLJPEGDecoder;
+using picture::PLMemSource;
+using picture::PLPixel32;
+using picture::PLPoint;
+using picture::PLTextException;
+
 using picture_test::Bytes;
 using picture_test::EncodeJpeg;
 using picture_test::JpegLayout;
@@ -80,7 +90,7 @@ TEST(JpegDecoder, MaskGivesAlphaAndLeavesColoursAlone) {
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) mask.GetLine(y)[x] = static_cast<std::uint8_t>(x * 8 + y);
     }
-    picture.SetAlphaFromMask(mask);
+    ASSERT_TRUE(picture.SetAlphaFromMask(mask));
     EXPECT_TRUE(picture.HasAlpha());
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {

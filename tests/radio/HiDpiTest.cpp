@@ -2,13 +2,13 @@
 // so) the radio, the about box and the menu draw the pictures made twice as big, pixel for
 // pixel, instead of blowing up the small ones. At a device pixel ratio below 1.5 they skip.
 #include "picture/ImageView.h"
-#include "picture/LoadPicture.h"
 #include "picture/PLDIBSection.h"
 #include "radio/AboutDlg.h"
 #include "radio/RadioMenu.h"
 #include "radio/SkinGeometry.h"
 #include "radio/TunelinkDlg.h"
 #include "tests/support/FakeMediaPlayer.h"
+#include "tests/support/LoadedPicture.h"
 #include "ui/BuiltInImage.h"
 #include "ui/HoverBitmapButton.h"
 #include "ui/SkinMenu.h"
@@ -81,7 +81,7 @@ TEST_F(HiDpi, TheRadioShowsTheFinePicturesInItsLayoutSize) {
 
     const QImage shot = w.grab().toImage();
     ASSERT_EQ(shot.size(), QSize(2 * g::kWindowWidth, 2 * g::kWindowHeight));
-    const QImage fine = picture::ToImage(*picture::LoadPicture(130, 2));
+    const QImage fine = picture::ToImage(*testsupport::LoadedPicture(130, 2));
     // The loudspeaker grille and the dial's rim: drawn from the fine picture, unchanged.
     for (const QRect& layout : {QRect(40, 280, 80, 60), QRect(240, 330, 20, 40)}) {
         const QRect area(layout.topLeft() * 2, layout.size() * 2);
@@ -95,7 +95,7 @@ TEST_F(HiDpi, TheAboutBoxAndItsCloseButtonShowTheFinePictures) {
     box.SetEffectsEnabled(false);
     box.show();
     EXPECT_EQ(box.size(), QSize(316, 316));
-    const QImage fine = picture::ToImage(*picture::LoadPicture(118, 2));
+    const QImage fine = picture::ToImage(*testsupport::LoadedPicture(118, 2));
     const QImage shot = box.grab().toImage();
     ASSERT_EQ(shot.size(), QSize(632, 632));
     // Much of the picture shows between the texts and links drawn over it.

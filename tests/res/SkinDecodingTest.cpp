@@ -9,6 +9,10 @@
 #include "picture/PLAnyPicDecoder.h"
 #include "picture/PLTextException.h"
 
+using picture::PLAnyBmp;
+using picture::PLAnyPicDecoder;
+using picture::PLTextException;
+
 namespace {
 
 struct Expected {
@@ -56,7 +60,7 @@ TEST(SkinDecoding, BackgroundMaskMakesTheCornersClearAndTheDialSolid) {
     PLAnyBmp mask;
     decoder.DecodeResource(130, background);
     decoder.DecodeResource(230, mask);
-    background.SetAlphaFromMask(mask);
+    ASSERT_TRUE(background.SetAlphaFromMask(mask));
     ASSERT_TRUE(background.HasAlpha());
     const auto alphaAt = [&background](int x, int y) { return background.GetLine(y)[4 * x + 3]; };
     EXPECT_EQ(alphaAt(0, 0), 0);
