@@ -71,7 +71,7 @@ void BM_PlayerTimeToSound(benchmark::State& state) {
     for (auto _ : state) {
         auto created = GstMediaPlayer::Create({.audioSink = kSink});
         if (!created) {
-            state.SkipWithError(created.error().c_str());
+            state.SkipWithError(created.error().message.c_str());
             return;
         }
         auto player = std::move(created).value();
@@ -116,7 +116,7 @@ void BM_PlayerSteadyPlay(benchmark::State& state) {
         options.measureGaps = true;
         auto created = GstMediaPlayer::Create(options);
         if (!created) {
-            state.SkipWithError(created.error().c_str());
+            state.SkipWithError(created.error().message.c_str());
             return;
         }
         auto player = std::move(created).value();

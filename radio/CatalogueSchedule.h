@@ -3,7 +3,7 @@
 // a few seconds after start; a new catalogue refills the dial on the UI thread.
 
 #include "catalogue/ActionStationData.h"
-#include "catalogue/catalogue::StationsChangedSink.h"
+#include "catalogue/StationsChangedSink.h"
 #include "ui/SendToUiThread.h"
 
 #include <QTimer>

@@ -435,7 +435,7 @@ util::Result<std::unique_ptr<GstMediaPlayer>> GstMediaPlayer::Create(GstPlayerOp
     auto pipeline = PlaybinPipeline::Create(
         {impl->sinkDescription, impl->options.prebuffer, impl->options.measureGaps}, *impl);
     if (!pipeline)
-        return util::Failure{pipeline.error()};
+        return util::Error{pipeline.error()};
     impl->pipeline = std::move(pipeline).value();
     auto player = std::unique_ptr<GstMediaPlayer>(new GstMediaPlayer(std::move(impl)));
     player->SetVolume(100);

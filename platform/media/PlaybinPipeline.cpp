@@ -361,19 +361,19 @@ util::Result<bool> PlaybinPipeline::CheckAvailable() {
             InstallNetworkSourceGuard();
     });
     if (!initialised)
-        return util::Failure{"GStreamer"};
+        return util::Error{"GStreamer"};
     if (std::string absent = MissingElements(); !absent.empty())
-        return util::Failure{absent};
+        return util::Error{absent};
     return true;
 }
 
 util::Result<std::unique_ptr<PlaybinPipeline>> PlaybinPipeline::Create(
     const PipelineSettings& settings, PipelineListener& listener) {
     if (auto available = CheckAvailable(); !available)
-        return util::Failure{"missing: " + available.error()};
+        return util::Error{"missing: " + available.error().message};
     std::unique_ptr<PlaybinPipeline> pipeline(new PlaybinPipeline(settings, listener));
     if (!pipeline->playbin_ || (!pipeline->audioSink_ && pipeline->outputError_.empty()))
-        return util::Failure{"cannot create the playback pipeline"};
+        return util::Error{"cannot create the playback pipeline"};
     return pipeline;
 }
 

@@ -12,7 +12,7 @@ namespace {
 PlayerHost::MadePlayer MakeGstPlayer() {
     auto player = platform::media::GstMediaPlayer::Create();
     if (!player)
-        return util::Failure{player.error()};
+        return util::Error{player.error()};
     return std::unique_ptr<platform::media::MediaPlayer>(std::move(player).value());
 }
 
@@ -30,7 +30,7 @@ bool PlayerHost::Create(PlayerListener* listener) {
         return true;
     MadePlayer made = factory_();
     if (!made) {
-        std::fprintf(stderr, "Tunelink: no media player: %s\n", made.error().c_str());
+        std::fprintf(stderr, "Tunelink: no media player: %s\n", made.error().message.c_str());
         Shutdown();
         return false;
     }

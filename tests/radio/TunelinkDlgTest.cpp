@@ -43,7 +43,7 @@ class RadioWindowTest : public ::testing::Test {
         options.playerFactory = [this]() -> radio::PlayerHost::MadePlayer {
             ++playersMade_;
             if (!playerAvailable_)
-                return util::Failure{"no media library"};
+                return util::Error{"no media library"};
             auto player = std::make_unique<FakeMediaPlayer>();
             player_ = player.get();
             return std::unique_ptr<platform::media::MediaPlayer>(std::move(player));

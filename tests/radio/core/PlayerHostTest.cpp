@@ -206,7 +206,7 @@ TEST_F(PlayerHostTest, VolumePowerAndShutdown) {
 }
 
 TEST(PlayerHost, CreateFailsWithoutAPlayerAndShutdownOfANeverCreatedHostIsHarmless) {
-    PlayerHost never([]() -> PlayerHost::MadePlayer { return util::Failure{"no media library"}; });
+    PlayerHost never([]() -> PlayerHost::MadePlayer { return util::Error{"no media library"}; });
     never.Shutdown();
     RecordingListener listener;
     EXPECT_FALSE(never.Create(&listener));

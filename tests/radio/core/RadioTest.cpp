@@ -81,7 +81,7 @@ class RadioTest : public ::testing::Test {
         return [this]() -> PlayerHost::MadePlayer {
             ++playersMade;
             if (!playerAvailable)
-                return util::Failure{"no media library"};
+                return util::Error{"no media library"};
             auto made = std::make_unique<FakeMediaPlayer>();
             player = made.get();
             return std::unique_ptr<platform::media::MediaPlayer>(std::move(made));
@@ -317,7 +317,7 @@ TEST_F(RadioTest, ListeningFromTheFinderComesBackToThePlayingStation) {
     Choose(5);
     Hear();
     const std::string ownAddress = radio.Stations().address[5];
-    const CStationData before = radio.Stations();
+    const catalogue::CStationData before = radio.Stations();
 
     radio.ListenFromFinder("http://127.0.0.1:9/found.mp3", "Jazz Welle");
     EXPECT_EQ(player->opened.back(), "http://127.0.0.1:9/found.mp3");
