@@ -206,7 +206,7 @@ bool RadioSkin::Attach(QWidget* window) {
         // The stored outline is the shape until the composed surface gives a better one.
         if (window) {
             if (const auto outline = ui::SetWindowRegionFromResource(kOutline, window); !outline) {
-                util::ShowMessage({outline.error(), "", util::MessageIcon::Warning});
+                util::ShowMessage({outline.error().message, "", util::MessageIcon::Warning});
             }
         }
         composed_ = ApplyMasks();

@@ -55,14 +55,14 @@ std::optional<QRegion> RegionFromRegionData(std::span<const std::uint8_t> data) 
 util::Result<QRegion> SetWindowRegionFromResource(int resourceId, QWidget* window) {
     const auto data = util::FindResourceData(resourceId, util::ResourceType::RcData);
     if (!data)
-        return util::Failure{"failed to find region"};
+        return util::Error{"failed to find region"};
     if (data->empty())
-        return util::Failure{"region has an invalid size"};
+        return util::Error{"region has an invalid size"};
     const auto region = RegionFromRegionData(*data);
     if (!region)
-        return util::Failure{"failed to create a region from that data"};
+        return util::Error{"failed to create a region from that data"};
     if (!window)
-        return util::Failure{"failed to set the region for that window"};
+        return util::Error{"failed to set the region for that window"};
     window->setMask(*region);
     return *region;
 }

@@ -90,7 +90,8 @@ TEST(WindowShape, StoredOutlineShapesTheWindowOrNamesTheStepThatFailed) {
     ASSERT_TRUE(outline);
     EXPECT_FALSE(outline->isEmpty());
     EXPECT_EQ(window.mask(), *outline);
-    EXPECT_EQ(ui::SetWindowRegionFromResource(77777, &window).error(), "failed to find region");
-    EXPECT_EQ(ui::SetWindowRegionFromResource(kRadioOutline, nullptr).error(),
+    EXPECT_EQ(ui::SetWindowRegionFromResource(77777, &window).error().message,
+              "failed to find region");
+    EXPECT_EQ(ui::SetWindowRegionFromResource(kRadioOutline, nullptr).error().message,
               "failed to set the region for that window");
 }
