@@ -126,8 +126,18 @@ void RadioSkin::SetScale(int scale) {
     if (wanted == scale_)
         return;
     scale_ = wanted;
-    if (complete_)
-        SetUp();  // the pictures again, at the new size
+    if (!complete_ || !SetUp())  // the pictures again, at the new size
+        return;
+    if (surface_.isNull())
+        return;
+    // Attached already (the window moved to a screen of another density): everything is
+    // composed again at the new size, the flap where it stood.
+    if (flapFrame_ != 0 && !Succeeded(LoadFlapFrame(flapFrame_)))
+        return;
+    if (!Attach(window_))
+        return;
+    SetStatusText(statusText_);
+    ReleaseFlapPictures();
 }
 
 util::Status RadioSkin::Load(std::initializer_list<std::pair<Picture*, int>> pictures) const {

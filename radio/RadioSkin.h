@@ -33,19 +33,20 @@ class RadioSkin : public ui::CSkinBase {
     ~RadioSkin() override;
 
     // The size of pictures to show: 2 for those drawn twice as big (a window's device pixel
-    // ratio of 1.5 or more), else 1. Set before SetUp(); a change later loads them again.
+    // ratio of 1.5 or more), else 1. Set before SetUp(); a change later loads them again and,
+    // once attached, composes the window again (the keys are drawn by the next DrawButtons).
     void SetScale(int scale);
     int Scale() const { return scale_; }
     // Loads the pictures and builds the hot spots. False (after a message box with the
     // decoder's text) when a picture cannot be decoded; the skin then stays incomplete.
-    bool SetUp();
+    [[nodiscard]] bool SetUp();
     // Decides translucency and, when the display offers it, makes the window translucent.
     // Must run before anything creates the window's native window (a child window, a
     // transient, a window id): X11 fixes a window's visual when it is created, and a
     // window created 24-bit shows every see-through pixel as black.
     void PrepareWindow(QWidget* window);
     // Layered mode when possible (masks applied), else the outline; composes the surface.
-    bool Attach(QWidget* window) override;
+    [[nodiscard]] bool Attach(QWidget* window) override;
     // The hot spot id (1-38) under a window point, or 0 (the hub exclusion counts as none).
     int ClickTest(const QPoint& point) override;
     // Recomposes the dial, lamp, flap and volume area and shows the surface.

@@ -18,6 +18,7 @@
 #include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWindow>
 
 Q_LOGGING_CATEGORY(lcStartup, "tunelink.startup")
 
@@ -46,7 +47,8 @@ TunelinkDlg::TunelinkDlg(Options options)
     setAttribute(Qt::WA_OpaquePaintEvent);
     Skin().SetFont(QApplication::font());
     Skin().SetScale(ui::PictureScaleFor(devicePixelRatioF()));
-    Skin().SetUp();
+    if (!Skin().SetUp())
+        qCWarning(lcStartup, "the radio's pictures are incomplete");
     // First, before the start-up picture or anything else gives the window a native window.
     Skin().PrepareWindow(this);
     webLink_ = new ui::CHyperLink(this);
@@ -80,7 +82,8 @@ bool TunelinkDlg::Initialise() {
     setToolTip(hint_.ToolTipAtStart());
     Skin().LinkCurrentSlot(&core_.Stations().current);
     core_.ReadSettings(util::TheProfile());
-    Skin().Attach(this);
+    if (!Skin().Attach(this))
+        qCWarning(lcStartup, "the radio's face could not be composed");
     Skin().ReleaseFlapPictures();  // the flap rests closed until the power key
     catalogue_.Start(core_.Stations());
     ShowControls(core_.CurrentControls());
@@ -151,7 +154,19 @@ void TunelinkDlg::paintEvent(QPaintEvent* event) {
     }
 }
 
+// Moved to a screen of another density, the radio shows that screen's pictures.
+void TunelinkDlg::FollowScreenDensity() {
+    const int scale = ui::PictureScaleFor(devicePixelRatioF());
+    if (scale == Skin().Scale())
+        return;
+    Skin().SetScale(scale);
+    ShowControls(core_.CurrentControls());
+    update();
+}
+
 void TunelinkDlg::OnFirstFrame() {
+    if (QWindow* handle = windowHandle())
+        connect(handle, &QWindow::screenChanged, this, &TunelinkDlg::FollowScreenDensity);
     // Posted, so the line comes after the frame has been handed to the display server:
     // start-up is timed from outside up to this line.
     QTimer::singleShot(0, this, [] { qCInfo(lcStartup, "first frame painted"); });

@@ -57,6 +57,8 @@ class TunelinkDlg : public ui::CBuddyboxDlg, public RadioView {
     CatalogueSchedule& Catalogue() { return catalogue_; }
     ui::CSkinMenu& Menu() { return menu_; }
     int RightClickHints() const { return hint_.ValueToSave(); }
+    // Shows the pictures for the screen the window is on now (also on a change of screen).
+    void FollowScreenDensity();
 
   signals:
     // Emitted after every command, so other views (the desktop's media keys) follow.

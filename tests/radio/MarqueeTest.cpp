@@ -21,7 +21,7 @@ std::unique_ptr<radio::RadioSkin> AttachedSkin() {
     auto skin =
         std::make_unique<radio::RadioSkin>(std::make_unique<ui::CLayeredWindow>(8, 32, false));
     EXPECT_TRUE(skin->SetUp());
-    skin->Attach(nullptr);
+    EXPECT_TRUE(skin->Attach(nullptr));
     skin->SetFont(QApplication::font());
     return skin;
 }

@@ -76,8 +76,8 @@ TEST_P(RadioSkinScale, TwiceAsBigShowsTheSameRadioInLayoutPixels) {
     // A piece out of place would show: the open flap against the closed one differs a lot.
     const auto closed = std::make_unique<radio::RadioSkin>(
         std::make_unique<ui::CLayeredWindow>(8, 32, translucent));
-    closed->SetUp();
-    closed->Attach(nullptr);
+    ASSERT_TRUE(closed->SetUp());
+    ASSERT_TRUE(closed->Attach(nullptr));
     EXPECT_GT(MeanDifference(closed->Surface(), coarse, pieces[1].area), 30.0);
 
     // The window paints the fine pixels into a window of twice the density, unchanged where
@@ -117,3 +117,26 @@ TEST_P(RadioSkinScale, TwiceAsBigShowsTheSameRadioInLayoutPixels) {
 
 INSTANTIATE_TEST_SUITE_P(Modes, RadioSkinScale, ::testing::Values(true, false),
                          [](const auto& p) { return p.param ? "Translucent" : "Outline"; });
+
+// Moved to a screen of twice the density, the open radio is composed again from the fine
+// pictures, exactly as one that started there; and back again.
+TEST_P(RadioSkinScale, AScaleChangedWhileOpenComposesTheRadioAgainAtTheNewSize) {
+    const bool translucent = GetParam();
+    const auto moved = OpenSkin(translucent, 1);
+    const auto fine = OpenSkin(translucent, 2);
+    const auto coarse = OpenSkin(translucent, 1);
+    const auto redraw = [](radio::RadioSkin& skin) {
+        skin.DrawButtons(false, true, false, true);
+        skin.Paint();
+    };
+    moved->SetScale(2);
+    redraw(*moved);
+    EXPECT_EQ(moved->Scale(), 2);
+    EXPECT_EQ(moved->FlapFrame(), g::kFlapLastFrame);
+    EXPECT_TRUE(moved->Surface() == fine->Surface()) << "not the radio that started there";
+    EXPECT_TRUE(moved->OutlineShape() == fine->OutlineShape());
+
+    moved->SetScale(1);
+    redraw(*moved);
+    EXPECT_TRUE(moved->Surface() == coarse->Surface());
+}
