@@ -10,8 +10,8 @@
 #include <QImage>
 #include <QPainter>
 
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 

@@ -88,6 +88,14 @@ TEST_F(HiDpi, TheRadioShowsTheFinePicturesInItsLayoutSize) {
         const auto [seen, same] = Matching(shot, area.topLeft(), fine, area);
         EXPECT_EQ(same, seen) << "at " << layout.x() << "," << layout.y();
     }
+
+    // Shown a while on a screen of the normal density, it comes back to the fine pictures
+    // when it is on this screen again, the window's pixels as before.
+    w.Skin().SetScale(1);
+    ASSERT_EQ(w.Skin().Scale(), 1);
+    w.FollowScreenDensity();
+    EXPECT_EQ(w.Skin().Scale(), 2);
+    EXPECT_TRUE(w.grab().toImage() == shot);
 }
 
 TEST_F(HiDpi, TheAboutBoxAndItsCloseButtonShowTheFinePictures) {
