@@ -1,6 +1,7 @@
 #include "radio/FavoritesDlg.h"
 
 #include "catalogue/StationData.h"
+#include "radio/core/Slot.h"
 #include "ui/DialogBuilder.h"
 #include "ui/Translator.h"
 #include "util/Profile.h"
@@ -40,14 +41,14 @@ void CFavoritesDlg::accept() {
 
 bool EditFavorite(catalogue::CStationData& table, int userSlot, QWidget* parent,
                   CFavoritesDlg::FindStation find) {
-    if (userSlot < 0 || userSlot > 3)
+    const Slot slot = Slot::OfUserSlot(userSlot);
+    if (userSlot < 0 || !Slot::IsValid(slot.Index()))
         return false;
-    const int slot = 28 + userSlot;
     CFavoritesDlg dialog(parent, std::move(find));
-    dialog.address = table.address[slot];
+    dialog.address = table.address[slot.At()];
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    table.address[slot] = dialog.address;
+    table.address[slot.At()] = dialog.address;
     util::TheProfile().WriteText(catalogue::CStationData::kSection, std::to_string(userSlot),
                                  dialog.address);
     return true;

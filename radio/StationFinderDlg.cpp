@@ -219,4 +219,17 @@ void StationFinderDlg::ShowStatus(const std::string& text) {
     status_->setText(QString::fromStdString(util::DisplayLine(text)));
 }
 
+std::function<std::optional<std::string>(QWidget* parent)> FinderForFavorites(
+    StationFinderDlg::Listen listen) {
+    if (DirectoryBase().empty())
+        return {};
+    return [listen = std::move(listen)](QWidget* parent) -> std::optional<std::string> {
+        StationFinderDlg finder(DirectoryBase(), catalogue::MakeHttpDirectoryFetcher, listen,
+                                parent);
+        if (finder.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return finder.ChosenAddress();
+    };
+}
+
 }  // namespace radio

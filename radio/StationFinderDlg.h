@@ -8,6 +8,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,5 +72,10 @@ class StationFinderDlg : public QDialog {
 // The directory's base address: TUNELINK_DIRECTORY_URL, else the settings' "DirectoryUrl" in
 // the station section, else the public directory. Empty when the address found is unusable.
 std::string DirectoryBase();
+
+// What the favourite editor's "Find..." button runs: the finder over the editor, giving the
+// chosen address or nothing; none without a usable directory (the button is then hidden).
+std::function<std::optional<std::string>(QWidget* parent)> FinderForFavorites(
+    StationFinderDlg::Listen listen);
 
 }  // namespace radio

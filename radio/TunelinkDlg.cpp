@@ -30,7 +30,6 @@ namespace cmd = command;
 namespace {
 constexpr int kSplashPicture = 500;
 constexpr int kPlayerDelayMs = 50;
-
 }  // namespace
 
 TunelinkDlg::TunelinkDlg() : TunelinkDlg(Options{}) {}
@@ -127,22 +126,11 @@ void TunelinkDlg::HoldPointer(bool hold) {
 }
 
 void TunelinkDlg::EditFavorite(int userSlot) {
-    CFavoritesDlg::FindStation find;
-    if (!DirectoryBase().empty())
-        find = [this](QWidget* parent) { return FindStation(parent); };
-    radio::EditFavorite(core_.Stations(), userSlot, this, std::move(find));
-}
-
-std::optional<std::string> TunelinkDlg::FindStation(QWidget* parent) {
-    StationFinderDlg finder(
-        DirectoryBase(), catalogue::MakeHttpDirectoryFetcher,
-        [this](const std::string& address, const std::string& name) {
+    radio::EditFavorite(
+        core_.Stations(), userSlot, this,
+        FinderForFavorites([this](const std::string& address, const std::string& name) {
             core_.ListenFromFinder(address, name);
-        },
-        parent);
-    if (finder.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return finder.ChosenAddress();
+        }));
 }
 
 void TunelinkDlg::paintEvent(QPaintEvent* event) {

@@ -85,7 +85,6 @@ class TunelinkDlg : public ui::CBuddyboxDlg, public RadioView {
     void Changed() override { emit StateChanged(); }
 
     void ShowPopupMenu(const QPoint& globalPos);
-    std::optional<std::string> FindStation(QWidget* parent);
     void OnFirstFrame();
     void Shutdown();
 
