@@ -1,9 +1,8 @@
 #include "tests/catalogue/CatalogueTestSupport.h"
+#include "tests/support/UnopenableFile.h"
 #include "util/io/Files.h"
 #include "util/xml/Xml2.h"
 
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -27,16 +26,6 @@ class CatalogueStartupTest : public CatalogueFixture {
         EXPECT_EQ(table.name, builtIn.name);
     }
 };
-
-// A socket exists as a file, but nobody, not even root, can open it for reading.
-int MakeUnopenableFile(const std::string& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    return fd;
-}
 
 }  // namespace
 
@@ -72,7 +61,8 @@ TEST_F(CatalogueStartupTest, AnEmptyOrMalformedCacheIsDeletedWithoutAMessage) {
 
 // Unreadable: the reason for the user's message; the file goes all the same.
 TEST_F(CatalogueStartupTest, AnUnreadableCacheIsReportedThenDeletedAndTheStartGoesOn) {
-    const int fd = MakeUnopenableFile(cachePath_);
+    const int fd = testsupport::MakeUnopenableFile(cachePath_);
+    ASSERT_GE(fd, 0) << "cannot make an unreadable file at " << cachePath_;
     CActionStationData updater(nullptr, cachePath_);
     CStationData table;
     const util::Status loaded = updater.LoadCachedStations(table);

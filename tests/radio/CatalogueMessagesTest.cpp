@@ -1,6 +1,7 @@
 #include "catalogue/ActionStationData.h"
 #include "catalogue/StationData.h"
 #include "radio/CatalogueMessages.h"
+#include "tests/support/UnopenableFile.h"
 #include "util/MessageBox.h"
 #include "util/Product.h"
 #include "util/io/Files.h"
@@ -8,11 +9,8 @@
 #include <gtest/gtest.h>
 #include <QTemporaryDir>
 
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -31,22 +29,13 @@ class CacheFailureMessage : public ::testing::Test {
     util::MessagePresenter previous_;
 };
 
-// A socket exists as a file, but nobody, not even root, can open it for reading.
-int MakeUnopenableFile(const std::string& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    return fd;
-}
-
 }  // namespace
 
 TEST_F(CacheFailureMessage, AnUnreadableCacheIsShownInAnExceptionBox) {
     QTemporaryDir dir;
     const std::string cachePath = (dir.path() + "/cache").toStdString();
-    const int fd = MakeUnopenableFile(cachePath);
+    const int fd = testsupport::MakeUnopenableFile(cachePath);
+    ASSERT_GE(fd, 0) << "cannot make an unreadable file at " << cachePath;
     catalogue::CActionStationData updater(nullptr, cachePath);
     catalogue::CStationData table;
     const util::Status loaded = updater.LoadCachedStations(table);
