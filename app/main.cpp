@@ -60,8 +60,9 @@ int main(int argc, char** argv) {
         radio::MprisBridge mpris(window);
         if (!sessionBus) {
             qCWarning(lcApp, "no session bus: media keys are not available");
-        } else if (!mpris.Start()) {
-            qCWarning(lcApp, "the session bus refused the radio: media keys are not available");
+        } else if (const util::Status started = mpris.Start(); !started) {
+            qCWarning(lcApp, "the session bus refused the radio (%s): media keys are not available",
+                      started.error().message.c_str());
         }
         window.exec();
     });

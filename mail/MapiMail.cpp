@@ -70,7 +70,8 @@ int CMapiMail::Send(unsigned long flags, const std::atomic<bool>& stop) {
     }
     request.subject = message_.subject;
     request.body = message_.noteText;
-    return client_.SendMail(request, stop);
+    const util::Status sent = client_.SendMail(request, stop);
+    return sent ? platform::shell::mapi::kSuccess : sent.error().code;
 }
 
 }  // namespace mail

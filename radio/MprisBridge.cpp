@@ -14,10 +14,10 @@ MprisBridge::MprisBridge(TunelinkDlg& window) : window_(window), service_(*this)
 
 MprisBridge::~MprisBridge() = default;
 
-bool MprisBridge::Start() {
-    const bool ok = service_.Register();
+util::Status MprisBridge::Start() {
+    util::Status registered = service_.Register();
     service_.NotifyChanged();
-    return ok;
+    return registered;
 }
 
 platform::dbus::MprisState MprisBridge::State() const {

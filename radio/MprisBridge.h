@@ -18,7 +18,7 @@ class MprisBridge : public platform::dbus::MprisTarget {
     ~MprisBridge() override;
 
     // Registers on the session bus; false (and the radio works on) without one.
-    bool Start();
+    util::Status Start();
 
     platform::dbus::MprisState State() const override;
     void Play() override;

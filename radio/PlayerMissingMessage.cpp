@@ -27,8 +27,10 @@ void ShowPlayerMissingMessage(const std::function<bool(const std::string&)>& ope
     if (util::ShowMessage(request) != util::MessageResult::Yes)
         return;
     const auto open =
-        openUrl ? openUrl : [](const std::string& url) { return platform::shell::OpenUrl(url); };
-    open(PlayerDownloadPage());
+        openUrl ? openUrl
+                : [](const std::string& url) { return platform::shell::OpenUrl(url).has_value(); };
+    if (!open(PlayerDownloadPage()))
+        return;  // no browser is coming
     // Give the browser time to come up before the program ends.
     std::this_thread::sleep_for(wait);
 }

@@ -123,16 +123,17 @@ MprisService::~MprisService() {
     }
 }
 
-bool MprisService::Register() {
+util::Status MprisService::Register() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
-        return false;
+        return util::Error{"no session bus"};
     if (!bus.registerObject(kObjectPath, this))
-        return false;
+        return util::Error{"the player's object path is taken"};
     registered_ = bus.registerService(kServiceName);
-    if (!registered_)
-        bus.unregisterObject(kObjectPath);
-    return registered_;
+    if (registered_)
+        return {};
+    bus.unregisterObject(kObjectPath);
+    return util::Error{bus.lastError().message().toStdString()};
 }
 
 void MprisService::NotifyChanged() {

@@ -3,6 +3,8 @@
 // panels can play, stop, switch stations and set the volume. Every action is handed to a
 // target (the radio window's bridge), so the skin and the bus always agree.
 
+#include "util/Result.h"
+
 #include <QObject>
 #include <QString>
 #include <QVariantMap>
@@ -45,8 +47,9 @@ class MprisService : public QObject {
     explicit MprisService(MprisTarget& target, QObject* parent = nullptr);
     ~MprisService() override;
 
-    // Registers "org.mpris.MediaPlayer2.tunelink" on the session bus; false without a bus.
-    bool Register();
+    // Registers "org.mpris.MediaPlayer2.tunelink" on the session bus; fails without a bus or
+    // when the name is taken.
+    util::Status Register();
     // Tells listeners what changed since the last call (PropertiesChanged).
     void NotifyChanged();
 

@@ -60,18 +60,19 @@ bool IsOpenableMailto(const std::string& url) {
 
 // xdg-email's exit codes (1 syntax, 2 missing file, 3 missing tools, 4 action failed,
 // 5 no permission) as the nearest Simple MAPI result.
-int MapiCodeForExit(int exitCode) {
+util::Status StatusForExit(int exitCode) {
+    const std::string text = "the mail helper exited with " + std::to_string(exitCode);
     switch (exitCode) {
         case 0:
-            return mapi::kSuccess;
+            return {};
         case 1:
-            return mapi::kInvalidMessage;
+            return util::Error{text, mapi::kInvalidMessage};
         case 3:
-            return mapi::kNotSupported;
+            return util::Error{text, mapi::kNotSupported};
         case 5:
-            return mapi::kAccessDenied;
+            return util::Error{text, mapi::kAccessDenied};
         default:
-            return mapi::kFailure;
+            return util::Error{text, mapi::kFailure};
     }
 }
 
@@ -146,34 +147,34 @@ bool XdgMailClient::QueryAvailable() const {
     return !query.read(kMaxQueryOutput).trimmed().isEmpty();
 }
 
-int XdgMailClient::SendMail(const MailRequest& request, const std::atomic<bool>& stop) {
+util::Status XdgMailClient::SendMail(const MailRequest& request, const std::atomic<bool>& stop) {
     if (!std::all_of(request.recipients.begin(), request.recipients.end(), IsSafeRecipient))
-        return mapi::kInvalidRecips;
+        return util::Error{"a recipient cannot be passed on safely", mapi::kInvalidRecips};
     const QString program = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
     if (program.isEmpty())
-        return mapi::kNotSupported;
+        return util::Error{"the mail helper is not installed", mapi::kNotSupported};
 
     QProcess process;
     SilenceChannels(process);
     process.start(program, ToQStringList(XdgEmailArguments(request)));
     if (!process.waitForStarted(kStartTimeoutMs))
-        return mapi::kFailure;
+        return util::Error{"the mail helper did not start", mapi::kFailure};
 
     QElapsedTimer waited;
     waited.start();
     while (!process.waitForFinished(kPollMs)) {
         if (stop.load()) {
             EndHelper(process);
-            return mapi::kUserAbort;
+            return util::Error{"stopped", mapi::kUserAbort};
         }
         if (waited.hasExpired(timeouts_.handOff.count())) {
             EndHelper(process);
-            return mapi::kSuccess;
+            return {};
         }
     }
     if (process.exitStatus() != QProcess::NormalExit)
-        return mapi::kFailure;
-    return MapiCodeForExit(process.exitCode());
+        return util::Error{"the mail helper crashed", mapi::kFailure};
+    return StatusForExit(process.exitCode());
 }
 
 void XdgMailClient::OpenAddress(const std::string& url, std::function<void(bool opened)> done) {

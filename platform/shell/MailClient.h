@@ -3,6 +3,8 @@
 // systems: `xdg-email` with an argument vector (never a shell), and `xdg-open` for a
 // "mailto:" address when that is all that can be done.
 
+#include "util/Result.h"
+
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -14,7 +16,8 @@ class QObject;
 
 namespace platform::shell {
 
-// Result codes of a send, with the meanings Simple MAPI gives them; 0 = handed over.
+// The codes of a failed send (util::Error::code), with the meanings Simple MAPI gives them;
+// kSuccess is never an error's code.
 namespace mapi {
 inline constexpr int kSuccess = 0;
 inline constexpr int kUserAbort = 1;
@@ -46,9 +49,9 @@ class MailClient {
     virtual ~MailClient() = default;
     // A mail client is registered. May start a helper process; call from the UI thread.
     virtual bool IsAvailable() = 0;
-    // Hands the mail over; any thread. Returns a Simple MAPI code. Setting `stop` makes it
-    // return kUserAbort within a moment.
-    virtual int SendMail(const MailRequest& request, const std::atomic<bool>& stop) = 0;
+    // Hands the mail over; any thread. A failure's code is a Simple MAPI code. Setting `stop`
+    // makes it fail with kUserAbort within a moment.
+    virtual util::Status SendMail(const MailRequest& request, const std::atomic<bool>& stop) = 0;
     // Opens a "mailto:" address in the desktop's mail handler; UI thread. `done` is always
     // called later from the event loop (never inside this call) with whether it opened,
     // and never after the client is destroyed.
@@ -74,7 +77,7 @@ class XdgMailClient final : public MailClient {
     // `xdg-email` on PATH and `xdg-mime query default x-scheme-handler/mailto` names a
     // handler. Asked once; the answer is kept for the life of this object.
     bool IsAvailable() override;
-    int SendMail(const MailRequest& request, const std::atomic<bool>& stop) override;
+    util::Status SendMail(const MailRequest& request, const std::atomic<bool>& stop) override;
     void OpenAddress(const std::string& url, std::function<void(bool opened)> done) override;
 
   private:

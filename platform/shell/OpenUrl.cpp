@@ -135,11 +135,12 @@ bool IsOpenableUrl(const std::string& url) {
            StartsWithNoCase(url, "mailto:");
 }
 
-bool OpenUrl(const std::string& url) {
+util::Status OpenUrl(const std::string& url) {
     if (!IsOpenableUrl(url))
-        return false;
-    return QProcess::startDetached(QStringLiteral("xdg-open"),
-                                   QStringList{QString::fromStdString(url)});
+        return util::Error{"not an address that is opened"};
+    if (!QProcess::startDetached(QStringLiteral("xdg-open"), QStringList{QString::fromStdString(url)}))
+        return util::Error{"xdg-open could not be started"};
+    return {};
 }
 
 OpenResult OpenUrlAndWait(const std::string& url, const std::string& program,

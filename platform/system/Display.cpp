@@ -50,14 +50,14 @@ int ScreenDepth() {
     return screen ? screen->depth() : 0;
 }
 
-bool SetX11InputShape(unsigned long window, const QRegion& region) {
+util::Status SetX11InputShape(unsigned long window, const QRegion& region) {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
     if (!connection || window == 0)
-        return false;
+        return util::Error{"not an X11 window"};
     const xcb_query_extension_reply_t* shape = xcb_get_extension_data(connection, &xcb_shape_id);
     if (!shape || !shape->present)
-        return false;
+        return util::Error{"the display has no shape extension"};
     std::vector<xcb_rectangle_t> rectangles;
     rectangles.reserve(static_cast<std::size_t>(region.rectCount()));
     for (const QRect& r : region) {
@@ -68,7 +68,7 @@ bool SetX11InputShape(unsigned long window, const QRegion& region) {
                          XCB_CLIP_ORDERING_UNSORTED, static_cast<xcb_window_t>(window), 0, 0,
                          static_cast<uint32_t>(rectangles.size()), rectangles.data());
     xcb_flush(connection);
-    return true;
+    return {};
 }
 
 }  // namespace platform

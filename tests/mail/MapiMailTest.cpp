@@ -21,10 +21,13 @@ class RecordingClient : public platform::shell::MailClient {
   public:
     explicit RecordingClient(int answer) : answer_(answer) {}
     bool IsAvailable() override { return true; }
-    int SendMail(const platform::shell::MailRequest& request, const std::atomic<bool>&) override {
+    util::Status SendMail(const platform::shell::MailRequest& request,
+                          const std::atomic<bool>&) override {
         std::lock_guard lock(mutex);
         requests.push_back(request);
-        return answer_;
+        if (answer_ == platform::shell::mapi::kSuccess)
+            return {};
+        return util::Error{"refused", answer_};
     }
     void OpenAddress(const std::string&, std::function<void(bool)>) override {}
 

@@ -25,6 +25,15 @@ XdgTimeouts ShortTimeouts() {
     return XdgTimeouts{300ms, 400ms, 300ms};
 }
 
+// The Simple MAPI code a send gave: kSuccess, or its failure's code.
+int CodeOf(const util::Status& sent) {
+    if (sent)
+        return mapi::kSuccess;
+    EXPECT_NE(sent.error().code, mapi::kSuccess) << sent.error();
+    EXPECT_FALSE(sent.error().message.empty());
+    return sent.error().code;
+}
+
 }  // namespace
 
 TEST(MailtoTest, EncodesEveryPartAsRfc6068Asks) {
@@ -102,21 +111,23 @@ TEST(MailClientTest, SendReportsTheScriptsAnswerAsSimpleMapiCode) {
     for (const auto& [exitCode, expected] : exits) {
         StandInTools tools;
         tools.AddRecorder("xdg-email", "exit " + std::to_string(exitCode));
-        EXPECT_EQ(XdgMailClient(ShortTimeouts()).SendMail(request, noStop), expected) << exitCode;
+        EXPECT_EQ(CodeOf(XdgMailClient(ShortTimeouts()).SendMail(request, noStop)), expected)
+            << exitCode;
         EXPECT_EQ(tools.Arguments("xdg-email"),
                   (std::vector<std::string>{"--utf8", "--subject", "Betreff", "--body", "Text",
                                             "a@x.de"}));
     }
     StandInTools none;
-    EXPECT_EQ(XdgMailClient(ShortTimeouts()).SendMail(request, noStop), mapi::kNotSupported);
+    EXPECT_EQ(CodeOf(XdgMailClient(ShortTimeouts()).SendMail(request, noStop)),
+              mapi::kNotSupported);
 }
 
 TEST(MailClientTest, SendNeverStartsTheScriptForAnUnsafeRecipient) {
     StandInTools tools;
     tools.AddRecorder("xdg-email");
     const std::atomic<bool> noStop{false};
-    EXPECT_EQ(XdgMailClient(ShortTimeouts())
-                  .SendMail({{"a@x.de", "--attach=/etc/passwd"}, "s", "b"}, noStop),
+    EXPECT_EQ(CodeOf(XdgMailClient(ShortTimeouts())
+                         .SendMail({{"a@x.de", "--attach=/etc/passwd"}, "s", "b"}, noStop)),
               mapi::kInvalidRecips);
     EXPECT_FALSE(tools.WasCalled("xdg-email"));
 }
@@ -129,14 +140,14 @@ TEST(MailClientTest, ClientStillRunningCountsAsHandedOverAndStopEndsTheWait) {
     QElapsedTimer timer;
     timer.start();
     const std::atomic<bool> noStop{false};
-    EXPECT_EQ(XdgMailClient(ShortTimeouts()).SendMail(request, noStop), mapi::kSuccess);
+    EXPECT_EQ(CodeOf(XdgMailClient(ShortTimeouts()).SendMail(request, noStop)), mapi::kSuccess);
     EXPECT_GE(timer.elapsed(), 350);
 
     XdgTimeouts longWait = ShortTimeouts();
     longWait.handOff = 60s;
     const std::atomic<bool> stop{true};
     timer.restart();
-    EXPECT_EQ(XdgMailClient(longWait).SendMail(request, stop), mapi::kUserAbort);
+    EXPECT_EQ(CodeOf(XdgMailClient(longWait).SendMail(request, stop)), mapi::kUserAbort);
     EXPECT_LT(timer.elapsed(), 2000);
 }
 
@@ -191,7 +202,7 @@ TEST(MailClientTest, RealXdgEmailTurnsTheArgumentsIntoOneMailtoAddress) {
     const MailRequest request{{"o'neil@x.de", "$(id)@y.de"},
                               "It's \"fine\" $(id) & ?",
                               "Hör mal!\n`id`; exit 1\nViel Spaß damit!"};
-    EXPECT_EQ(XdgMailClient().SendMail(request, noStop), mapi::kSuccess);
+    EXPECT_EQ(CodeOf(XdgMailClient().SendMail(request, noStop)), mapi::kSuccess);
     EXPECT_EQ(tools.Arguments("xdg-email-hook.sh"),
               (std::vector<std::string>{
                   "mailto:o%27neil@x.de?subject=It%27s%20%22fine%22%20%24%28id%29%20%26%20%3F"
