@@ -26,9 +26,9 @@ void ShowPlayerMissingMessage(const std::function<bool(const std::string&)>& ope
     request.buttons = util::MessageButtons::YesNo;
     if (util::ShowMessage(request) != util::MessageResult::Yes)
         return;
-    const auto open =
-        openUrl ? openUrl
-                : [](const std::string& url) { return platform::shell::OpenUrl(url).has_value(); };
+    const auto open = openUrl ? openUrl : [](const std::string& url) {
+        return platform::shell::OpenUrl(url).has_value();
+    };
     if (!open(PlayerDownloadPage()))
         return;  // no browser is coming
     // Give the browser time to come up before the program ends.

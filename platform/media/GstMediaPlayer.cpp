@@ -426,7 +426,7 @@ void GstMediaPlayer::Impl::OnNoSoundDevice() {
 
 // --- public face ----------------------------------------------------------------------
 
-util::Result<bool> GstMediaPlayer::CheckAvailable() {
+util::Status GstMediaPlayer::CheckAvailable() {
     return PlaybinPipeline::CheckAvailable();
 }
 

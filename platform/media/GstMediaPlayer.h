@@ -47,7 +47,7 @@ class GstMediaPlayer final : public MediaPlayer {
     static util::Result<std::unique_ptr<GstMediaPlayer>> Create(GstPlayerOptions options = {});
     // Initialises GStreamer once per process and checks the plugins; the failure names what
     // is missing.
-    static util::Result<bool> CheckAvailable();
+    static util::Status CheckAvailable();
 
     ~GstMediaPlayer() override;
     GstMediaPlayer(const GstMediaPlayer&) = delete;

@@ -352,7 +352,7 @@ struct PipelineCallbacks {
 
 // --- the pipeline ---------------------------------------------------------------------
 
-util::Result<bool> PlaybinPipeline::CheckAvailable() {
+util::Status PlaybinPipeline::CheckAvailable() {
     static std::once_flag once;
     static bool initialised = false;
     std::call_once(once, [] {
@@ -364,7 +364,7 @@ util::Result<bool> PlaybinPipeline::CheckAvailable() {
         return util::Error{"GStreamer"};
     if (std::string absent = MissingElements(); !absent.empty())
         return util::Error{absent};
-    return true;
+    return {};
 }
 
 util::Result<std::unique_ptr<PlaybinPipeline>> PlaybinPipeline::Create(

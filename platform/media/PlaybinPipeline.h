@@ -56,7 +56,7 @@ class PlaybinPipeline {
 
     // Initialises GStreamer once per process, with the guard that keeps every source on the
     // network, and checks the plugins for audio over HTTP; the failure names what is missing.
-    static util::Result<bool> CheckAvailable();
+    static util::Status CheckAvailable();
     // A sink description that does not parse still makes a pipeline, which only knows why it
     // cannot play (OutputError).
     static util::Result<std::unique_ptr<PlaybinPipeline>> Create(const PipelineSettings& settings,

@@ -138,7 +138,8 @@ bool IsOpenableUrl(const std::string& url) {
 util::Status OpenUrl(const std::string& url) {
     if (!IsOpenableUrl(url))
         return util::Error{"not an address that is opened"};
-    if (!QProcess::startDetached(QStringLiteral("xdg-open"), QStringList{QString::fromStdString(url)}))
+    if (!QProcess::startDetached(QStringLiteral("xdg-open"),
+                                 QStringList{QString::fromStdString(url)}))
         return util::Error{"xdg-open could not be started"};
     return {};
 }
