@@ -37,7 +37,6 @@ enum Picture {
     kFirstFlapMask = 450,
     kOutline = 330,
 };
-constexpr int kActiveMode = 1;
 constexpr QRgb kStatusColour = qRgb(0x34, 0x32, 0x3D);
 constexpr int kMaxMarqueeStripWidth = 8192;
 // About two thirds of the status line in average letters: a step draws two or three pieces.
@@ -112,12 +111,11 @@ void RadioSkin::BuildHotspots() {
         {g::kHotPower, g::kHotPowerRect}, {g::kHotWeb, g::kHotWebRect},
     };
     for (const auto& [id, rect] : controls)
-        AddRegion(std::make_unique<ui::CHotRegion>(id, 1, QRegion(rect)));
+        AddRegion(std::make_unique<ui::CHotRegion>(id, QRegion(rect)));
     for (int sector = 1; sector <= 32; ++sector) {
         AddRegion(std::make_unique<ui::CHotRegion>(
-            sector, 1, QRegion(g::SectorTriangle(sector), Qt::WindingFill)));
+            sector, QRegion(g::SectorTriangle(sector), Qt::WindingFill)));
     }
-    SetMode(kActiveMode);
     exclusion_ = QRegion(g::ExclusionPolygon(), Qt::WindingFill);
 }
 
@@ -203,7 +201,6 @@ void RadioSkin::PrepareWindow(QWidget* window) {
 bool RadioSkin::Attach(QWidget* window) {
     if (!prepared_ || window != window_)
         PrepareWindow(window);
-    SetDrawWindow(window);
     if (!complete_ || !ReloadReleasedPictures())
         return false;
     if (layered_) {
@@ -333,7 +330,7 @@ int RadioSkin::ClickTest(const QPoint& point) {
     if (exclusion_.contains(point))
         return 0;
     for (const auto& region : Regions()) {
-        if (region->LiveIn(Mode()) && region->Contains(point))
+        if (region->Contains(point))
             return region->Id();
     }
     return 0;
@@ -343,7 +340,7 @@ int RadioSkin::SectorAt(const QPoint& point) const {
     if (exclusion_.contains(point))
         return 0;
     for (const auto& region : Regions()) {
-        if (region->Id() <= 32 && region->LiveIn(Mode()) && region->Contains(point))
+        if (region->Id() <= 32 && region->Contains(point))
             return region->Id();
     }
     return 0;

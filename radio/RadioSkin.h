@@ -51,7 +51,6 @@ class RadioSkin : public ui::CSkinBase {
     int ClickTest(const QPoint& point) override;
     // Recomposes the dial, lamp, flap and volume area and shows the surface.
     void Paint() override;
-    void RunRegionCommand(int) override {}
 
     // The dial sector (1-32) under the point outside the hub exclusion, or 0.
     int SectorAt(const QPoint& point) const;

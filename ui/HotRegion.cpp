@@ -2,8 +2,7 @@
 
 namespace ui {
 
-CHotRegion::CHotRegion(int id, int modeMask, QRegion region)
-    : id_(id), modeMask_(modeMask), region_(std::move(region)) {}
+CHotRegion::CHotRegion(int id, QRegion region) : id_(id), region_(std::move(region)) {}
 
 CSkinBase::~CSkinBase() = default;
 
