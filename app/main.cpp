@@ -3,7 +3,6 @@
 #include "app/StartupShortcut.h"
 #include "app/TunelinkApp.h"
 #include "platform/dbus/SessionBus.h"
-#include "platform/system/Memory.h"
 #include "platform/system/PlatformChoice.h"
 #include "platform/system/TerminationSignals.h"
 #include "radio/MprisBridge.h"
@@ -22,7 +21,6 @@
 Q_LOGGING_CATEGORY(lcApp, "tunelink.app")
 
 int main(int argc, char** argv) {
-    platform::KeepLargeBlocksOutOfTheHeap();
     const platform::PlatformChoice choice = platform::ChoosePlatform();
     if (choice.noDisplay) {
         std::fputs(platform::NoDisplayText(), stderr);

@@ -1,20 +1,12 @@
 #include "platform/system/Memory.h"
 
+#include <cstdlib>  // defines __GLIBC__ on the GNU C library; nothing above does
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 
 namespace platform {
-
-namespace {
-constexpr int kLargeBlockBytes = 128 * 1024;
-}
-
-void KeepLargeBlocksOutOfTheHeap() {
-#if defined(__GLIBC__)
-    mallopt(M_MMAP_THRESHOLD, kLargeBlockBytes);
-#endif
-}
 
 void ReturnFreedMemory() {
 #if defined(__GLIBC__)
