@@ -142,6 +142,11 @@ void TunelinkDlg::paintEvent(QPaintEvent* event) {
     }
 }
 
+void TunelinkDlg::Changed() {
+    memoryReturn_.Follow(core_.Player().IsPlaying());
+    emit StateChanged();
+}
+
 // Moved to a screen of another density, the radio shows that screen's pictures.
 void TunelinkDlg::FollowScreenDensity() {
     const int scale = ui::PictureScaleFor(devicePixelRatioF());

@@ -5,6 +5,7 @@
 
 #include "mail/MailFlow.h"
 #include "radio/CatalogueSchedule.h"
+#include "radio/FreedMemoryReturn.h"
 #include "radio/QtRadioTimers.h"
 #include "radio/RadioFace.h"
 #include "radio/RadioMenu.h"
@@ -55,6 +56,7 @@ class TunelinkDlg : public ui::CBuddyboxDlg, public RadioView {
     RadioSkin& Skin() { return face_.Skin(); }
     QtRadioTimers& Timers() { return timers_; }
     CatalogueSchedule& Catalogue() { return catalogue_; }
+    const FreedMemoryReturn& MemoryReturn() const { return memoryReturn_; }
     ui::CSkinMenu& Menu() { return menu_; }
     int RightClickHints() const { return hint_.ValueToSave(); }
     // Shows the pictures for the screen the window is on now (also on a change of screen).
@@ -82,7 +84,7 @@ class TunelinkDlg : public ui::CBuddyboxDlg, public RadioView {
     void EditFavorite(int userSlot) override;
     void RunCommand(int id) override;
     void PlayerMissing() override;
-    void Changed() override { emit StateChanged(); }
+    void Changed() override;
 
     void ShowPopupMenu(const QPoint& globalPos);
     void OnFirstFrame();
@@ -91,6 +93,7 @@ class TunelinkDlg : public ui::CBuddyboxDlg, public RadioView {
     Options options_;
     ui::CTranslator translator_;
     QtRadioTimers timers_;
+    FreedMemoryReturn memoryReturn_;  // outlives the radio, whose changes it follows
     RadioFace face_;
     Radio core_;
     CatalogueSchedule catalogue_;

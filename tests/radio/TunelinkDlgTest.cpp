@@ -3,6 +3,7 @@
 #include "picture/PLDIBSection.h"
 #include "radio/SkinGeometry.h"
 #include "radio/TunelinkDlg.h"
+#include "radio/core/Commands.h"
 #include "tests/support/FakeMediaPlayer.h"
 #include "tests/support/LocaleScope.h"
 #include "util/MessageBox.h"
@@ -238,6 +239,17 @@ TEST_F(RadioWindowTest, ChoosingAStationPlaysAndNamesItAfterSpielt) {
     QTest::qWait(1150);
     EXPECT_EQ(w.Core().StatusText(), w.Core().Stations().name[4]);
     EXPECT_FALSE(w.Core().Switching());
+}
+
+TEST_F(RadioWindowTest, FreedMemoryGoesBackWhileTheRadioPlays) {
+    auto& w = Open();
+    EXPECT_FALSE(w.MemoryReturn().Running());
+    Click(SectorCentre(5));
+    player_->RaiseState(PlayState::Playing);
+    EXPECT_TRUE(w.MemoryReturn().Running());
+    w.OnCommand(radio::command::kStop);
+    player_->RaiseState(PlayState::Stopped);
+    EXPECT_FALSE(w.MemoryReturn().Running());
 }
 
 TEST_F(RadioWindowTest, EmptyFavouriteOpensTheEditorEmptyBuiltInStillPlays) {
