@@ -1,12 +1,11 @@
 #pragma once
 // Picture data from one of the program's numbered resources, read like a memory block. The
-// source holds its own copy of the bytes until it is closed or goes.
+// source holds the bytes (in place, or unpacked) until it is closed or goes.
 
 #include "picture/PLDataSource.h"
 #include "util/Resources.h"
 
-#include <cstdint>
-#include <vector>
+#include <optional>
 
 namespace picture {
 
@@ -19,7 +18,7 @@ class PLResourceSource : public PLDataSource {
     void Close() override;
 
   private:
-    std::vector<std::uint8_t> m_Bytes;
+    std::optional<util::ResourceBytes> m_Bytes;
 };
 
 }  // namespace picture

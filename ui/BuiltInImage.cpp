@@ -37,7 +37,7 @@ QImage ReadBitmapResource(int id, double devicePixelRatio) {
     const int scale = PictureScaleFor(devicePixelRatio);
     if (scale != 1) {
         if (auto data = util::ReadResourceData(id, util::ResourceType::Bitmap, scale)) {
-            QImage image = ReadBuiltInImage(*data, "bmp");
+            QImage image = ReadBuiltInImage(data->Bytes(), "bmp");
             if (!image.isNull()) {
                 image.setDevicePixelRatio(scale);
                 return image;

@@ -1,6 +1,6 @@
 #include "util/Resources.h"
 
-#include <QFile>
+#include <QResource>
 #include <QString>
 #include <map>
 #include <memory>
@@ -23,16 +23,32 @@ Store& TheStore() {
     return store;
 }
 
-std::optional<std::vector<std::uint8_t>> LoadCompiledIn(int id, ResourceType type, int scale = 1) {
+QString CompiledInPath(int id, ResourceType type, int scale) {
     QString path =
         QStringLiteral(":/res/%1/%2").arg(QString::fromLatin1(ResourceTypeFolder(type))).arg(id);
     if (scale != 1)
         path += QStringLiteral("@%1x").arg(scale);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    return path;
+}
+
+// Compiled-in resources stay registered for the whole run, so a stored one is read in place;
+// a compressed one is unpacked once for the caller.
+std::optional<ResourceBytes> ReadCompiledIn(int id, ResourceType type, int scale = 1) {
+    const QResource resource(CompiledInPath(id, type, scale));
+    if (!resource.isValid() || !resource.data())
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+    if (resource.compressionAlgorithm() == QResource::NoCompression) {
+        return ResourceBytes(
+            std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(resource.data()),
+                                          static_cast<std::size_t>(resource.size())));
+    }
+    auto unpacked = std::make_shared<const QByteArray>(resource.uncompressedData());
+    if (unpacked->isEmpty() && resource.uncompressedSize() != 0)
+        return std::nullopt;
+    const std::span<const std::uint8_t> bytes(
+        reinterpret_cast<const std::uint8_t*>(unpacked->constData()),
+        static_cast<std::size_t>(unpacked->size()));
+    return ResourceBytes(std::move(unpacked), bytes);
 }
 }  // namespace
 
@@ -58,33 +74,33 @@ std::optional<std::span<const std::uint8_t>> FindResourceData(int id, ResourceTy
     auto key = std::make_pair(id, type);
     auto it = store.entries.find(key);
     if (it == store.entries.end()) {
-        auto loaded = LoadCompiledIn(id, type);
+        auto loaded = ReadCompiledIn(id, type);
         if (!loaded)
             return std::nullopt;
-        it =
-            store.entries
-                .emplace(key, std::make_shared<const std::vector<std::uint8_t>>(std::move(*loaded)))
-                .first;
+        it = store.entries
+                 .emplace(key, std::make_shared<const std::vector<std::uint8_t>>(loaded->begin(),
+                                                                                 loaded->end()))
+                 .first;
     }
     return std::span<const std::uint8_t>(it->second->data(), it->second->size());
 }
 
-std::optional<std::vector<std::uint8_t>> ReadResourceData(int id, ResourceType type) {
+std::optional<ResourceBytes> ReadResourceData(int id, ResourceType type) {
     {
         Store& store = TheStore();
         std::lock_guard lock(store.mutex);
         if (const auto it = store.entries.find(std::make_pair(id, type)); it != store.entries.end())
-            return *it->second;
+            return ResourceBytes(it->second, {it->second->data(), it->second->size()});
     }
-    return LoadCompiledIn(id, type);
+    return ReadCompiledIn(id, type);
 }
 
-std::optional<std::vector<std::uint8_t>> ReadResourceData(int id, ResourceType type, int scale) {
+std::optional<ResourceBytes> ReadResourceData(int id, ResourceType type, int scale) {
     if (scale == 1)
         return ReadResourceData(id, type);
     if (scale < 1)
         return std::nullopt;
-    return LoadCompiledIn(id, type, scale);
+    return ReadCompiledIn(id, type, scale);
 }
 
 void RegisterResource(int id, ResourceType type, std::vector<std::uint8_t> bytes) {

@@ -146,7 +146,9 @@ TEST(SkinResources, ReadingACopyGivesTheSameBytesAndRegisteredOnesFirst) {
     EXPECT_TRUE(std::equal(copy->begin(), copy->end(), kept.begin(), kept.end()));
     EXPECT_FALSE(util::ReadResourceData(435, ResourceType::RcData));
     util::RegisterResource(91500, ResourceType::RcData, {1, 2, 3});
-    EXPECT_EQ(util::ReadResourceData(91500, ResourceType::RcData),
+    const auto registered = util::ReadResourceData(91500, ResourceType::RcData);
+    ASSERT_TRUE(registered);
+    EXPECT_EQ(std::vector<std::uint8_t>(registered->begin(), registered->end()),
               (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
