@@ -27,11 +27,12 @@ bool OpaqueShape::Update(const QImage& image, int top, int bottom) {
     }
     top = std::max(top, 0);
     bottom = std::min(bottom, size_.height());
+    Runs runs;
     for (int y = top; y < bottom; ++y) {
-        Runs runs = RunsOf(image, y, scale);
+        ReadRuns(image, y, scale, runs);
         Runs& row = rows_[static_cast<std::size_t>(y)];
         if (runs != row) {
-            row = std::move(runs);
+            row.swap(runs);
             changed = true;
         }
     }
@@ -40,11 +41,16 @@ bool OpaqueShape::Update(const QImage& image, int top, int bottom) {
     return changed;
 }
 
-OpaqueShape::Runs OpaqueShape::RunsOf(const QImage& image, int y, int scale) const {
-    Runs runs;
+// Runs for every flap step over hundreds of rows: a plain scan of the alpha bytes, into a
+// vector that keeps its room from row to row.
+void OpaqueShape::ReadRuns(const QImage& image, int y, int scale, Runs& runs) const {
+    runs.clear();
     const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y * scale));
     const int width = size_.width();
-    const auto opaque = [&](int x) { return qAlpha(line[x * scale]) > threshold_; };
+    const int threshold = threshold_;
+    const auto opaque = [line, scale, threshold](int x) {
+        return qAlpha(line[x * scale]) > threshold;
+    };
     for (int x = 0; x < width;) {
         while (x < width && !opaque(x)) ++x;
         const int start = x;
@@ -52,7 +58,6 @@ OpaqueShape::Runs OpaqueShape::RunsOf(const QImage& image, int y, int scale) con
         if (x > start)
             runs.emplace_back(start, x);
     }
-    return runs;
 }
 
 // Rows with the same runs one under the other become one band of taller rectangles: the

@@ -30,7 +30,7 @@ class OpaqueShape {
 
   private:
     using Runs = std::vector<std::pair<int, int>>;  // [start, end) of each opaque run
-    Runs RunsOf(const QImage& image, int y, int scale) const;
+    void ReadRuns(const QImage& image, int y, int scale, Runs& runs) const;
     void Rebuild();
 
     int threshold_;
