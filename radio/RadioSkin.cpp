@@ -4,6 +4,7 @@
 #include "picture/LoadPicture.h"
 #include "picture/PLDIBSection.h"
 #include "picture/PLFilterCrop.h"
+#include "radio/FlapComposition.h"
 #include "radio/SkinGeometry.h"
 #include "ui/WindowShape.h"
 #include "util/MessageBox.h"
@@ -15,6 +16,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace radio {
 
@@ -77,23 +79,34 @@ QRect Scaled(const QRect& r, int scale) {
     return QRect(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale);
 }
 
+QRgb OpaqueColour(QRgb pixel) {
+    const int a = qAlpha(pixel);
+    return a == 255 ? pixel : a == 0 ? 0xFF000000u : qUnpremultiply(pixel) | 0xFF000000u;
+}
+
 // A window without translucency cannot blend: inside its shape every pixel shows its own
 // colour whole (the premultiplication undone), as the artwork has it. `area` is in the
-// surface's own pixels.
-QImage OpaqueColours(const QImage& surface, const QRect& area) {
-    QImage out(area.size(), QImage::Format_RGB32);
-    out.setDevicePixelRatio(surface.devicePixelRatio());
-    for (int y = 0; y < area.height(); ++y) {
-        const auto* in =
-            reinterpret_cast<const QRgb*>(surface.constScanLine(area.top() + y)) + area.left();
+// surface's own pixels; `out` is surface-sized and gets the same area. Nearly every pixel
+// is wholly opaque or wholly clear, so four at a time are first checked for being all of
+// one kind.
+void ConvertToOpaqueColours(const QImage& surface, const QRect& area, QImage& out) {
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(surface.constScanLine(y));
         auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < area.width(); ++x) {
-            const QRgb p = in[x];
-            const int a = qAlpha(p);
-            line[x] = a == 255 ? p : a == 0 ? 0xFF000000u : qUnpremultiply(p) | 0xFF000000u;
+        int x = area.left();
+        for (; x + 4 <= area.right() + 1; x += 4) {
+            const QRgb all = in[x] & in[x + 1] & in[x + 2] & in[x + 3];
+            const QRgb any = in[x] | in[x + 1] | in[x + 2] | in[x + 3];
+            if (qAlpha(all) == 255) {
+                std::copy_n(in + x, 4, line + x);
+            } else if (qAlpha(any) == 0) {
+                std::fill_n(line + x, 4, 0xFF000000u);
+            } else {
+                for (int i = x; i < x + 4; ++i) line[i] = OpaqueColour(in[i]);
+            }
         }
+        for (; x <= area.right(); ++x) line[x] = OpaqueColour(in[x]);
     }
-    return out;
 }
 }  // namespace
 
@@ -221,6 +234,7 @@ bool RadioSkin::Attach(QWidget* window) {
             UseUnmaskedPictures();
     }
     surface_ = backgroundImage_.copy();
+    lampDrawn_.reset();  // the lamp as the background has it, whatever that shows
     KeepBackgroundPatches();
     ReleaseSourcePictures();
     DrawDial();
@@ -351,15 +365,21 @@ void RadioSkin::RestoreFromBackground(const QRect& rect) {
     RestoreFromBackground(p, rect);
 }
 
+int RadioSkin::CurrentSlot() const {
+    return currentSlot_ ? *currentSlot_ : 0;
+}
+
 void RadioSkin::DrawDial() {
     RestoreFromBackground(g::kDialRect);
     QPainter p(&surface_);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(0xFF, 0xCC, 0x33), 1));
-    p.drawLine(g::NeedleLine(currentSlot_ ? *currentSlot_ : 0));
+    p.drawLine(g::NeedleLine(CurrentSlot()));
+    dialDrawnFor_ = CurrentSlot();
 }
 
 void RadioSkin::DrawLamp() {
+    lampDrawn_ = lampOn_;
     if (lampOn_ && !lampImage_.isNull()) {
         QPainter p(&surface_);
         p.setCompositionMode(QPainter::CompositionMode_Source);
@@ -389,18 +409,10 @@ void RadioSkin::ComposeFlap() {
     shapeChanged_ |= flapArea_;
     for (int frameRow = firstRow; frameRow < lastRow; ++frameRow) {
         const int row = frameRow - firstRow;
-        const std::uint8_t* frame = flap_->GetLine(frameRow);
-        const std::uint8_t* mask = backgroundMask_->GetLine(row);
-        auto* out = reinterpret_cast<QRgb*>(surface_.scanLine(row));
-        for (int x = 0; x < width; ++x) {
-            const int w = mask[left + x];
-            if (w > g::kBodyMaskThreshold)
-                continue;
-            const std::uint8_t* px = frame + 4 * x;  // blue, green, red, alpha
-            const int a = px[3];
-            const int alpha = a != 0 ? std::max(a, w) : w;
-            out[left + x] = qRgba(px[2] * a / 256, px[1] * a / 256, px[0] * a / 256, alpha);
-        }
+        ComposeFlapRow(reinterpret_cast<const std::uint32_t*>(flap_->GetLine(frameRow)),
+                       backgroundMask_->GetLine(row) + left,
+                       reinterpret_cast<std::uint32_t*>(surface_.scanLine(row)) + left, width,
+                       g::kBodyMaskThreshold);
     }
 }
 
@@ -600,8 +612,14 @@ bool RadioSkin::StepFlap(bool open) {
 void RadioSkin::Paint() {
     if (surface_.isNull())
         return;
-    DrawLamp();
-    DrawDial();
+    // The dial and the lamp are drawn again only when they changed: nothing else draws
+    // there, and at a flap step they are most of what would otherwise be repainted.
+    const bool lampChanged = lampDrawn_ != lampOn_;
+    if (lampChanged)
+        DrawLamp();
+    const bool dialChanged = dialDrawnFor_ != CurrentSlot();
+    if (dialChanged)
+        DrawDial();
     // Nothing else draws where the flap shows (the keys sit wholly on the cabinet), so an
     // unchanged frame stays composed.
     const bool flapMoved = composed_ && composedFrame_ != flapFrame_;
@@ -613,7 +631,11 @@ void RadioSkin::Paint() {
         return;
     }
     // A window of its own pixels repaints only what was drawn.
-    for (const QRect& drawn : {g::kLampRect, g::kDialRect, VolumeArea()}) Show(drawn);
+    if (lampChanged)
+        Show(g::kLampRect);
+    if (dialChanged)
+        Show(g::kDialRect);
+    Show(VolumeArea());
     if (flapMoved)
         Show(flapArea_);
 }
@@ -650,7 +672,15 @@ void RadioSkin::PaintWindow(QPainter& painter, const QRect& area) const {
     if (layered_) {
         painter.drawImage(inside.topLeft(), surface_, Scaled(inside, scale_));
     } else {
-        painter.drawImage(inside.topLeft(), OpaqueColours(surface_, Scaled(inside, scale_)));
+        // The opaque copy is kept between paints: a fresh picture of the flap's size at each
+        // step would cost as much again in allocation and first touches as the conversion.
+        const QRect pixels = Scaled(inside, scale_);
+        if (opaqueColours_.size() != surface_.size()) {
+            opaqueColours_ = QImage(surface_.size(), QImage::Format_RGB32);
+            opaqueColours_.setDevicePixelRatio(surface_.devicePixelRatio());
+        }
+        ConvertToOpaqueColours(surface_, pixels, opaqueColours_);
+        painter.drawImage(inside.topLeft(), opaqueColours_, pixels);
     }
 }
 

@@ -16,6 +16,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -109,6 +110,7 @@ class RadioSkin : public ui::CSkinBase {
     bool ReloadReleasedPictures();
     util::Status LoadFlapFrame(int frame);
     void RestoreFromBackground(const QRect& rect);
+    int CurrentSlot() const;
     void DrawDial();
     void DrawLamp();
     void ComposeFlap();
@@ -140,12 +142,17 @@ class RadioSkin : public ui::CSkinBase {
     BackgroundPatches backgroundPatches_;
     QImage pressedImage_, knobImage_, lampImage_, coverImage_;
     QImage surface_;
+    mutable QImage opaqueColours_;  // without translucency: what PaintWindow last converted
 
     QFont font_;
     const int* currentSlot_ = nullptr;
     int flapFrame_ = 0;
     int composedFrame_ = -1;  // the flap frame on the surface; -1: none yet
     bool lampOn_ = false;
+    // What the surface shows of the lamp and the needle; nothing when not drawn since the
+    // surface was made.
+    std::optional<bool> lampDrawn_;
+    std::optional<int> dialDrawnFor_;
     int knobOffset_ = 0;
     std::string statusText_;
     int statusTextWidth_ = 0;

@@ -12,9 +12,12 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QFontMetrics>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <utility>
 
 using platform::media::PlayState;
 using radio::TunelinkDlg;
@@ -387,6 +390,49 @@ TEST_F(RadioWindowTest, OutlineModeComposesWhatTranslucentModeShows) {
     EXPECT_TRUE(SamePixels(w.mask(), ui::RegionFromAlpha(w.Skin().Surface(), 127)));
     EXPECT_FALSE(w.mask().contains(onFlap));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 5000));
+}
+
+// The areas a window was asked to repaint.
+class RepaintLog : public QObject {
+  public:
+    explicit RepaintLog(QWidget* window) { window->installEventFilter(this); }
+    QRegion Take() {
+        QCoreApplication::processEvents();
+        return std::exchange(asked_, QRegion());
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            asked_ += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+
+  private:
+    QRegion asked_;
+};
+
+// At a flap step only the flap and the volume area are drawn and repainted; the dial and the
+// lamp, which would double that work, are drawn and repainted when they change.
+TEST_F(RadioWindowTest, AFlapStepRepaintsTheFlapButNotTheDialOrTheLamp) {
+    auto& w = Open();
+    RepaintLog log(&w);
+    const QImage lampOff = w.Skin().Surface().copy(g::kLampRect);
+    w.OnCommand(116);  // power on: the lamp lights and the flap rises
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.Skin().FlapFrame() >= 3; }, 5000));
+    EXPECT_NE(w.Skin().Surface().copy(g::kLampRect), lampOff);
+    log.Take();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.Skin().FlapFrame() >= 8; }, 5000));
+    const QRegion stepped = log.Take();
+    EXPECT_TRUE(stepped.intersects(QRect(g::kFlapLeft, 0, 335, 228 - g::kFlapFirstRow)));
+    EXPECT_FALSE(stepped.intersects(g::kDialRect));
+    EXPECT_FALSE(stepped.intersects(g::kLampRect));
+
+    // A station chosen moves the needle: the dial is drawn again and repainted.
+    const QImage dial = w.Skin().Surface().copy(g::kDialRect);
+    Click(SectorCentre(9));
+    EXPECT_TRUE(log.Take().intersects(g::kDialRect));
+    EXPECT_NE(w.Skin().Surface().copy(g::kDialRect), dial);
 }
 
 TEST_F(RadioWindowTest, RightClickHintEndsAfterThreeClicksOverTwoRuns) {
