@@ -25,7 +25,10 @@ void EnsureApplication() {
     static int argc = 1;
     static char name[] = "tunelink_bench";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    // Never destroyed: torn down among the other statics at exit, a widget application
+    // outlives the input devices it owns.
+    static auto* app = new QApplication(argc, argv);
+    (void)app;
 }
 
 std::unique_ptr<radio::RadioSkin> Skin(bool translucent, int scale = 1, QWidget* window = nullptr) {
