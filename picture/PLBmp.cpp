@@ -1,6 +1,7 @@
 #include "picture/PLBmp.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 
@@ -134,10 +135,14 @@ util::Status PLBmp::SetAlphaFromMask(const PLBmp& mask) {
         return util::Error{kDepthMismatch, PLErr::kDecoding};
     const int width = std::min(m_Size.x, mask.GetWidth());
     const int height = std::min(m_Size.y, mask.GetHeight());
+    // Whole words, so that the loop is vectorized: the flap does this for every pixel at
+    // every step. Lines are 4-byte aligned; the alpha byte is the word's high byte.
+    static_assert(std::endian::native == std::endian::little);
     for (int y = 0; y < height; ++y) {
-        std::uint8_t* dst = GetLine(y) + 3;
+        auto* dst = reinterpret_cast<std::uint32_t*>(GetLine(y));
         const std::uint8_t* src = mask.GetLine(y);
-        for (int x = 0; x < width; ++x) dst[4 * x] = src[x];
+        for (int x = 0; x < width; ++x)
+            dst[x] = (dst[x] & 0x00FFFFFFu) | (std::uint32_t(src[x]) << 24);
     }
     m_bAlphaChannel = true;
     return {};
