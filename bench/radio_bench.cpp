@@ -112,6 +112,13 @@ static void BM_FlapStep(benchmark::State& state) {
 }
 BENCHMARK(BM_FlapStep)->Unit(benchmark::kMicrosecond);
 
+// The same on a screen of twice the density.
+static void BM_FlapStepTwiceAsBig(benchmark::State& state) {
+    auto skin = Skin(true, 2);
+    FlapSteps(state, *skin, QImage::Format_ARGB32_Premultiplied, {QRect(0, 0, 606, 520)}, 2);
+}
+BENCHMARK(BM_FlapStepTwiceAsBig)->Unit(benchmark::kMicrosecond);
+
 // Without a compositor: the same step, plus the window's shape read again from the rows
 // the flap changed and set on the window, and what the step asked to have repainted painted
 // opaque into a 24-bit window.
