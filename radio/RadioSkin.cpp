@@ -626,11 +626,7 @@ void RadioSkin::Paint() {
     if (flapMoved)
         ComposeFlap();
     DrawVolumeArea();
-    if (layered_) {
-        Show(WindowRect());
-        return;
-    }
-    // A window of its own pixels repaints only what was drawn.
+    // The window repaints only what was drawn (and, translucent, reads its shape there).
     if (lampChanged)
         Show(g::kLampRect);
     if (dialChanged)
@@ -645,8 +641,8 @@ void RadioSkin::Show(const QRect& changed) {
         ShowOutlineShape();
     if (!window_)
         return;
-    if (layered_ && changed == WindowRect()) {
-        layeredWindow_->UpdateFromSurface(surface_);
+    if (layered_) {
+        layeredWindow_->UpdateFromSurface(surface_, changed);
     } else {
         window_->update(changed);
     }

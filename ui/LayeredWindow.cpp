@@ -1,12 +1,12 @@
 #include "ui/LayeredWindow.h"
 
 #include "platform/system/Display.h"
-#include "ui/OpaqueShape.h"
 #include "ui/VersionCode.h"
 
 #include <QRect>
 #include <QWidget>
 
+#include <algorithm>
 #include <vector>
 
 namespace ui {
@@ -34,25 +34,37 @@ bool CLayeredWindow::SetLayered(QWidget* window, bool on) {
 }
 
 bool CLayeredWindow::UpdateFromSurface(const QImage& surface) {
+    const int scale = std::max(1, qRound(surface.devicePixelRatio()));
+    return UpdateFromSurface(surface,
+                             QRect(0, 0, surface.width() / scale, surface.height() / scale));
+}
+
+bool CLayeredWindow::UpdateFromSurface(const QImage& surface, const QRect& changed) {
     if (!window_)
         return true;
-    const QRegion shape = RegionFromAlpha(surface);
-    if (shape != lastShape_) {
-        // On X11 only the input shape is set: transparent pixels already show what lies
-        // below, and a widget mask would have Qt clip every repaint to it (about 1 MB of
-        // heap while the radio plays). X11 takes it in the window's own pixels, which are
-        // the surface's when both have the same device pixel ratio; a widget mask is in
-        // layout pixels.
-        const bool samePixels =
-            qFuzzyCompare(surface.devicePixelRatio(), window_->devicePixelRatioF());
-        if (!samePixels || !platform::SetX11InputShape(window_->winId(), shape)) {
-            ui::OpaqueShape layoutShape(0);
-            layoutShape.Update(surface);
-            window_->setMask(layoutShape.Region());
-        }
-        lastShape_ = shape;
+    // On X11 only the input shape is set: transparent pixels already show what lies below,
+    // and a widget mask would have Qt clip every repaint to it (about 1 MB of heap while the
+    // radio plays).
+    const bool samePixels = qFuzzyCompare(surface.devicePixelRatio(), window_->devicePixelRatioF());
+    const ShapeKind kind = samePixels && !inputShapeFailed_ ? ShapeKind::Input : ShapeKind::Mask;
+    if (kind != shapeKind_) {
+        shape_.Reset();
+        shapeKind_ = kind;
     }
-    window_->update();
+    if (kind == ShapeKind::Input) {
+        // The surface's own pixels, read whole rather than sampled at the layout's size.
+        const int scale = std::max(1, qRound(surface.devicePixelRatio()));
+        const QImage pixels(surface.constBits(), surface.width(), surface.height(),
+                            surface.bytesPerLine(), surface.format());
+        if (shape_.Update(pixels, changed.top() * scale, (changed.bottom() + 1) * scale) &&
+            !platform::SetX11InputShape(window_->winId(), shape_.Region())) {
+            inputShapeFailed_ = true;
+            return UpdateFromSurface(surface);
+        }
+    } else if (shape_.Update(surface, changed.top(), changed.bottom() + 1)) {
+        window_->setMask(shape_.Region());
+    }
+    window_->update(changed);
     return true;
 }
 

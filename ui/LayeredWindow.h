@@ -3,6 +3,8 @@
 // transparent pixels are cut out of the window's input shape so clicks there reach whatever
 // lies below, as they would through a hole in the radio.
 
+#include "ui/OpaqueShape.h"
+
 #include <QImage>
 #include <QRegion>
 
@@ -24,8 +26,12 @@ class CLayeredWindow {
     // Remembers the window; false when not capable. On: the window gets a translucent
     // background (to be called before it is first shown).
     bool SetLayered(QWidget* window, bool on);
-    // Shows `surface` (premultiplied ARGB, window size) and makes its opaque part the
-    // window's input shape. Returns true.
+    // Shows the `changed` part (in the window's layout pixels) of `surface` (premultiplied
+    // ARGB, window size) and keeps the window's input shape the surface's opaque part: only
+    // the rows of `changed` are read again, and the shape is set only when they changed it.
+    // Returns true.
+    bool UpdateFromSurface(const QImage& surface, const QRect& changed);
+    // All of it.
     bool UpdateFromSurface(const QImage& surface);
 
     QWidget* Window() const { return window_; }
@@ -33,7 +39,12 @@ class CLayeredWindow {
   private:
     bool capable_ = false;
     QWidget* window_ = nullptr;
-    QRegion lastShape_;
+    // X11 takes an input shape in the window's own pixels; elsewhere, or when the surface's
+    // pixels are not the window's, a widget mask in layout pixels stands in.
+    enum class ShapeKind { None, Input, Mask };
+    ShapeKind shapeKind_ = ShapeKind::None;
+    bool inputShapeFailed_ = false;
+    OpaqueShape shape_{0};
 };
 
 // The pixels whose alpha is above `threshold`, as a region of horizontal runs.

@@ -412,27 +412,38 @@ class RepaintLog : public QObject {
     QRegion asked_;
 };
 
-// At a flap step only the flap and the volume area are drawn and repainted; the dial and the
-// lamp, which would double that work, are drawn and repainted when they change.
+// At a flap step only the flap and the volume area are drawn and repainted, translucent or
+// not; the dial and the lamp, which would double that work, are drawn and repainted when they
+// change. The window's shape still follows the flap.
 TEST_F(RadioWindowTest, AFlapStepRepaintsTheFlapButNotTheDialOrTheLamp) {
-    auto& w = Open();
-    RepaintLog log(&w);
-    const QImage lampOff = w.Skin().Surface().copy(g::kLampRect);
-    w.OnCommand(116);  // power on: the lamp lights and the flap rises
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.Skin().FlapFrame() >= 3; }, 5000));
-    EXPECT_NE(w.Skin().Surface().copy(g::kLampRect), lampOff);
-    log.Take();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.Skin().FlapFrame() >= 8; }, 5000));
-    const QRegion stepped = log.Take();
-    EXPECT_TRUE(stepped.intersects(QRect(g::kFlapLeft, 0, 335, 228 - g::kFlapFirstRow)));
-    EXPECT_FALSE(stepped.intersects(g::kDialRect));
-    EXPECT_FALSE(stepped.intersects(g::kLampRect));
+    for (const bool layered : {false, true}) {
+        SCOPED_TRACE(layered ? "translucent" : "outline");
+        auto& w = Open(layered);
+        ASSERT_EQ(w.Skin().Layered(), layered);
+        RepaintLog log(&w);
+        const QImage lampOff = w.Skin().Surface().copy(g::kLampRect);
+        w.OnCommand(116);  // power on: the lamp lights and the flap rises
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w.Skin().FlapFrame() >= 3; }, 5000));
+        EXPECT_NE(w.Skin().Surface().copy(g::kLampRect), lampOff);
+        log.Take();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w.Skin().FlapFrame() >= 8; }, 5000));
+        const QRegion stepped = log.Take();
+        EXPECT_TRUE(stepped.intersects(QRect(g::kFlapLeft, 0, 335, 228 - g::kFlapFirstRow)));
+        EXPECT_FALSE(stepped.intersects(g::kDialRect));
+        EXPECT_FALSE(stepped.intersects(g::kLampRect));
+        // Translucent, the shape is every pixel that is not wholly clear (the widget mask
+        // stands in for the input shape away from X11); without, the opaque half.
+        EXPECT_TRUE(
+            SamePixels(w.mask(), ui::RegionFromAlpha(w.Skin().Surface(), layered ? 0 : 127)));
 
-    // A station chosen moves the needle: the dial is drawn again and repainted.
-    const QImage dial = w.Skin().Surface().copy(g::kDialRect);
-    Click(SectorCentre(9));
-    EXPECT_TRUE(log.Take().intersects(g::kDialRect));
-    EXPECT_NE(w.Skin().Surface().copy(g::kDialRect), dial);
+        // A station chosen moves the needle: the dial is drawn again and repainted. (The
+        // second radio starts on the station the first one kept.)
+        const QImage dial = w.Skin().Surface().copy(g::kDialRect);
+        Click(SectorCentre(layered ? 12 : 9));
+        EXPECT_TRUE(log.Take().intersects(g::kDialRect));
+        EXPECT_NE(w.Skin().Surface().copy(g::kDialRect), dial);
+        window_.reset();
+    }
 }
 
 TEST_F(RadioWindowTest, RightClickHintEndsAfterThreeClicksOverTwoRuns) {
