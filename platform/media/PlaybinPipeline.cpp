@@ -1,6 +1,7 @@
 #include "platform/media/PlaybinPipeline.h"
 
 #include "platform/media/NetworkSourceGuard.h"
+#include "platform/media/PluginWarmUp.h"
 
 #include <gst/audio/streamvolume.h>
 #include <gst/gst.h>
@@ -394,9 +395,12 @@ PlaybinPipeline::PlaybinPipeline(const PipelineSettings& settings, PipelineListe
                      nullptr);
     GstRef<GstBus> bus(gst_element_get_bus(playbin_.get()));
     gst_bus_set_sync_handler(bus.get(), &PipelineCallbacks::OnSyncMessage, this, nullptr);
+    // The first station's start would otherwise load the plugins while the listener waits.
+    warmUp_ = std::make_unique<PluginWarmUp>(settings.sinkDescription.empty());
 }
 
 PlaybinPipeline::~PlaybinPipeline() {
+    warmUp_.reset();
     if (playbin_) {
         gst_element_set_state(playbin_.get(), GST_STATE_NULL);
         GstRef<GstBus> bus(gst_element_get_bus(playbin_.get()));

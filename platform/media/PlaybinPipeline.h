@@ -22,6 +22,8 @@ typedef struct _GstBuffer GstBuffer;
 
 namespace platform::media {
 
+class PluginWarmUp;
+
 // The pipeline's news about the current connection, on the owner's thread, never from
 // inside a pipeline call.
 class PipelineListener {
@@ -103,6 +105,7 @@ class PlaybinPipeline {
     GstElement* volumeElement_ = nullptr;  // inside the output bin, owned by it
     std::string outputError_;              // the output description did not parse
     std::unique_ptr<QObject> context_;     // queued calls to the owner's thread die with it
+    std::unique_ptr<PluginWarmUp> warmUp_;
 
     // Written on streaming threads, read on the owner's thread.
     std::atomic<unsigned> generation_{0};
