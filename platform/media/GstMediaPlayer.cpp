@@ -73,7 +73,8 @@ struct GstMediaPlayer::Impl final : PipelineListener {
     FetchThreads reads;
 
     // Play and Stop are requests: a burst of them (media keys held down, a flood of bus
-    // calls) ends in its last command with one change of the pipeline, not one per call.
+    // calls) changes the pipeline at most once per spacing, ending in its last command, not
+    // once per call.
     enum class Command { None, Play, Stop, Refuse };
     Command wanted = Command::None;
     std::string wantedAddress;
@@ -155,10 +156,17 @@ void GstMediaPlayer::Impl::Request(Command command, std::string address) {
     wantedAddress = std::move(address);
     if (applyScheduled)
         return;
-    applyScheduled = true;
     const auto since =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastApplied);
     const auto wait = std::max(std::chrono::milliseconds(0), options.commandSpacing - since);
+    // The first command after a quiet spell is carried out at once: handed to the event loop,
+    // it waited behind the window's repaint for the click before the stream was even asked
+    // for. Its events still arrive through the loop.
+    if (wait.count() == 0) {
+        ApplyRequested();
+        return;
+    }
+    applyScheduled = true;
     QTimer::singleShot(wait, context.get(), [this] { ApplyRequested(); });
 }
 
