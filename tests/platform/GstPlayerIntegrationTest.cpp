@@ -353,6 +353,25 @@ TEST_F(GstPlayerIntegration, StationStartsDoNotGrowMemory) {
     EXPECT_LT(Slope(rssKiB) / kCyclesPerSample, 8.0) << "resident KiB per station start";
 }
 
+// A listener's Play after a quiet spell starts the stream before the window gets to repaint
+// for the click; commands following within the spacing are still merged into the last one.
+TEST_F(GstPlayerIntegration, APlayAfterAQuietSpellStartsAtOnceAndWhatFollowsIsMerged) {
+    auto player = Make();
+    const std::string url = server->Url("/other.ogg");
+    const int before = server->RequestCount("/other.ogg");
+    player->Open(url);
+    ASSERT_TRUE(player->Play());
+    EXPECT_EQ(player->CurrentStreamAddress(), url) << "started before the event loop ran";
+    player->Stop();
+    ASSERT_TRUE(player->Play());
+    ASSERT_TRUE(WaitFor([&] { return events.Saw(PlayState::Playing); }, 10s))
+        << Describe(events.states);
+    QTest::qWait(500);
+    EXPECT_EQ(server->RequestCount("/other.ogg") - before, 1)
+        << "the Stop and Play after the first one were merged: it plays on";
+    EXPECT_FALSE(events.Saw(PlayState::Stopped)) << Describe(events.states);
+}
+
 TEST_F(GstPlayerIntegration, AFloodOfCommandsEndsInTheLastOneWithFewRestarts) {
     auto player = Make();
     const auto connections = [&] {
