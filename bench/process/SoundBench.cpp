@@ -345,7 +345,7 @@ std::string Cell(const std::vector<double>& ms) {
     if (ms.empty())
         return "-";
     char text[64];
-    std::snprintf(text, sizeof text, "%.2f s (%.2f-%.2f)", Median(ms) / 1000,
+    std::snprintf(text, sizeof text, "%.3f s (%.3f-%.3f)", Median(ms) / 1000,
                   *std::min_element(ms.begin(), ms.end()) / 1000,
                   *std::max_element(ms.begin(), ms.end()) / 1000);
     return text;
@@ -355,7 +355,7 @@ std::string Ratio(const std::vector<double>& a, const std::vector<double>& b) {
     if (a.empty() || b.empty())
         return "-";
     char text[32];
-    std::snprintf(text, sizeof text, "%.2f x", Median(a) / Median(b));
+    std::snprintf(text, sizeof text, "%.3f x", Median(a) / Median(b));
     return text;
 }
 
@@ -402,14 +402,14 @@ using Timings = std::map<std::pair<std::string, std::string>, Timing>;
 // given `base`, the radio's `series` against its own `base`.
 void PrintTimes(Timings& timings, std::vector<double> Timing::*series, bool withMpv,
                 std::vector<double> Timing::*base = nullptr) {
-    std::printf("%-16s %-22s %-22s %-22s %-10s %-10s %s\n", "", "Tunelink", "playbin floor",
+    std::printf("%-16s %-25s %-25s %-25s %-10s %-10s %s\n", "", "Tunelink", "playbin floor",
                 withMpv ? "mpv" : "mpv (not installed)", "vs floor", "vs mpv",
                 base ? "vs first Play" : "");
     for (const Stream& stream : kStreams) {
         const Timing& own = timings[{stream.label, "Tunelink"}];
         const auto& bare = timings[{stream.label, "playbin floor"}].*series;
         const auto& other = timings[{stream.label, "mpv"}].*series;
-        std::printf("%-16s %-22s %-22s %-22s %-10s %-10s %s\n", stream.label,
+        std::printf("%-16s %-25s %-25s %-25s %-10s %-10s %s\n", stream.label,
                     Cell(own.*series).c_str(), Cell(bare).c_str(), Cell(other).c_str(),
                     Ratio(own.*series, bare).c_str(), Ratio(own.*series, other).c_str(),
                     base ? Ratio(own.*series, own.*base).c_str() : "");
