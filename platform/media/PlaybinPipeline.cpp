@@ -396,7 +396,11 @@ PlaybinPipeline::PlaybinPipeline(const PipelineSettings& settings, PipelineListe
     GstRef<GstBus> bus(gst_element_get_bus(playbin_.get()));
     gst_bus_set_sync_handler(bus.get(), &PipelineCallbacks::OnSyncMessage, this, nullptr);
     // The first station's start would otherwise load the plugins while the listener waits.
-    warmUp_ = std::make_unique<PluginWarmUp>(settings.sinkDescription.empty());
+    // Once done, the warm-up is let go on this thread, which ends its own.
+    warmUp_ = std::make_unique<PluginWarmUp>(settings.sinkDescription.empty(), [this] {
+        QMetaObject::invokeMethod(
+            context_.get(), [this] { warmUp_.reset(); }, Qt::QueuedConnection);
+    });
 }
 
 PlaybinPipeline::~PlaybinPipeline() {

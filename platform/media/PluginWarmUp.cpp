@@ -58,8 +58,8 @@ void LoadFirstAudioSink() {
 
 }  // namespace
 
-PluginWarmUp::PluginWarmUp(bool withAudioOutput)
-    : thread_([this, withAudioOutput] { Run(withAudioOutput); }) {}
+PluginWarmUp::PluginWarmUp(bool withAudioOutput, std::function<void()> done)
+    : thread_([this, withAudioOutput, done = std::move(done)] { Run(withAudioOutput, done); }) {}
 
 PluginWarmUp::~PluginWarmUp() {
     stopping_ = true;
@@ -73,7 +73,7 @@ bool PluginWarmUp::WaitUntilDone(std::chrono::milliseconds timeout) const {
     return done_;
 }
 
-void PluginWarmUp::Run(bool withAudioOutput) {
+void PluginWarmUp::Run(bool withAudioOutput, const std::function<void()>& done) {
     // Nothing is opened: a source connects only when it starts.
     MakeOnce(gst_element_make_from_uri(GST_URI_SRC, "http://127.0.0.1/", nullptr, nullptr));
     for (const char* media : kArrivingMedia) {
@@ -89,6 +89,8 @@ void PluginWarmUp::Run(bool withAudioOutput) {
     if (withAudioOutput && !stopping_)
         LoadFirstAudioSink();
     done_ = true;
+    if (done && !stopping_)
+        done();
 }
 
 }  // namespace platform::media

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 namespace platform::media {
@@ -15,8 +16,10 @@ namespace platform::media {
 class PluginWarmUp {
   public:
     // Starts at once. GStreamer must be initialised. `withAudioOutput`: the desktop's
-    // output is chosen when sound starts, so its usual plugin is loaded too.
-    explicit PluginWarmUp(bool withAudioOutput);
+    // output is chosen when sound starts, so its usual plugin is loaded too. `done` is
+    // called on the warm-up's thread when everything is loaded; the owner may then let the
+    // warm-up go, so its thread does not linger.
+    explicit PluginWarmUp(bool withAudioOutput, std::function<void()> done = {});
     // Stops between two plugins and waits for the thread.
     ~PluginWarmUp();
     PluginWarmUp(const PluginWarmUp&) = delete;
@@ -26,7 +29,7 @@ class PluginWarmUp {
     bool WaitUntilDone(std::chrono::milliseconds timeout) const;
 
   private:
-    void Run(bool withAudioOutput);
+    void Run(bool withAudioOutput, const std::function<void()>& done);
 
     std::atomic<bool> stopping_{false};
     std::atomic<bool> done_{false};
