@@ -29,18 +29,22 @@ std::uint32_t ComposePixel(std::uint32_t pixel, std::uint32_t body, std::uint32_
 #if defined(__SSE2__)
 // Four pixels at a time. Channel times alpha is at most 255 * 255 and fits a 16-bit lane;
 // the alpha lane's own product is masked off and replaced by the larger of the two alphas.
-int ComposeFourAtATime(const std::uint32_t* frame, const std::uint8_t* bodyMask,
-                       std::uint32_t* out, int width, int bodyThreshold) {
+int ComposeFourAtATime(const std::uint32_t* frame, const std::uint8_t* bodyMask, std::uint32_t* out,
+                       int width, int bodyThreshold) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i threshold = _mm_set1_epi32(bodyThreshold);
     const __m128i colourBits = _mm_set1_epi32(0x00FFFFFF);
     int x = 0;
     for (; x + 4 <= width; x += 4) {
-        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(frame + x));
         std::int32_t bodyBytes;
         std::memcpy(&bodyBytes, bodyMask + x, sizeof bodyBytes);
         const __m128i body =
             _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(bodyBytes), zero), zero);
+        const __m128i cabinet = _mm_cmpgt_epi32(body, threshold);
+        // Much of the flap's rectangle lies on the cabinet, which stays as it is.
+        if (_mm_movemask_epi8(cabinet) == 0xFFFF)
+            continue;
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(frame + x));
 
         __m128i low = _mm_unpacklo_epi8(pixels, zero);
         __m128i high = _mm_unpackhi_epi8(pixels, zero);
@@ -54,7 +58,6 @@ int ComposeFourAtATime(const std::uint32_t* frame, const std::uint8_t* bodyMask,
         const __m128i alpha = _mm_max_epi16(_mm_srli_epi32(pixels, 24), body);
         const __m128i composed = _mm_or_si128(colours, _mm_slli_epi32(alpha, 24));
 
-        const __m128i cabinet = _mm_cmpgt_epi32(body, threshold);
         const __m128i under = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + x));
         const __m128i result =
             _mm_or_si128(_mm_and_si128(cabinet, under), _mm_andnot_si128(cabinet, composed));
