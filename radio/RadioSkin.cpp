@@ -397,35 +397,57 @@ void RadioSkin::DrawLamp() {
 void RadioSkin::ComposeFlap() {
     if (!flap_ || !ReloadFlapPictures())
         return;
+    const bool fresh = composedFrame_ < 0;
     composedFrame_ = flapFrame_;
     // In the pictures' own pixels: twice as many each way for pictures drawn twice as big.
     const int left = g::kFlapLeft * scale_, firstRow = g::kFlapFirstRow * scale_;
     const int width =
         std::min({flap_->GetWidth(), surface_.width() - left, backgroundMask_->GetWidth() - left});
-    const int lastRow = std::min({flap_->GetHeight(), surface_.height() + firstRow,
-                                  backgroundMask_->GetHeight() + firstRow});
-    flapArea_ = QRect(g::kFlapLeft, 0, std::max(width, 0) / scale_,
-                      std::max(lastRow - firstRow, 0) / scale_);
-    shapeChanged_ |= flapArea_;
-    for (int frameRow = firstRow; frameRow < lastRow; ++frameRow) {
-        const int row = frameRow - firstRow;
-        ComposeFlapRow(reinterpret_cast<const std::uint32_t*>(flap_->GetLine(frameRow)),
-                       backgroundMask_->GetLine(row) + left,
+    const int rows = std::max(
+        std::min({flap_->GetHeight() - firstRow, surface_.height(), backgroundMask_->GetHeight()}),
+        0);
+    // Above the cabinet's controls nothing else draws, and a row without any alpha in this
+    // frame and the last composes to what the surface holds already: while the flap rises,
+    // most of the air above it is such rows.
+    const int sharedFromRow =
+        std::min({CoverArea().top(), WidenedVolumeTrack().top(), g::kStopButton.rect.top()}) *
+        scale_;
+    std::vector<bool> clear(static_cast<std::size_t>(rows));
+    const bool sameRows = !fresh && clearRows_.size() == clear.size();
+    int top = rows, bottom = 0;
+    for (int row = 0; row < rows; ++row) {
+        const auto* frame = reinterpret_cast<const std::uint32_t*>(flap_->GetLine(firstRow + row));
+        const auto at = static_cast<std::size_t>(row);
+        clear[at] = FlapRowIsClear(frame, width);
+        if (sameRows && row < sharedFromRow && clear[at] && clearRows_[at])
+            continue;
+        ComposeFlapRow(frame, backgroundMask_->GetLine(row) + left,
                        reinterpret_cast<std::uint32_t*>(surface_.scanLine(row)) + left, width,
                        g::kBodyMaskThreshold);
+        top = std::min(top, row);
+        bottom = row + 1;
     }
+    clearRows_ = std::move(clear);
+    flapArea_ = top < bottom ? QRect(g::kFlapLeft, top / scale_, std::max(width, 0) / scale_,
+                                     (bottom + scale_ - 1) / scale_ - top / scale_)
+                             : QRect();
+    shapeChanged_ |= flapArea_;
 }
 
 void RadioSkin::DrawVolumeArea() {
     QPainter p(&surface_);
+    const QImage knob = knobImage_.isNull() && knob_ ? Premultiplied(*knob_, scale_) : knobImage_;
+    const QRect knobArea(g::kKnobOrigin + QPoint(knobOffset_, 0),
+                         knob.deviceIndependentSize().toSize());
     if (flapFrame_ != 0 || coverImage_.isNull()) {
         RestoreFromBackground(p, WidenedVolumeTrack());
     } else {
-        RestoreFromBackground(p, CoverArea());
+        // At the left end the knob reaches past the cover: drawn again over itself there,
+        // its soft edge would darken at every repaint.
+        RestoreFromBackground(p, CoverArea().united(knobArea));
         p.drawImage(CoverArea().topLeft(), coverImage_);
     }
-    const QImage knob = knobImage_.isNull() && knob_ ? Premultiplied(*knob_, scale_) : knobImage_;
-    p.drawImage(g::kKnobOrigin + QPoint(knobOffset_, 0), knob);
+    p.drawImage(knobArea.topLeft(), knob);
 }
 
 void RadioSkin::DrawButtons(bool stopPressed, bool playPressed, bool mutePressed,

@@ -49,8 +49,8 @@ TEST(FlapComposition, EveryPixelFollowsTheRuleWhateverTheRowsLength) {
         Row row;
         for (int x = 0; x < width; ++x) {
             row.frame.push_back(word(random));
-            row.body.push_back(static_cast<std::uint8_t>(x % 3 ? body(random)
-                                                               : nearThreshold(random)));
+            row.body.push_back(
+                static_cast<std::uint8_t>(x % 3 ? body(random) : nearThreshold(random)));
             row.under.push_back(word(random));
         }
         ExpectComposedAsTheRuleSays(row);
@@ -80,6 +80,15 @@ TEST(FlapComposition, TouchesNothingBeyondTheRow) {
     radio::ComposeFlapRow(row.frame.data(), row.body.data(), out.data(), 13, kBody);
     for (int x = 13; x < 16; ++x) EXPECT_EQ(out[x], 0x11111111u) << x;
     EXPECT_EQ(out[12], Expected(0xFF102030u, 0, 0));
+}
+
+TEST(FlapComposition, ARowIsClearOnlyWithoutAnyAlpha) {
+    std::vector<std::uint32_t> row(37, 0x00FFFFFFu);  // colours, but no alpha anywhere
+    EXPECT_TRUE(radio::FlapRowIsClear(row.data(), static_cast<int>(row.size())));
+    EXPECT_TRUE(radio::FlapRowIsClear(row.data(), 0));
+    row[36] = 0x01000000u;
+    EXPECT_FALSE(radio::FlapRowIsClear(row.data(), static_cast<int>(row.size())));
+    EXPECT_TRUE(radio::FlapRowIsClear(row.data(), 36));  // the last pixel is beyond the row
 }
 
 }  // namespace

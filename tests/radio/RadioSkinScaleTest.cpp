@@ -140,3 +140,40 @@ TEST_P(RadioSkinScale, AScaleChangedWhileOpenComposesTheRadioAgainAtTheNewSize) 
     redraw(*moved);
     EXPECT_TRUE(moved->Surface() == coarse->Surface());
 }
+
+// A flap step composes only what can have changed (rows clear in the last frame and this one
+// are left as they are); at every frame, up and down, the surface is what composing that
+// frame afresh gives.
+TEST_P(RadioSkinScale, TheFlapStepByStepIsTheFlapComposedAfresh) {
+    for (const int scale : {1, 2}) {
+        SCOPED_TRACE(scale);
+        auto skin = std::make_unique<radio::RadioSkin>(
+            std::make_unique<ui::CLayeredWindow>(8, 32, GetParam()));
+        skin->SetScale(scale);
+        ASSERT_TRUE(skin->SetUp());
+        ASSERT_TRUE(skin->Attach(nullptr));
+        ASSERT_TRUE(skin->Composed());
+        bool opening = true;
+        for (int step = 0; step < 2 * g::kFlapLastFrame; ++step) {
+            if (skin->StepFlap(opening))
+                opening = false;
+            skin->Paint();
+            if (step % 5 != 2 && step != g::kFlapLastFrame - 1)
+                continue;
+            const QImage stepped = skin->Surface().copy();
+            const int frame = skin->FlapFrame();
+            ASSERT_TRUE(skin->Attach(nullptr));  // composes the standing frame from scratch
+            const QImage& afresh = skin->Surface();
+            ASSERT_EQ(stepped.size(), afresh.size());
+            int differing = 0;
+            QPoint first(-1, -1);
+            for (int y = 0; y < afresh.height(); ++y)
+                for (int x = 0; x < afresh.width(); ++x)
+                    if (stepped.pixel(x, y) != afresh.pixel(x, y) && differing++ == 0)
+                        first = QPoint(x, y);
+            ASSERT_EQ(differing, 0) << "frame " << frame << ", first at " << first.x() << ","
+                                    << first.y();
+        }
+        EXPECT_EQ(skin->FlapFrame(), 0);
+    }
+}
