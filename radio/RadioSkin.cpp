@@ -86,15 +86,16 @@ QRgb OpaqueColour(QRgb pixel) {
 
 // A window without translucency cannot blend: inside its shape every pixel shows its own
 // colour whole (the premultiplication undone), as the artwork has it. `area` is in the
-// surface's own pixels; `out` is surface-sized and gets the same area. Nearly every pixel
-// is wholly opaque or wholly clear, so four at a time are first checked for being all of
-// one kind.
+// surface's own pixels; it goes to the top left of `out`. Nearly every pixel is wholly
+// opaque or wholly clear, so four at a time are first checked for being all of one kind.
 void ConvertToOpaqueColours(const QImage& surface, const QRect& area, QImage& out) {
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(surface.constScanLine(y));
+    const int width = area.width();
+    for (int y = 0; y < area.height(); ++y) {
+        const auto* in =
+            reinterpret_cast<const QRgb*>(surface.constScanLine(area.top() + y)) + area.left();
         auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        int x = area.left();
-        for (; x + 4 <= area.right() + 1; x += 4) {
+        int x = 0;
+        for (; x + 4 <= width; x += 4) {
             const QRgb all = in[x] & in[x + 1] & in[x + 2] & in[x + 3];
             const QRgb any = in[x] | in[x + 1] | in[x + 2] | in[x + 3];
             if (qAlpha(all) == 255) {
@@ -105,7 +106,7 @@ void ConvertToOpaqueColours(const QImage& surface, const QRect& area, QImage& ou
                 for (int i = x; i < x + 4; ++i) line[i] = OpaqueColour(in[i]);
             }
         }
-        for (; x <= area.right(); ++x) line[x] = OpaqueColour(in[x]);
+        for (; x < width; ++x) line[x] = OpaqueColour(in[x]);
     }
 }
 }  // namespace
@@ -192,6 +193,7 @@ void RadioSkin::ReleaseFlapPictures() {
     if (flap_)
         flap_ = std::make_unique<PLDIBSection>();
     backgroundMask_.reset();
+    opaqueColours_ = QImage();
 }
 
 bool RadioSkin::ReloadFlapPictures() {
@@ -690,15 +692,19 @@ void RadioSkin::PaintWindow(QPainter& painter, const QRect& area) const {
     if (layered_) {
         painter.drawImage(inside.topLeft(), surface_, Scaled(inside, scale_));
     } else {
-        // The opaque copy is kept between paints: a fresh picture of the flap's size at each
-        // step would cost as much again in allocation and first touches as the conversion.
+        // The converted pixels go through a picture kept between paints: a fresh one of the
+        // flap's size at each step would cost as much again in allocation and first touches
+        // as the conversion. It grows to the largest area painted, and goes when the flap
+        // comes to rest.
         const QRect pixels = Scaled(inside, scale_);
-        if (opaqueColours_.size() != surface_.size()) {
-            opaqueColours_ = QImage(surface_.size(), QImage::Format_RGB32);
+        if (opaqueColours_.width() < pixels.width() || opaqueColours_.height() < pixels.height() ||
+            opaqueColours_.devicePixelRatio() != surface_.devicePixelRatio()) {
+            opaqueColours_ =
+                QImage(pixels.size().expandedTo(opaqueColours_.size()), QImage::Format_RGB32);
             opaqueColours_.setDevicePixelRatio(surface_.devicePixelRatio());
         }
         ConvertToOpaqueColours(surface_, pixels, opaqueColours_);
-        painter.drawImage(inside.topLeft(), opaqueColours_, pixels);
+        painter.drawImage(inside.topLeft(), opaqueColours_, QRect(QPoint(0, 0), pixels.size()));
     }
 }
 

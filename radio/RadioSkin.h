@@ -142,7 +142,7 @@ class RadioSkin : public ui::CSkinBase {
     BackgroundPatches backgroundPatches_;
     QImage pressedImage_, knobImage_, lampImage_, coverImage_;
     QImage surface_;
-    mutable QImage opaqueColours_;  // without translucency: what PaintWindow last converted
+    mutable QImage opaqueColours_;  // without translucency: room for what PaintWindow converts
 
     QFont font_;
     const int* currentSlot_ = nullptr;
