@@ -113,52 +113,29 @@ static void BM_FlapStep(benchmark::State& state) {
 }
 BENCHMARK(BM_FlapStep)->Unit(benchmark::kMicrosecond);
 
-// Translucent, on a shown window: the window's input shape follows the flap, and the window
-// repaints what the skin asked for.
-static void BM_FlapStepInWindow(benchmark::State& state) {
+// On a shown window, which repaints what the skin asked for. Translucent, the window's input
+// shape follows the flap; without a compositor the window is 24-bit, its shape is read again
+// from the rows the flap changed, and what was asked is painted opaque. Twice as big: four
+// times the pixels to decode and compose.
+static void BM_FlapStepOnWindow(benchmark::State& state, bool translucent, int scale) {
     EnsureApplication();
     RepaintedWindow window;
-    auto skin = Skin(true, 1, &window);
-    WindowFlapSteps(state, *skin, window, QImage::Format_ARGB32_Premultiplied, 1);
-}
-BENCHMARK(BM_FlapStepInWindow)->Unit(benchmark::kMicrosecond);
-
-// The same on a screen of twice the density.
-static void BM_FlapStepInWindowTwiceAsBig(benchmark::State& state) {
-    EnsureApplication();
-    RepaintedWindow window;
-    auto skin = Skin(true, 2, &window);
-    WindowFlapSteps(state, *skin, window, QImage::Format_ARGB32_Premultiplied, 2);
-}
-BENCHMARK(BM_FlapStepInWindowTwiceAsBig)->Unit(benchmark::kMicrosecond);
-
-// Without a compositor the window is 24-bit: the same step, plus the window's shape read again from
-// the rows the flap changed and set on the window, and what the step asked to have repainted
-// painted opaque into a 24-bit window.
-static void BM_FlapStepOutline(benchmark::State& state) {
-    EnsureApplication();
-    RepaintedWindow window;
-    auto skin = Skin(false, 1, &window);
-    if (skin->Layered() || !skin->Composed() || skin->OutlineShape().isEmpty()) {
-        state.SkipWithError("the outline skin did not compose");
+    auto skin = Skin(translucent, scale, &window);
+    const bool outlineComposed =
+        !skin->Layered() && skin->Composed() && !skin->OutlineShape().isEmpty();
+    if (skin->Scale() != scale || (translucent ? !skin->Layered() : !outlineComposed)) {
+        state.SkipWithError("the skin did not compose as asked");
         return;
     }
-    WindowFlapSteps(state, *skin, window, QImage::Format_RGB32, 1);
+    WindowFlapSteps(state, *skin, window,
+                    translucent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32,
+                    scale);
 }
-BENCHMARK(BM_FlapStepOutline)->Unit(benchmark::kMicrosecond);
-
-// The same on a screen of twice the density: four times the pixels to decode and compose.
-static void BM_FlapStepOutlineTwiceAsBig(benchmark::State& state) {
-    EnsureApplication();
-    RepaintedWindow window;
-    auto skin = Skin(false, 2, &window);
-    if (skin->Scale() != 2 || !skin->Composed() || skin->OutlineShape().isEmpty()) {
-        state.SkipWithError("the outline skin did not compose at twice the size");
-        return;
-    }
-    WindowFlapSteps(state, *skin, window, QImage::Format_RGB32, 2);
-}
-BENCHMARK(BM_FlapStepOutlineTwiceAsBig)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FlapStepOnWindow, Translucent, true, 1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FlapStepOnWindow, TranslucentTwiceAsBig, true, 2)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FlapStepOnWindow, Outline, false, 1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FlapStepOnWindow, OutlineTwiceAsBig, false, 2)->Unit(benchmark::kMicrosecond);
 
 static void BM_MarqueeStep(benchmark::State& state) {
     auto skin = TranslucentSkin();
