@@ -79,10 +79,10 @@ void ComposeFlapRow(const std::uint32_t* frame, const std::uint8_t* bodyMask, st
     for (; x < width; ++x) out[x] = ComposePixel(frame[x], bodyMask[x], out[x], threshold);
 }
 
-bool FlapRowIsClear(const std::uint32_t* frame, int width) {
-    std::uint32_t any = 0;
-    for (int x = 0; x < width; ++x) any |= frame[x];
-    return (any >> 24) == 0;
+bool MaskRowIsClear(const std::uint8_t* mask, int width) {
+    std::uint8_t any = 0;
+    for (int x = 0; x < width; ++x) any |= mask[x];
+    return any == 0;
 }
 
 }  // namespace radio

@@ -15,8 +15,8 @@ namespace radio {
 void ComposeFlapRow(const std::uint32_t* frame, const std::uint8_t* bodyMask, std::uint32_t* out,
                     int width, int bodyThreshold);
 
-// True when no pixel of the row has any alpha: it composes to the cabinet's mask whatever its
-// colours, the same for every such frame.
-bool FlapRowIsClear(const std::uint32_t* frame, int width);
+// True when a row of a frame's mask (its alpha) is all 0: such a row composes to the
+// cabinet's mask whatever its colours, the same for every such frame.
+bool MaskRowIsClear(const std::uint8_t* mask, int width);
 
 }  // namespace radio

@@ -184,7 +184,14 @@ util::Status RadioSkin::LoadFlapFrame(int frame) {
     Picture mask;
     if (util::Status loaded = Load({{&mask, kFirstFlapMask + frame}}); !loaded)
         return loaded;
-    return flap_->SetAlphaFromMask(*mask);
+    if (util::Status applied = flap_->SetAlphaFromMask(*mask); !applied)
+        return applied;
+    // Which rows have no alpha at all, read from the mask, a quarter of the frame's bytes.
+    const int width = std::min(flap_->GetWidth(), mask->GetWidth());
+    flapClearRows_.assign(static_cast<std::size_t>(std::max(flap_->GetHeight(), 0)), true);
+    for (int y = 0; y < std::min(flap_->GetHeight(), mask->GetHeight()); ++y)
+        flapClearRows_[static_cast<std::size_t>(y)] = MaskRowIsClear(mask->GetLine(y), width);
+    return {};
 }
 
 // The surface keeps the composed flap; its frame and the body mask are only needed while
@@ -192,6 +199,7 @@ util::Status RadioSkin::LoadFlapFrame(int frame) {
 void RadioSkin::ReleaseFlapPictures() {
     if (flap_)
         flap_ = std::make_unique<PLDIBSection>();
+    flapClearRows_.clear();
     backgroundMask_.reset();
     opaqueColours_ = QImage();
 }
@@ -420,7 +428,8 @@ void RadioSkin::ComposeFlap() {
     for (int row = 0; row < rows; ++row) {
         const auto* frame = reinterpret_cast<const std::uint32_t*>(flap_->GetLine(firstRow + row));
         const auto at = static_cast<std::size_t>(row);
-        clear[at] = FlapRowIsClear(frame, width);
+        const auto frameRow = static_cast<std::size_t>(firstRow + row);
+        clear[at] = frameRow < flapClearRows_.size() && flapClearRows_[frameRow];
         if (sameRows && row < sharedFromRow && clear[at] && clearRows_[at])
             continue;
         ComposeFlapRow(frame, backgroundMask_->GetLine(row) + left,

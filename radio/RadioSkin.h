@@ -147,8 +147,9 @@ class RadioSkin : public ui::CSkinBase {
     QFont font_;
     const int* currentSlot_ = nullptr;
     int flapFrame_ = 0;
-    int composedFrame_ = -1;       // the flap frame on the surface; -1: none yet
-    std::vector<bool> clearRows_;  // the rows of that frame without any alpha
+    int composedFrame_ = -1;           // the flap frame on the surface; -1: none yet
+    std::vector<bool> clearRows_;      // the rows of that frame without any alpha
+    std::vector<bool> flapClearRows_;  // the same for the frame loaded, by its own rows
     bool lampOn_ = false;
     // What the surface shows of the lamp and the needle; nothing when not drawn since the
     // surface was made.

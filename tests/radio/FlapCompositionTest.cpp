@@ -82,13 +82,13 @@ TEST(FlapComposition, TouchesNothingBeyondTheRow) {
     EXPECT_EQ(out[12], Expected(0xFF102030u, 0, 0));
 }
 
-TEST(FlapComposition, ARowIsClearOnlyWithoutAnyAlpha) {
-    std::vector<std::uint32_t> row(37, 0x00FFFFFFu);  // colours, but no alpha anywhere
-    EXPECT_TRUE(radio::FlapRowIsClear(row.data(), static_cast<int>(row.size())));
-    EXPECT_TRUE(radio::FlapRowIsClear(row.data(), 0));
-    row[36] = 0x01000000u;
-    EXPECT_FALSE(radio::FlapRowIsClear(row.data(), static_cast<int>(row.size())));
-    EXPECT_TRUE(radio::FlapRowIsClear(row.data(), 36));  // the last pixel is beyond the row
+TEST(FlapComposition, AMaskRowIsClearOnlyWhenAllZero) {
+    std::vector<std::uint8_t> row(37, 0);
+    EXPECT_TRUE(radio::MaskRowIsClear(row.data(), static_cast<int>(row.size())));
+    EXPECT_TRUE(radio::MaskRowIsClear(row.data(), 0));
+    row[36] = 1;
+    EXPECT_FALSE(radio::MaskRowIsClear(row.data(), static_cast<int>(row.size())));
+    EXPECT_TRUE(radio::MaskRowIsClear(row.data(), 36));  // the last byte is beyond the row
 }
 
 }  // namespace
