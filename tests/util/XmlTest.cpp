@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include <unistd.h>
+
 using util::XML2_Element;
 using util::XML2_Parser;
 
@@ -45,12 +47,13 @@ ParseFailure ParseError(const std::string& text) {
 
 class TempFile {
   public:
+    // Named by the process as well: CTest runs each test in a process of its own, several at
+    // once, and each starts counting at 0.
     explicit TempFile(const std::string& content) {
-        path_ =
-            (std::filesystem::temp_directory_path() /
-             ("tunelink-xml-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-              "-" + std::to_string(counter_++) + ".xml"))
-                .string();
+        path_ = (std::filesystem::temp_directory_path() /
+                 ("tunelink-xml-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++) +
+                  ".xml"))
+                    .string();
         std::ofstream(path_, std::ios::binary) << content;
     }
     ~TempFile() { std::remove(path_.c_str()); }
