@@ -447,6 +447,10 @@ void PlaybinPipeline::ForgetSoundStart() {
 }
 
 void PlaybinPipeline::Open(const std::string& uri) {
+    // The warm-up has done its work long before a listener's first click. Should a station
+    // start sooner, the warm-up stops after the plugin it is loading: the streaming threads
+    // load plugins of their own, and the two are not to load them at the same time.
+    warmUp_.reset();
     g_object_set(playbin_.get(), "uri", uri.c_str(), nullptr);
     // A refused change posts an ERROR on the bus, which decides what happens next. Without
     // a lead the pipeline goes on to playing by itself as soon as it has prerolled.
