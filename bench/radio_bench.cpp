@@ -74,9 +74,8 @@ std::unique_ptr<radio::RadioSkin> TranslucentSkin() {
 // Steps the flap up and down; after each step `repainted` is painted into a window-sized
 // picture, as the window's paint event would.
 void FlapSteps(benchmark::State& state, radio::RadioSkin& skin, QImage::Format windowFormat,
-               const std::vector<QRect>& repainted, int scale = 1) {
-    QImage window(606 * scale, 520 * scale, windowFormat);
-    window.setDevicePixelRatio(scale);
+               const std::vector<QRect>& repainted) {
+    QImage window(606, 520, windowFormat);
     bool opening = true;
     for (auto _ : state) {
         if (skin.StepFlap(opening))
