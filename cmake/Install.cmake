@@ -37,13 +37,10 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.torvane.com/)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Library packages come from the binary's own links; the rest are loaded at run
 # time (GStreamer elements for HTTP, MP3, AAC and Ogg, an audio sink, the X11
-# platform plugin, the font the display draws with, xdg-open for links). The HTTP
-# source runs on libsoup 2.4 where it is present (libsoup 3.2 crashes when an HLS
-# station is stopped mid-segment), on libsoup 3 otherwise.
+# platform plugin, the font the display draws with, xdg-open for links).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-bad, \
 gstreamer1.0-libav, gstreamer1.0-pulseaudio | gstreamer1.0-alsa, qt6-qpa-plugins, \
 xdg-utils, fonts-dejavu-core")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libsoup2.4-1")
 include(CPack)

@@ -1,6 +1,5 @@
 #include "platform/media/PlaybinPipeline.h"
 
-#include "platform/media/HttpLibraryChoice.h"
 #include "platform/media/NetworkSourceGuard.h"
 #include "platform/media/PluginWarmUp.h"
 
@@ -358,7 +357,6 @@ util::Status PlaybinPipeline::CheckAvailable() {
     static std::once_flag once;
     static bool initialised = false;
     std::call_once(once, [] {
-        ChooseHttpLibrary();
         initialised = gst_init_check(nullptr, nullptr, nullptr);
         if (initialised)
             InstallNetworkSourceGuard();
