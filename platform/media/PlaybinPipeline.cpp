@@ -2,6 +2,7 @@
 
 #include "platform/media/NetworkSourceGuard.h"
 #include "platform/media/PluginWarmUp.h"
+#include "platform/media/SegmentSources.h"
 
 #include <gst/audio/streamvolume.h>
 #include <gst/gst.h>
@@ -342,6 +343,10 @@ struct PipelineCallbacks {
             Qt::QueuedConnection);
     }
 
+    static void OnDeepElementAdded(GstBin*, GstBin*, GstElement* element, gpointer) {
+        CloseConnectionAfterEachDownload(element);
+    }
+
     static void OnSourceSetup(GstElement*, GstElement* source, gpointer) {
         GObjectClass* kind = G_OBJECT_GET_CLASS(source);
         if (g_object_class_find_property(kind, "user-agent"))
@@ -393,6 +398,8 @@ PlaybinPipeline::PlaybinPipeline(const PipelineSettings& settings, PipelineListe
         AttachAudioSink(std::move(sink), settings.sinkDescription.empty());
     g_signal_connect(playbin_.get(), "source-setup", G_CALLBACK(&PipelineCallbacks::OnSourceSetup),
                      nullptr);
+    g_signal_connect(playbin_.get(), "deep-element-added",
+                     G_CALLBACK(&PipelineCallbacks::OnDeepElementAdded), nullptr);
     GstRef<GstBus> bus(gst_element_get_bus(playbin_.get()));
     gst_bus_set_sync_handler(bus.get(), &PipelineCallbacks::OnSyncMessage, this, nullptr);
     // The first station's start would otherwise load the plugins while the listener waits.
