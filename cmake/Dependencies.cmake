@@ -2,7 +2,7 @@ find_package(PkgConfig REQUIRED)
 find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Test DBus)
 find_package(Threads REQUIRED)
 
-pkg_check_modules(GST REQUIRED IMPORTED_TARGET gstreamer-1.0 gstreamer-audio-1.0)
+pkg_check_modules(GST REQUIRED IMPORTED_TARGET gstreamer-1.0 gstreamer-audio-1.0 gio-2.0)
 pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
 pkg_check_modules(EXPAT REQUIRED IMPORTED_TARGET expat)
 pkg_check_modules(JPEG REQUIRED IMPORTED_TARGET libjpeg)

@@ -1,5 +1,6 @@
 #include "platform/media/PluginWarmUp.h"
 
+#include <gio/gio.h>
 #include <gst/gst.h>
 
 #include <memory>
@@ -76,6 +77,11 @@ bool PluginWarmUp::WaitUntilDone(std::chrono::milliseconds timeout) const {
 void PluginWarmUp::Run(bool withAudioOutput, const std::function<void()>& done) {
     // Nothing is opened: a source connects only when it starts.
     MakeOnce(gst_element_make_from_uri(GST_URI_SRC, "http://127.0.0.1/", nullptr, nullptr));
+    if (stopping_)
+        return;
+    // The HTTP source asks for the desktop's proxy settings as it first connects, which loads
+    // GIO's proxy modules and the settings backend; the answer stays cached for the process.
+    g_proxy_resolver_get_default();
     for (const char* media : kArrivingMedia) {
         if (stopping_)
             return;

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 
@@ -62,6 +64,17 @@ bool DecodesAFormat(const std::string& plugin) {
     return decodes;
 }
 
+// Whether one of GIO's proxy modules is mapped into this process.
+bool ProxyModuleLoaded() {
+    std::ifstream maps("/proc/self/maps");
+    for (std::string line; std::getline(maps, line);) {
+        if (line.find("/gio/modules/") != std::string::npos &&
+            line.find("proxy") != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
 std::string Join(const std::set<std::string>& names) {
     std::string text;
     for (const std::string& name : names) text += name + " ";
@@ -104,6 +117,21 @@ TEST_F(PluginWarmUpTest, ANewPlayerLoadsTheHttpSourceBeforeAnyPlay) {
     auto created = GstMediaPlayer::Create({.audioSink = "fakesink sync=true"});
     ASSERT_TRUE(created) << created.error();
     EXPECT_TRUE(QTest::qWaitFor([] { return PluginOfLoaded("souphttpsrc"); }, 10000));
+}
+
+TEST_F(PluginWarmUpTest, TheDesktopsProxySettingsAreReadBeforeTheFirstStation) {
+    if (ProxyModuleLoaded())
+        GTEST_SKIP() << "a proxy module was loaded before the warm-up";
+    const std::filesystem::path modules = GIO_MODULE_DIR;
+    bool installed = false;
+    for (const auto& entry : std::filesystem::directory_iterator(modules))
+        installed =
+            installed || entry.path().filename().string().find("proxy") != std::string::npos;
+    if (!installed)
+        GTEST_SKIP() << "no proxy module installed in " << modules;
+    PluginWarmUp warmUp(false);
+    ASSERT_TRUE(warmUp.WaitUntilDone(20s));
+    EXPECT_TRUE(ProxyModuleLoaded());
 }
 
 TEST_F(PluginWarmUpTest, EndsEarlyWhenItsOwnerGoesAway) {
