@@ -11,7 +11,9 @@
 // memory or 1.3 times its CPU, with 2 when a measurement could not be made.
 //
 //   tunelink_process_bench [--seconds 30] [--startups 5] [--runs 5] [--only
-//   startup|sound|footprint]
+//   startup|sound|footprint] [--smaps DIR]
+// With --smaps, both processes' memory maps at the end of each footprint run are kept in DIR,
+// to see which libraries and heaps make the difference.
 #include "bench/process/SoundBench.h"
 #include "radio/SkinGeometry.h"
 #include "tests/support/ProcessUsage.h"
@@ -21,7 +23,9 @@
 #include "tests/support/VirtualDisplay.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QThread>
 
 #include <algorithm>
@@ -48,6 +52,7 @@ struct Settings {
     int startups = 5;
     int runs = 5;
     std::string only;  // empty: every part
+    QString smapsDir;  // empty: memory maps are not kept
     bool Runs(const char* part) const { return only.empty() || only == part; }
 };
 
@@ -163,8 +168,20 @@ struct SideBySide {
 
 // The bare program and the radio play the same stream at the same time, so that both see
 // the same load on the machine.
+void KeepMemoryMap(qint64 pid, const QString& dir, const QString& name) {
+    if (dir.isEmpty())
+        return;
+    // /proc files report a size of 0, so they are read to the end rather than copied.
+    QFile map(QString("/proc/%1/smaps").arg(pid));
+    QFile kept(dir + "/" + name + ".smaps");
+    if (!QDir().mkpath(dir) || !map.open(QIODevice::ReadOnly) ||
+        !kept.open(QIODevice::WriteOnly | QIODevice::Truncate) || kept.write(map.readAll()) < 0)
+        std::fprintf(stderr, "could not keep the memory map of %lld\n", pid);
+}
+
 std::optional<SideBySide> MeasureSideBySide(const VirtualDisplay& display,
-                                            const testsupport::StreamServer& server, int seconds) {
+                                            const testsupport::StreamServer& server, int seconds,
+                                            const QString& smapsDir, const QString& mode) {
     testsupport::SessionBus bus;
     RadioProcess radio, floor;
     if (!StartRadio(display, server, bus, radio) || !StartFloor(display, server, floor))
@@ -176,6 +193,8 @@ std::optional<SideBySide> MeasureSideBySide(const VirtualDisplay& display,
     const auto footprints = Sample({&floor, &radio}, seconds);
     if (!footprints)
         return std::nullopt;
+    KeepMemoryMap(floor.Pid(), smapsDir, mode + "-floor");
+    KeepMemoryMap(radio.Pid(), smapsDir, mode + "-radio");
     return SideBySide{(*footprints)[0], (*footprints)[1]};
 }
 
@@ -240,6 +259,10 @@ Settings ReadArguments(int argc, char** argv) {
             settings.only = argv[i + 1];
             continue;
         }
+        if (std::strcmp(argv[i], "--smaps") == 0) {
+            settings.smapsDir = QString::fromLocal8Bit(argv[i + 1]);
+            continue;
+        }
         const int value = std::max(1, std::atoi(argv[i + 1]));
         if (std::strcmp(argv[i], "--seconds") == 0)
             settings.seconds = value;
@@ -254,8 +277,10 @@ Settings ReadArguments(int argc, char** argv) {
 int MeasureFootprints(const VirtualDisplay& outline, const VirtualDisplay& translucent,
                       const Settings& settings) {
     testsupport::StreamServer server({.dropAfter = {}, .icyTitle = kTitle});
-    const auto outlineRun = MeasureSideBySide(outline, server, settings.seconds);
-    const auto translucentRun = MeasureSideBySide(translucent, server, settings.seconds);
+    const auto outlineRun =
+        MeasureSideBySide(outline, server, settings.seconds, settings.smapsDir, "outline");
+    const auto translucentRun =
+        MeasureSideBySide(translucent, server, settings.seconds, settings.smapsDir, "translucent");
     if (!outlineRun || !translucentRun)
         return 2;
     for (const SideBySide* run : {&*outlineRun, &*translucentRun}) {
