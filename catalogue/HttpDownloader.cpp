@@ -1,5 +1,7 @@
 #include "catalogue/HttpDownloader.h"
 
+#include "platform/system/CurlLibrary.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -14,8 +16,7 @@ namespace catalogue {
 // (curl_multi_wakeup), so closing the radio never waits for a network time-out.
 struct CHttpDownloader::Session {
     Session() {
-        static std::once_flag once;
-        std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+        platform::InitialiseCurlOnce();
         multi = curl_multi_init();
     }
     ~Session() {

@@ -1,9 +1,10 @@
 #include "platform/media/PlaylistFetcher.h"
 
+#include "platform/system/CurlLibrary.h"
+
 #include <curl/curl.h>
 #include <algorithm>
 #include <memory>
-#include <mutex>
 
 namespace platform::media {
 
@@ -53,16 +54,11 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return transfer->cancel->load() ? 1 : 0;
 }
 
-void InitialiseCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 }  // namespace
 
 FetchedDocument FetchDocument(const std::string& address, const std::atomic<bool>& cancel,
                               const FetchLimits& limits) {
-    InitialiseCurlOnce();
+    platform::InitialiseCurlOnce();
     FetchedDocument result;
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
     if (!curl) {
