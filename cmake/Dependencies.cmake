@@ -11,4 +11,6 @@ pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-shape)
 if(TUNELINK_TESTS)
   find_package(GTest REQUIRED)
   pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+  # The HTTPS tests make their own certificates.
+  find_package(OpenSSL REQUIRED COMPONENTS Crypto)
 endif()

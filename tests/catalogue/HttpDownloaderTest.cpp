@@ -4,12 +4,19 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
+#include <openssl/x509v3.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QTemporaryDir>
+
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -90,6 +97,43 @@ bool WaitFor(Predicate predicate, std::chrono::milliseconds limit = 5s) {
         std::this_thread::sleep_for(5ms);
     }
     return true;
+}
+
+// A certificate for 127.0.0.1 that signs itself, as a man in the middle would offer: no
+// authority on the machine vouches for it. Writes key.pem and cert.pem into `folder`.
+bool WriteSelfSignedCertificate(const std::string& folder) {
+    std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> key(EVP_RSA_gen(2048), EVP_PKEY_free);
+    std::unique_ptr<X509, decltype(&X509_free)> cert(X509_new(), X509_free);
+    if (!key || !cert)
+        return false;
+    X509_set_version(cert.get(), X509_VERSION_3);
+    ASN1_INTEGER_set(X509_get_serialNumber(cert.get()), 1);
+    X509_gmtime_adj(X509_getm_notBefore(cert.get()), -3600);
+    X509_gmtime_adj(X509_getm_notAfter(cert.get()), 3600);
+    X509_set_pubkey(cert.get(), key.get());
+    X509_NAME* name = X509_get_subject_name(cert.get());
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
+                               reinterpret_cast<const unsigned char*>("127.0.0.1"), -1, -1, 0);
+    X509_set_issuer_name(cert.get(), name);
+    // Right for the address, so that only the missing trust can refuse it.
+    std::unique_ptr<X509_EXTENSION, decltype(&X509_EXTENSION_free)> altName(
+        X509V3_EXT_conf_nid(nullptr, nullptr, NID_subject_alt_name, "IP:127.0.0.1"),
+        X509_EXTENSION_free);
+    if (!altName || X509_add_ext(cert.get(), altName.get(), -1) != 1)
+        return false;
+    if (X509_sign(cert.get(), key.get(), EVP_sha256()) == 0)
+        return false;
+    auto write = [&folder](const char* file, auto&& print) {
+        std::unique_ptr<std::FILE, decltype(&std::fclose)> out(
+            std::fopen((folder + "/" + file).c_str(), "w"), std::fclose);
+        return out && print(out.get());
+    };
+    return write("key.pem",
+                 [&](std::FILE* f) {
+                     return PEM_write_PrivateKey(f, key.get(), nullptr, nullptr, 0, nullptr,
+                                                 nullptr) == 1;
+                 }) &&
+           write("cert.pem", [&](std::FILE* f) { return PEM_write_X509(f, cert.get()) == 1; });
 }
 
 }  // namespace
@@ -451,4 +495,34 @@ TEST(HttpDownloaderTest, EndlessHeadersFailTheDownload) {
     const std::string error = Fetch(downloader, server.Url("/"), seen);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 3s) << error;
     EXPECT_TRUE(seen.lastFailed);
+}
+
+// The directory and the catalogue may be fetched over HTTPS: a server whose certificate no
+// authority on the machine vouches for is refused before anything is asked of it.
+TEST(HttpDownloaderTest, AnHttpsServerNobodyVouchesForIsRefusedBeforeItIsAsked) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const std::string path = folder.path().toStdString();
+    ASSERT_TRUE(WriteSelfSignedCertificate(path));
+    httplib::SSLServer server((path + "/cert.pem").c_str(), (path + "/key.pem").c_str());
+    ASSERT_TRUE(server.is_valid());
+    std::atomic<int> asked{0};
+    server.Get("/catalogue.xml", [&asked](const httplib::Request&, httplib::Response& res) {
+        ++asked;
+        res.set_content("<stations/>", "text/xml");
+    });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    ASSERT_GT(port, 0);
+    std::thread serving([&server] { server.listen_after_bind(); });
+
+    CHttpDownloader downloader(kAgent);
+    Completions seen;
+    const std::string result =
+        Fetch(downloader, "https://127.0.0.1:" + std::to_string(port) + "/catalogue.xml", seen);
+    server.stop();
+    serving.join();
+
+    EXPECT_TRUE(seen.lastFailed);
+    EXPECT_NE(result.find("certificate"), std::string::npos) << result;
+    EXPECT_EQ(asked.load(), 0);
 }
