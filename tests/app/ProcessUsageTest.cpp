@@ -20,6 +20,8 @@ TEST(ProcessUsage, ThisProcessHasMemoryThreadsDescriptorsAndGrowingCpuTime) {
     ASSERT_TRUE(before.valid);
     EXPECT_GT(before.rssKiB, 1000);
     EXPECT_GT(before.pssKiB, 0);
+    EXPECT_GT(before.anonKiB, 0);
+    EXPECT_LT(before.anonKiB, before.rssKiB);
     EXPECT_GE(before.threads, 1);
     EXPECT_GE(before.descriptors, 3);
     const auto start = std::chrono::steady_clock::now();

@@ -15,7 +15,8 @@
 
 namespace {
 void Report(const char* when, const testsupport::ProcessUsage& u) {
-    std::printf("%s: rss %ld KiB, threads %d, fds %d\n", when, u.rssKiB, u.threads, u.descriptors);
+    std::printf("%s: rss %ld KiB (anonymous %ld KiB), threads %d, fds %d\n", when, u.rssKiB,
+                u.anonKiB, u.threads, u.descriptors);
     std::fflush(stdout);
 }
 }  // namespace

@@ -38,6 +38,8 @@ ProcessUsage MeasureProcess(long long pid) {
     for (std::string line; std::getline(status, line);) {
         if (line.rfind("VmRSS:", 0) == 0)
             usage.rssKiB = KiBAfter(line, 6);
+        if (line.rfind("RssAnon:", 0) == 0)
+            usage.anonKiB = KiBAfter(line, 8);
         if (line.rfind("Threads:", 0) == 0)
             usage.threads = static_cast<int>(KiBAfter(line, 8));
     }

@@ -8,6 +8,7 @@ namespace testsupport {
 struct ProcessUsage {
     bool valid = false;  // false once the process has gone
     long rssKiB = 0;     // resident set
+    long anonKiB = 0;    // the part of it that is the process's own memory (heap, stacks)
     long pssKiB = 0;     // proportional set: shared pages divided among their users
     int threads = 0;
     int descriptors = 0;
