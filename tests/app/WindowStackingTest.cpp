@@ -61,9 +61,20 @@ class WindowStacking : public ::testing::TestWithParam<bool> {
     }
 
     // Empty when `window` stands above `below` and no visible window above it covers any of
-    // it; else what is wrong.
+    // it; else what is wrong. Gives the window manager time to place and stack the window; on
+    // a busy machine the program's own raise and the manager's answer may take a while longer.
     std::string AboveAndUncovered(const std::string& window, const std::string& below) const {
-        QThread::msleep(500);  // the window manager has placed and stacked it
+        QThread::msleep(500);
+        std::string reason = StackingProblem(window, below);
+        for (int waited = 0; !reason.empty() && waited < 2000; waited += 100) {
+            QThread::msleep(100);
+            reason = StackingProblem(window, below);
+        }
+        return reason;
+    }
+
+    // The same, looked at once.
+    std::string StackingProblem(const std::string& window, const std::string& below) const {
         const std::vector<std::string> stacking = display_->ClientStacking();
         const auto at = std::find(stacking.begin(), stacking.end(), window);
         const auto under = std::find(stacking.begin(), stacking.end(), below);
