@@ -169,8 +169,7 @@ struct SideBySide {
     Footprint floor, radio;
 };
 
-// The bare program and the radio play the same stream at the same time, so that both see
-// the same load on the machine.
+// Copies the process's memory map to DIR/NAME.smaps; nothing when no DIR was asked for.
 void KeepMemoryMap(qint64 pid, const QString& dir, const QString& name) {
     if (dir.isEmpty())
         return;
@@ -182,6 +181,8 @@ void KeepMemoryMap(qint64 pid, const QString& dir, const QString& name) {
         std::fprintf(stderr, "could not keep the memory map of %lld\n", pid);
 }
 
+// The bare program and the radio play the same stream at the same time, so that both see
+// the same load on the machine.
 std::optional<SideBySide> MeasureSideBySide(const VirtualDisplay& display,
                                             const testsupport::StreamServer& server, int seconds,
                                             const QString& smapsDir, const QString& mode) {
