@@ -34,8 +34,8 @@ CSplashWnd* CSplashWnd::ShowSplashScreen(int resourceId, QWidget* parent) {
     QImage picture = picture::ToImage(**decoded);  // an owning copy: the decoded picture goes now
     picture.setDevicePixelRatio(scale);
     auto* splash = new CSplashWnd(std::move(picture), parent);
-    splash->show();
-    splash->repaint();
+    if (!parent || parent->window()->isVisible())
+        splash->ShowNow();
     return splash;
 }
 
@@ -49,7 +49,7 @@ CSplashWnd::CSplashWnd(QImage picture, QWidget* parent)
     // A 1-pixel border around the picture, in layout pixels whatever its density.
     setFixedSize(picture_.deviceIndependentSize().toSize() + QSize(2, 2));
     CentreOver(parent);
-    if (parent)
+    if (parent && !parent->window()->isVisible())
         parent->window()->installEventFilter(this);
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, [this] {
@@ -78,13 +78,20 @@ void CSplashWnd::CentreOver(QWidget* owner) {
     move(area.center() - rect().center());
 }
 
-// The picture is shown before the radio. A window manager stacks a window above the others of
-// its layer when it maps it, so the radio, mapped later, would cover the picture. Its first
-// paint comes once it is mapped: the picture is raised above it then.
+void CSplashWnd::ShowNow() {
+    show();
+    repaint();
+}
+
+// A radio not yet on the screen gets the picture once it has been mapped, which its first paint
+// tells. Mapped earlier, the picture would reach the window manager while the radio it stands
+// for is still unknown to it: then it stacks the picture as a window of its own, and the radio,
+// mapped next, may end up above it. Mapped now, it is stacked directly above the radio, and a
+// bare server puts the window mapped last on top.
 bool CSplashWnd::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Paint) {
         watched->removeEventFilter(this);
-        QTimer::singleShot(0, this, [this] { raise(); });
+        QTimer::singleShot(0, this, [this] { ShowNow(); });
     }
     return false;
 }

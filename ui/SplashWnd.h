@@ -14,8 +14,9 @@ class CSplashWnd : public QWidget {
     static constexpr int kShowMs = 4000;
 
     static void EnableSplashScreen(bool on);
-    // Shows the picture resource unless splashes are off or one is showing already.
-    // Returns the splash (owned by itself: it deletes itself when it closes), or null.
+    // Shows the picture resource unless splashes are off or one is showing already; over a
+    // radio that is not on the screen yet, from the radio's first paint on. Returns the splash
+    // (owned by itself: it deletes itself four seconds after this call), or null.
     static CSplashWnd* ShowSplashScreen(int resourceId, QWidget* parent);
     static CSplashWnd* Current();
 
@@ -28,6 +29,7 @@ class CSplashWnd : public QWidget {
   private:
     CSplashWnd(QImage picture, QWidget* parent);
     void CentreOver(QWidget* owner);
+    void ShowNow();
 
     QImage picture_;
     QTimer timer_;
