@@ -60,6 +60,7 @@ struct GstMediaPlayer::Impl final : PipelineListener {
     ReconnectPolicy reconnects;
     bool prerollHandled = false;
     bool bufferingReported = false;
+    bool rebuffering = false;
     bool playingThisConnection = false;
     bool soundHeard = false;       // this connection's sound reached the listener
     bool playingReported = false;  // "playing" was reported for this connection
@@ -115,6 +116,7 @@ struct GstMediaPlayer::Impl final : PipelineListener {
     void OnStreamError(const StreamError& error) override;
     void OnTags(const std::map<std::string, std::string>& attributes) override;
     void OnNoSoundDevice() override;
+    void OnStarved() override;
 };
 
 GstMediaPlayer::Impl::~Impl() {
@@ -146,6 +148,7 @@ void GstMediaPlayer::Impl::ResetPipeline() {
     reads.CancelAll();
     pipeline->Reset();
     prerollHandled = false;
+    rebuffering = false;
     playingThisConnection = false;
     soundHeard = false;
     playingReported = false;
@@ -357,6 +360,25 @@ void GstMediaPlayer::Impl::OnPrerolled() {
     });
 }
 
+// A live stream arrives no faster than it plays, so the sound's lead over the network is only
+// what it had when it started; every stall longer than that is heard. Holding the sound for a
+// moment once it ran dry turns the stutter to come into one pause: the stream fills the
+// queue meanwhile, and the next stalls are played through.
+void GstMediaPlayer::Impl::OnStarved() {
+    if (phase != Phase::Playing || rebuffering || options.rebuffer.count() == 0)
+        return;
+    rebuffering = true;
+    pipeline->Hold();
+    const unsigned expected = pipeline->Connection();
+    QTimer::singleShot(options.rebuffer, context.get(), [this, expected] {
+        if (pipeline->Connection() != expected)
+            return;
+        rebuffering = false;
+        if (phase == Phase::Playing)
+            pipeline->Resume();
+    });
+}
+
 void GstMediaPlayer::Impl::OnPlayingReached() {
     if (phase != Phase::Starting)
         return;
@@ -440,8 +462,9 @@ util::Status GstMediaPlayer::CheckAvailable() {
 
 util::Result<std::unique_ptr<GstMediaPlayer>> GstMediaPlayer::Create(GstPlayerOptions options) {
     auto impl = std::make_unique<Impl>(std::move(options));
-    auto pipeline = PlaybinPipeline::Create(
-        {impl->sinkDescription, impl->options.prebuffer, impl->options.measureGaps}, *impl);
+    auto pipeline = PlaybinPipeline::Create({impl->sinkDescription, impl->options.prebuffer,
+                                             impl->options.rebuffer, impl->options.measureGaps},
+                                            *impl);
     if (!pipeline)
         return util::Error{pipeline.error()};
     impl->pipeline = std::move(pipeline).value();

@@ -317,7 +317,7 @@ struct PipelineCallbacks {
         auto* self = static_cast<PlaybinPipeline*>(data);
         if (GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info)) {
             self->NoteFirstSoundAtSink(pad, buffer);
-            if (self->settings_.measureGaps)
+            if (self->settings_.measureGaps || self->settings_.rebuffer.count() > 0)
                 self->CheckLateness(pad, buffer);
         }
         return GST_PAD_PROBE_OK;
@@ -467,6 +467,10 @@ void PlaybinPipeline::Open(const std::string& uri) {
 
 void PlaybinPipeline::Resume() {
     gst_element_set_state(playbin_.get(), GST_STATE_PLAYING);
+}
+
+void PlaybinPipeline::Hold() {
+    gst_element_set_state(playbin_.get(), GST_STATE_PAUSED);
 }
 
 // Messages come from streaming threads; the owner's state lives on its own thread.
@@ -619,9 +623,19 @@ void PlaybinPipeline::CheckLateness(GstPad* pad, GstBuffer* buffer) {
     if (!playing || !DueAndNow(pad, buffer, due, now))
         return;
     const bool late = GST_CLOCK_TIME_IS_VALID(due) && now > due + kLateness;
-    if (late && !starving_)
-        ++underruns_;
+    const bool ranDry = late && !starving_;
     starving_ = late;
+    if (!ranDry)
+        return;
+    ++underruns_;
+    const unsigned expected = generation_;
+    QMetaObject::invokeMethod(
+        context_.get(),
+        [this, expected] {
+            if (generation_ == expected)
+                listener_.OnStarved();
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace platform::media

@@ -38,11 +38,16 @@ class PipelineListener {
     // Title, Author, Name and Bitrate, as far as this tag message tells them.
     virtual void OnTags(const std::map<std::string, std::string>& attributes) = 0;
     virtual void OnNoSoundDevice() = 0;  // the desktop's output found no device to open
+    // The sound ran dry while playing: audio reached the sink after it was due.
+    virtual void OnStarved() = 0;
 };
 
 struct PipelineSettings {
     std::string sinkDescription;  // a sink description; empty: the desktop's output
     std::chrono::milliseconds prebuffer{0};
+    // Once playing, how long the sound is held after it ran dry, so that the stream can build a
+    // lead over the network; 0: never held.
+    std::chrono::milliseconds rebuffer{0};
     bool measureGaps = false;  // check every buffer for lateness (UnderrunCount)
 };
 
@@ -75,6 +80,8 @@ class PlaybinPipeline {
     void Open(const std::string& uri);
     // Lets a held start play.
     void Resume();
+    // Holds the sound where it is while the network queue fills.
+    void Hold();
     // Once the sound runs, the network queues need not report their fill level.
     void StopBufferingReports();
     // The source knows its length: a file, which ends, not a live stream, which drops.

@@ -194,7 +194,19 @@ struct StreamServer::Impl {
         std::chrono::milliseconds dropAfter{0};  // 0: never
         bool icy = false;
         std::chrono::milliseconds jitter{0};  // longest hold of a delayed chunk; 0: none
+        bool stalls = false;                  // the fixed holds of /stalls.mp3
     };
+
+    // A long stall that no player's start-up lead covers, then shorter ones at a steady pace.
+    static bool Stalled(Clock::duration elapsed) {
+        using std::chrono::milliseconds;
+        const auto ms = std::chrono::duration_cast<milliseconds>(elapsed).count();
+        if (ms < 2000)
+            return false;
+        if (ms < 5000)
+            return true;
+        return (ms - 5000) % 3000 >= 1200;
+    }
 
     // Network jitter: now and then the stream is held for a random time of up to `jitter`,
     // then what was held comes at once. The same seed for every listener, so players
@@ -251,7 +263,8 @@ struct StreamServer::Impl {
                 const auto allowed =
                     static_cast<std::size_t>(pacing.burst + seconds * pacing.bytesPerSecond);
                 const bool held =
-                    pacing.jitter.count() > 0 && at.jitter.Holding(Clock::now(), pacing.jitter);
+                    (pacing.jitter.count() > 0 && at.jitter.Holding(Clock::now(), pacing.jitter)) ||
+                    (pacing.stalls && Stalled(elapsed));
                 if (at.audio >= allowed || held || stopping) {
                     std::this_thread::sleep_for(std::chrono::milliseconds(10));
                     return !stopping;
@@ -350,6 +363,13 @@ StreamServer::StreamServer(StreamServerOptions options) : impl_(std::make_unique
     });
     p.ServeLive("/jitter.mp3", &audio.liveMp3, "audio/mpeg", 0, {}, 1.0, kJitter);
     p.ServeLive("/jitter.ogg", &audio.liveOgg, "audio/ogg", audio.liveOggHeaders, {}, 1.0, kJitter);
+    p.server.Get("/stalls.mp3", [&p, &audio](const httplib::Request& req, httplib::Response& res) {
+        p.Count(req.path);
+        Impl::Pacing pacing{&audio.liveMp3,
+                            static_cast<double>(audio.liveMp3.size()) / kLiveSeconds};
+        pacing.stalls = true;
+        p.ServePaced(res, "audio/mpeg", pacing);
+    });
     p.ServeLive("/drop.ogg", &audio.liveOgg, "audio/ogg", audio.liveOggHeaders, options.dropAfter);
     p.server.Get("/icy.mp3", [&p, &audio](const httplib::Request& req, httplib::Response& res) {
         p.Count(req.path);

@@ -24,6 +24,8 @@
 //   /jitter.mp3, /jitter.ogg like the live streams, but held now and then (every 0.3-1.5 s)
 //                            for up to 300 ms, as a congested network does; the held audio
 //                            then comes at once
+//   /stalls.mp3              like /live.mp3, but held for 3 s after 2 s, then for 1.8 s every
+//                            3 s; the held audio then comes at once
 //   /burst.mp3               like /live.mp3 after an initial burst of 64 KB
 //   /hang.pls, /hang.mp3     accept the request and never answer
 //   /page.html               a web page (text/html), not audio
