@@ -442,7 +442,8 @@ TEST_F(GstPlayerIntegration, AFloodOfCommandsEndsInTheLastOneWithFewRestarts) {
     EXPECT_EQ(player->CurrentStreamAddress(), server->Url("/live.ogg"));
     EXPECT_LT(connections() - before, 40) << "bursts are merged, not replayed one by one";
     QTest::qWait(500);
-    EXPECT_EQ(events.states.back(), static_cast<int>(PlayState::Playing));
+    EXPECT_EQ(events.states.back(), static_cast<int>(PlayState::Playing))
+        << Describe(events.states);
 }
 
 TEST_F(GstPlayerIntegration, PlaylistReadsUseAFewThreadsWhateverTheFlood) {
