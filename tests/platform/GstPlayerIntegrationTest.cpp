@@ -7,6 +7,7 @@
 #include "platform/media/PlaylistFetcher.h"
 #include "tests/support/IcecastServer.h"
 #include "tests/support/ProcessUsage.h"
+#include "tests/support/SoundServer.h"
 #include "tests/support/StreamServer.h"
 
 #include <gst/gst.h>
@@ -223,6 +224,27 @@ TEST_F(GstPlayerIntegration, ASoundThatRanDryIsHeldOnceAndThenPlaysThroughTheSta
     EXPECT_EQ(events.states.back(), static_cast<int>(PlayState::Playing))
         << "holding the sound is not a change the listener is told about: "
         << Describe(events.states);
+}
+
+// The same, heard through a sound server: the sink of the desktop's sound server has a buffer
+// of its own, and the hold must still come out as one gap and not as a stutter.
+TEST_F(GstPlayerIntegration, TheListenerHearsOneGapWhereTheStreamStalledAgainAndAgain) {
+    if (!testsupport::PrivateSoundServer::ToolsExist())
+        GTEST_SKIP() << "pulseaudio and parec are not installed";
+    testsupport::PrivateSoundServer sound({"held"});
+    ASSERT_TRUE(sound.Available());
+    testsupport::SoundMonitor monitor(sound, "held");
+    ASSERT_TRUE(monitor.WaitUntilRecording(5s));
+    GstPlayerOptions options;
+    options.audioSink = "pulsesink server=" + sound.Address() + " device=held";
+    options.rebuffer = 2500ms;
+    auto player = Make(options);
+    const auto play = testsupport::SoundClock::now();
+    ExpectPlays(*player, server->Url("/stalls.mp3"));
+    QTest::qWait(13000);
+    const auto heard = monitor.FirstSoundAfter(play);
+    ASSERT_TRUE(heard);
+    EXPECT_EQ(monitor.CountGaps(*heard, testsupport::SoundClock::now()), 1);
 }
 
 TEST_F(GstPlayerIntegration, IcyTitlesArriveAsMediaChanges) {
