@@ -1,9 +1,11 @@
 #pragma once
 // Fetches the body of one http or https address at a time into memory, on a worker thread
-// of its own, and calls the request's completion function on that thread when it is done.
-// Results stay in the downloader, one record per address, until it is destroyed.
+// of its own that has the download helper run the transfer, and calls the request's completion
+// function on that thread when it is done. Results stay in the downloader, one record per address,
+// until it is destroyed.
 
 #include "catalogue/DownloadRequest.h"
+#include "platform/fetch/FetchWire.h"
 #include "util/Result.h"
 
 #include <atomic>
@@ -13,7 +15,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <string_view>
 #include <thread>
 
 namespace catalogue {
@@ -24,13 +25,9 @@ class CHttpDownloader {
 
     // A body above this size fails the download: 32 stations need a few kilobytes.
     static constexpr std::size_t kMaxBodyBytes = 1u << 20;
-    // Every answer of a transfer (redirects and challenges included) may bring at most
-    // kMaxBodyBytes plus this much for chunk framing; the kept body is held to the limit.
-    static constexpr std::size_t kFramingAllowance = 64u << 10;
     // The received body is copied into the record's buffer in pieces of this size.
     static constexpr std::size_t kReadPiece = 511;
-    static constexpr int kMaxRedirects = 10;
-    static constexpr std::size_t kMaxErrorText = 512;
+    static constexpr int kMaxRedirects = platform::fetch::kMaxDocumentRedirects;
 
     // A silent or crawling server must not hold the worker: connecting, a transfer slower
     // than lowSpeedBytes per second for lowSpeedTime, and the whole transfer are bounded.
@@ -60,9 +57,6 @@ class CHttpDownloader {
     // completion runs on the worker unless the downloader is stopped, and receives the
     // address's whole buffer (the body, its NUL byte and any older tail) or the error text.
     util::Status Start(const std::string& address, Completion completion);
-    // A readable text for a libcurl result code, with the transfer's own detail when there
-    // is one; control characters become spaces and the text is bounded.
-    static std::string GetErrorText(int curlCode, std::string_view detail = {});
 
     // Waits until the current download, completion included, has ended. Not from the
     // completion function itself.
@@ -72,8 +66,6 @@ class CHttpDownloader {
     void Stop();
 
   private:
-    struct Session;  // libcurl's handles, kept out of this header
-
     void Run(std::string address, CDownloadRequest* record);
     util::Result<std::string> Download(const std::string& address, CDownloadRequest& record);
     util::Result<std::string> Perform(const std::string& address);
@@ -84,7 +76,6 @@ class CHttpDownloader {
     std::string userName_;
     std::string password_;
     Timeouts timeouts_;
-    std::unique_ptr<Session> session_;
 
     mutable std::mutex mutex_;  // guards requests_ and the records' fields
     std::map<std::string, std::unique_ptr<CDownloadRequest>> requests_;

@@ -1,6 +1,7 @@
 #pragma once
-// Fetches a playlist document over HTTP with bounded size and time. Runs on a worker thread;
-// the cancel flag aborts a transfer within a fraction of a second.
+// Fetches a playlist document over HTTP with bounded size and time, through the download
+// helper. Runs on a worker thread; the cancel flag aborts a transfer within a fraction of a
+// second.
 
 #include <atomic>
 #include <chrono>

@@ -1,5 +1,7 @@
 #include "platform/shell/OpenUrl.h"
 
+#include "platform/system/ChildProcess.h"
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -15,8 +17,6 @@
 #include <cerrno>
 #include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace platform::shell {
 
@@ -77,21 +77,7 @@ int Spawn(const std::string& program, const std::string& argument, pid_t* pid) {
     posix_spawn_file_actions_init(&files);
     posix_spawn_file_actions_addopen(&files, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigset_t defaults;
-    sigemptyset(&none);
-    sigemptyset(&defaults);
-    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGPIPE, SIGCHLD}) sigaddset(&defaults, signal);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-    std::vector<char*> argv{const_cast<char*>(program.c_str()), const_cast<char*>(argument.c_str()),
-                            nullptr};
-    const int error = posix_spawnp(pid, program.c_str(), &files, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
+    const int error = platform::SpawnChild(program, {argument}, &files, true, pid);
     posix_spawn_file_actions_destroy(&files);
     return error;
 }

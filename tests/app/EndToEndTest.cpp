@@ -81,6 +81,13 @@ TEST_P(EndToEnd, FavouritePlaysFlapOpensPowerOffSaves) {
     EXPECT_GE(sinceSpielt.elapsed(), 700);
 
     QThread::msleep(2500);  // the flap is open and the sound runs
+    // Its transfers (the catalogue's, at start) ran in the download helper: the playing radio
+    // carries no libcurl.
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(radio_.Pid()));
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    const QByteArray mapped = maps.readAll();
+    EXPECT_FALSE(mapped.isEmpty());
+    EXPECT_EQ(mapped.indexOf("libcurl"), -1);
     const std::string shot = (QString::fromLocal8Bit(qgetenv("TUNELINK_BINARY_DIR")) +
                               (compositor ? "/e2e-layered.png" : "/e2e-outline.png"))
                                  .toStdString();

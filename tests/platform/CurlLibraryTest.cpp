@@ -1,4 +1,4 @@
-#include "platform/system/CurlLibrary.h"
+#include "platform/fetch/helper/CurlLibrary.h"
 
 #include <gtest/gtest.h>
 

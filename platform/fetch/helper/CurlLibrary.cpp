@@ -1,4 +1,4 @@
-#include "platform/system/CurlLibrary.h"
+#include "platform/fetch/helper/CurlLibrary.h"
 
 #include <curl/curl.h>
 #include <dlfcn.h>
