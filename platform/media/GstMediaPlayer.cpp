@@ -365,8 +365,10 @@ void GstMediaPlayer::Impl::OnPrerolled() {
 // moment once it ran dry turns the stutter to come into one pause: the stream fills the
 // queue meanwhile, and the next stalls are played through.
 void GstMediaPlayer::Impl::OnStarved() {
-    if (phase != Phase::Playing || rebuffering || options.rebuffer.count() == 0)
+    if (phase != Phase::Playing || rebuffering || options.rebuffer.count() == 0) {
+        pipeline->DeclineHold();
         return;
+    }
     rebuffering = true;
     pipeline->Hold();
     const unsigned expected = pipeline->Connection();

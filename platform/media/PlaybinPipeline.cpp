@@ -317,8 +317,9 @@ struct PipelineCallbacks {
         auto* self = static_cast<PlaybinPipeline*>(data);
         if (GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info)) {
             self->NoteFirstSoundAtSink(pad, buffer);
-            if (self->settings_.measureGaps || self->settings_.rebuffer.count() > 0)
-                self->CheckLateness(pad, buffer);
+            if ((self->settings_.measureGaps || self->settings_.rebuffer.count() > 0) &&
+                self->CheckLateness(pad, buffer))
+                return GST_PAD_PROBE_DROP;
         }
         return GST_PAD_PROBE_OK;
     }
@@ -446,6 +447,7 @@ void PlaybinPipeline::Reset() {
     gst_element_set_state(playbin_.get(), GST_STATE_NULL);
     ++generation_;
     soundSeenAtSink_ = false;
+    holdAskedUs_ = 0;
 }
 
 void PlaybinPipeline::ForgetSoundStart() {
@@ -471,6 +473,11 @@ void PlaybinPipeline::Resume() {
 
 void PlaybinPipeline::Hold() {
     gst_element_set_state(playbin_.get(), GST_STATE_PAUSED);
+    holdAskedUs_ = 0;  // paused: what comes now prerolls the sink, unheard
+}
+
+void PlaybinPipeline::DeclineHold() {
+    holdAskedUs_ = 0;
 }
 
 // Messages come from streaming threads; the owner's state lives on its own thread.
@@ -609,33 +616,57 @@ bool PlaybinPipeline::DueAndNow(GstPad* pad, GstBuffer* buffer, uint64_t& due,
     const GstSegment* segment = nullptr;
     gst_event_parse_segment(event.get(), &segment);
     due = gst_segment_to_running_time(segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
-    now = gst_clock_get_time(clock.get()) - gst_element_get_base_time(playbin_.get());
+    // Just as a held pipeline plays again, the audio device's clock may not tell the time yet
+    // (it gives none, or one below zero): the running time has not begun, and nothing can be
+    // late.
+    const GstClockTime clockTime = gst_clock_get_time(clock.get());
+    const GstClockTime base = gst_element_get_base_time(playbin_.get());
+    constexpr GstClockTime kLatest = G_MAXINT64;
+    if (clockTime > kLatest || base > kLatest || clockTime < base)
+        return false;
+    now = clockTime - base;
     return true;
 }
 
-// For every buffer that reaches the sink, when gaps are measured. Audio that arrives after
-// the moment it should be heard means the listener heard a gap. Streaming thread.
-void PlaybinPipeline::CheckLateness(GstPad* pad, GstBuffer* buffer) {
+// For every buffer that reaches the sink, when gaps are measured or the sound is held once it
+// ran dry. Audio that arrives after the moment it should be heard means the listener heard a
+// gap. Streaming thread.
+//
+// The first late buffer is the stream coming back. Until the owner's thread has held the
+// pipeline, late audio is dropped rather than played: on a busy machine that thread may take
+// a while, and a moment of sound before the hold would break one pause into two.
+bool PlaybinPipeline::CheckLateness(GstPad* pad, GstBuffer* buffer) {
     GST_OBJECT_LOCK(playbin_.get());
     const bool playing = GST_STATE(playbin_.get()) == GST_STATE_PLAYING;
     GST_OBJECT_UNLOCK(playbin_.get());
     GstClockTime due = 0, now = 0;
     if (!playing || !DueAndNow(pad, buffer, due, now))
-        return;
+        return false;
     const bool late = GST_CLOCK_TIME_IS_VALID(due) && now > due + kLateness;
     const bool ranDry = late && !starving_;
     starving_ = late;
-    if (!ranDry)
-        return;
-    ++underruns_;
-    const unsigned expected = generation_;
-    QMetaObject::invokeMethod(
-        context_.get(),
-        [this, expected] {
-            if (generation_ == expected)
-                listener_.OnStarved();
-        },
-        Qt::QueuedConnection);
+    if (ranDry) {
+        ++underruns_;
+        if (settings_.rebuffer.count() > 0)
+            holdAskedUs_ = g_get_monotonic_time();
+        const unsigned expected = generation_;
+        QMetaObject::invokeMethod(
+            context_.get(),
+            [this, expected] {
+                if (generation_ == expected)
+                    listener_.OnStarved();
+            },
+            Qt::QueuedConnection);
+    }
+    return late && HoldPending();
+}
+
+// A hold that never comes must not silence the station: late audio is dropped for a second
+// at most.
+bool PlaybinPipeline::HoldPending() const {
+    constexpr int64_t kLongestWaitUs = 1000000;
+    const int64_t asked = holdAskedUs_;
+    return asked != 0 && g_get_monotonic_time() - asked < kLongestWaitUs;
 }
 
 }  // namespace platform::media

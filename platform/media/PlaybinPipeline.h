@@ -38,7 +38,10 @@ class PipelineListener {
     // Title, Author, Name and Bitrate, as far as this tag message tells them.
     virtual void OnTags(const std::map<std::string, std::string>& attributes) = 0;
     virtual void OnNoSoundDevice() = 0;  // the desktop's output found no device to open
-    // The sound ran dry while playing: audio reached the sink after it was due.
+    // The sound ran dry while playing: audio reached the sink after it was due. With a
+    // rebuffer time set, the late audio is held back from the sink until the owner calls
+    // Hold() or DeclineHold() (or a second has passed), so nothing of it is heard before the
+    // hold.
     virtual void OnStarved() = 0;
 };
 
@@ -82,6 +85,8 @@ class PlaybinPipeline {
     void Resume();
     // Holds the sound where it is while the network queue fills.
     void Hold();
+    // The sound that ran dry is not to be held: the late audio goes to the sink again.
+    void DeclineHold();
     // Once the sound runs, the network queues need not report their fill level.
     void StopBufferingReports();
     // The source knows its length: a file, which ends, not a live stream, which drops.
@@ -103,7 +108,9 @@ class PlaybinPipeline {
     void Handle(GstMessage* message);
     void NoteFirstSoundAtSink(GstPad* pad, GstBuffer* buffer);
     bool DueAndNow(GstPad* pad, GstBuffer* buffer, uint64_t& due, uint64_t& now) const;
-    void CheckLateness(GstPad* pad, GstBuffer* buffer);
+    // True when the buffer is to be held back from the sink.
+    bool CheckLateness(GstPad* pad, GstBuffer* buffer);
+    bool HoldPending() const;
 
     PipelineSettings settings_;
     PipelineListener& listener_;
@@ -121,6 +128,7 @@ class PlaybinPipeline {
     std::atomic<bool> soundSeenAtSink_{false};  // per connection
     std::atomic<int> underruns_{0};
     std::atomic<bool> starving_{false};
+    std::atomic<int64_t> holdAskedUs_{0};  // monotonic time the sound ran dry; 0: no hold asked
 };
 
 // The error an ERROR message carries, in plain values.

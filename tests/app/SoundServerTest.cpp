@@ -78,6 +78,13 @@ TEST(SoundLevel, GapsAreSilentRunsBetweenSoundNotTheSilenceBeforeOrAfter) {
     EXPECT_EQ(CountGapsIn({false, false, true, true, false}), 0);
     EXPECT_EQ(CountGapsIn({true, false, true}), 1);
     EXPECT_EQ(CountGapsIn({false, true, false, false, false, true, true, false, true, false}), 2);
+    EXPECT_EQ(testsupport::GapLengthsIn(
+                  {false, true, false, false, false, true, true, false, true, false}),
+              (std::vector<int>{3, 1}));
+    // A click of less than three blocks inside a gap does not end it; sound at the end does.
+    EXPECT_EQ(testsupport::GapLengthsIn(
+                  {true, false, true, false, false, true, true, true, false, true}, 3),
+              (std::vector<int>{4, 1}));
 }
 
 // A real server: a tone played into one null sink is heard on its monitor, as that tone, and

@@ -122,17 +122,32 @@ double ToneShare(const std::int16_t* samples, std::size_t frames, int channels, 
 }
 
 int CountGapsIn(const std::vector<bool>& loud) {
-    int gaps = 0;
-    bool heard = false, inGap = false;
+    return static_cast<int>(GapLengthsIn(loud).size());
+}
+
+std::vector<int> GapLengthsIn(const std::vector<bool>& loud, int shortestSound) {
+    std::vector<std::pair<bool, int>> runs;  // loud or not, and for how many blocks
     for (bool block : loud) {
-        if (block) {
-            if (inGap)
-                ++gaps;
-            heard = true;
-            inGap = false;
-        } else if (heard) {
-            inGap = true;
+        if (!runs.empty() && runs.back().first == block)
+            ++runs.back().second;
+        else
+            runs.emplace_back(block, 1);
+    }
+    std::vector<int> gaps;
+    bool heard = false;
+    int gap = 0;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const auto [isLoud, length] = runs[i];
+        const bool click = isLoud && gap > 0 && length < shortestSound && i + 1 < runs.size();
+        if (!isLoud || click) {
+            if (heard)
+                gap += length;
+            continue;
         }
+        if (gap > 0)
+            gaps.push_back(gap);
+        gap = 0;
+        heard = true;
     }
     return gaps;
 }
@@ -329,12 +344,17 @@ bool SoundMonitor::WaitForSilence(std::chrono::milliseconds quiet,
 }
 
 int SoundMonitor::CountGaps(SoundClock::time_point from, SoundClock::time_point to) const {
+    return static_cast<int>(GapBlocks(from, to).size());
+}
+
+std::vector<int> SoundMonitor::GapBlocks(SoundClock::time_point from, SoundClock::time_point to,
+                                         int shortestSound) const {
     std::vector<bool> window;
     std::lock_guard lock(impl_->mutex);
     for (std::size_t i = 0; i < impl_->times.size(); ++i)
         if (impl_->times[i] >= from && impl_->times[i] <= to)
             window.push_back(impl_->loud[i]);
-    return CountGapsIn(window);
+    return GapLengthsIn(window, shortestSound);
 }
 
 }  // namespace testsupport

@@ -68,6 +68,10 @@ class SoundMonitor {
     // How often the sound broke off and came back between `from` and `to`: runs of silent
     // blocks after the first loud one.
     int CountGaps(SoundClock::time_point from, SoundClock::time_point to) const;
+    // How long each of those gaps lasted, in the monitor's blocks of 10 ms. Sound shorter than
+    // `shortestSound` blocks does not end a gap (a click is not the sound coming back).
+    std::vector<int> GapBlocks(SoundClock::time_point from, SoundClock::time_point to,
+                               int shortestSound = 1) const;
 
     static constexpr double kSoundDbfs = -40.0;
 
@@ -89,5 +93,8 @@ inline constexpr double kToneShare = 0.5;
 
 // Gaps in a sequence of block verdicts (true = loud): silent runs between loud blocks.
 int CountGapsIn(const std::vector<bool>& loud);
+// The length in blocks of each such run; loud runs shorter than `shortestSound` blocks count
+// as part of the gap around them.
+std::vector<int> GapLengthsIn(const std::vector<bool>& loud, int shortestSound = 1);
 
 }  // namespace testsupport
