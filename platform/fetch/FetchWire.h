@@ -31,6 +31,8 @@ struct FetchOrder {
     std::int64_t totalMs = 0;
     std::int64_t lowSpeedSeconds = 0;  // 0: no low-speed bound
     std::int64_t lowSpeedBytes = 0;
+
+    bool operator==(const FetchOrder&) const = default;
 };
 
 struct FetchAnswer {
@@ -42,6 +44,8 @@ struct FetchAnswer {
     std::string effectiveAddress;
     std::string error;
     std::string body;
+
+    bool operator==(const FetchAnswer&) const = default;
 };
 
 // A document follows at most this many redirects, a playlist fewer.
