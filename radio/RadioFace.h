@@ -23,6 +23,7 @@ class RadioFace : public QObject {
     RadioFace(std::unique_ptr<ui::CLayeredWindow> layered, std::function<void()> flapClosed);
 
     RadioSkin& Skin() { return skin_; }
+    const RadioSkin& Skin() const { return skin_; }
     QTimer& MarqueeTimer() { return marqueeTimer_; }
     QTimer& FlapTimer() { return flapTimer_; }
 

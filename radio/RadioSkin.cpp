@@ -218,6 +218,7 @@ void RadioSkin::PrepareWindow(QWidget* window) {
         layeredWindow_ = std::make_unique<ui::CLayeredWindow>();
     layered_ = layeredWindow_->SetLayered(window, true);
     window_ = window;
+    onScreen_.Prepare(window, scale_);
     prepared_ = true;
 }
 
@@ -693,27 +694,48 @@ void RadioSkin::ShowOutlineShape() {
         window_->setMask(outlineShape_.Region());
 }
 
+std::pair<const QImage*, QRect> RadioSkin::WindowPixels(const QRect& inside) const {
+    const QRect pixels = Scaled(inside, scale_);
+    if (layered_)
+        return {&surface_, pixels};
+    // The converted pixels go through a picture kept between paints: a fresh one of the
+    // flap's size at each step would cost as much again in allocation and first touches as
+    // the conversion. It grows to the largest area painted, and goes when the flap comes to
+    // rest.
+    if (opaqueColours_.width() < pixels.width() || opaqueColours_.height() < pixels.height() ||
+        opaqueColours_.devicePixelRatio() != surface_.devicePixelRatio()) {
+        opaqueColours_ =
+            QImage(pixels.size().expandedTo(opaqueColours_.size()), QImage::Format_RGB32);
+        opaqueColours_.setDevicePixelRatio(surface_.devicePixelRatio());
+    }
+    ConvertToOpaqueColours(surface_, pixels, opaqueColours_);
+    return {&opaqueColours_, QRect(QPoint(0, 0), pixels.size())};
+}
+
 void RadioSkin::PaintWindow(QPainter& painter, const QRect& area) const {
-    if (surface_.isNull())
+    const QRect inside = area.intersected(WindowRect());
+    if (surface_.isNull() || inside.isEmpty())
         return;
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    const QRect inside = area.intersected(WindowRect());
-    if (layered_) {
-        painter.drawImage(inside.topLeft(), surface_, Scaled(inside, scale_));
-    } else {
-        // The converted pixels go through a picture kept between paints: a fresh one of the
-        // flap's size at each step would cost as much again in allocation and first touches
-        // as the conversion. It grows to the largest area painted, and goes when the flap
-        // comes to rest.
-        const QRect pixels = Scaled(inside, scale_);
-        if (opaqueColours_.width() < pixels.width() || opaqueColours_.height() < pixels.height() ||
-            opaqueColours_.devicePixelRatio() != surface_.devicePixelRatio()) {
-            opaqueColours_ =
-                QImage(pixels.size().expandedTo(opaqueColours_.size()), QImage::Format_RGB32);
-            opaqueColours_.setDevicePixelRatio(surface_.devicePixelRatio());
-        }
-        ConvertToOpaqueColours(surface_, pixels, opaqueColours_);
-        painter.drawImage(inside.topLeft(), opaqueColours_, QRect(QPoint(0, 0), pixels.size()));
+    const auto [image, source] = WindowPixels(inside);
+    painter.drawImage(inside.topLeft(), *image, source);
+}
+
+void RadioSkin::DrawOnScreen(const QRegion& region) {
+    if (surface_.isNull() || !window_)
+        return;
+    // On a screen of another density the window's pixels are no longer the surface's.
+    if (!qFuzzyCompare(window_->devicePixelRatioF(), static_cast<qreal>(scale_))) {
+        onScreen_.TurnOff();
+        return;
+    }
+    for (const QRect& area : region) {
+        const QRect inside = area.intersected(WindowRect());
+        if (inside.isEmpty())
+            continue;
+        const auto [image, source] = WindowPixels(inside);
+        if (!onScreen_.Show(*image, source, Scaled(inside, scale_).topLeft()))
+            return;
     }
 }
 

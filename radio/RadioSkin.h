@@ -8,6 +8,7 @@
 #include "radio/BackgroundPatches.h"
 #include "ui/HotRegion.h"
 #include "ui/LayeredWindow.h"
+#include "ui/OnScreenDrawing.h"
 #include "ui/OpaqueShape.h"
 #include "util/Result.h"
 
@@ -90,6 +91,11 @@ class RadioSkin : public ui::CSkinBase {
     const QImage& Surface() const { return surface_; }
     // Paints the surface into the window (its paint event).
     void PaintWindow(QPainter& painter, const QRect& area) const;
+    // The window is drawn straight from the surface, with no painter and no window buffer
+    // (X11); decided when the window is prepared.
+    bool DrawsOnScreen() const { return onScreen_.On(); }
+    // Writes the surface's `region` into the window (its paint event when drawing on screen).
+    void DrawOnScreen(const QRegion& region);
 
   private:
     void BuildHotspots();
@@ -122,6 +128,8 @@ class RadioSkin : public ui::CSkinBase {
     void SplitMarqueeText();
     void DrawVisibleMarqueePieces(QPainter& painter, const QRect& status) const;
     void Show(const QRect& changed);
+    // The window's pixels of `inside` (layout pixels): the image that holds them and where.
+    std::pair<const QImage*, QRect> WindowPixels(const QRect& inside) const;
 
     std::unique_ptr<ui::CLayeredWindow> layeredWindow_;
     QRegion exclusion_;  // over the needle's hub nothing is hot
@@ -143,6 +151,7 @@ class RadioSkin : public ui::CSkinBase {
     QImage pressedImage_, knobImage_, lampImage_, coverImage_;
     QImage surface_;
     mutable QImage opaqueColours_;  // without translucency: room for what PaintWindow converts
+    ui::COnScreenDrawing onScreen_;
 
     QFont font_;
     const int* currentSlot_ = nullptr;

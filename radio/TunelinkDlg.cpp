@@ -50,7 +50,7 @@ TunelinkDlg::TunelinkDlg(Options options)
         qCWarning(lcStartup, "the radio's pictures are incomplete");
     // First, before the start-up picture or anything else gives the window a native window.
     Skin().PrepareWindow(this);
-    webLink_ = new ui::CHyperLink(this);
+    webLink_ = std::make_unique<ui::CHyperLink>();
     webLink_->setObjectName(QStringLiteral("1000"));
     webLink_->SetURL(std::string("https://") + util::kWebSiteHost + "/");
     webLink_->hide();
@@ -133,9 +133,19 @@ void TunelinkDlg::EditFavorite(int userSlot) {
         }));
 }
 
+QPaintEngine* TunelinkDlg::paintEngine() const {
+    // Drawn on screen, the window has no painter (and so no window buffer) of its own.
+    return face_.Skin().DrawsOnScreen() ? nullptr : ui::CBuddyboxDlg::paintEngine();
+}
+
 void TunelinkDlg::paintEvent(QPaintEvent* event) {
-    QPainter painter(this);
-    for (const QRect& area : event->region()) Skin().PaintWindow(painter, area);
+    // A grab() redirects the paint into a picture, which takes a painter as usual.
+    if (Skin().DrawsOnScreen() && !redirected(nullptr)) {
+        Skin().DrawOnScreen(event->region());
+    } else {
+        QPainter painter(this);
+        for (const QRect& area : event->region()) Skin().PaintWindow(painter, area);
+    }
     if (!firstFrameLogged_) {
         firstFrameLogged_ = true;
         OnFirstFrame();

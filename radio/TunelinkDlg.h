@@ -54,6 +54,7 @@ class TunelinkDlg : public ui::CBuddyboxDlg, public RadioView {
     const Radio& Core() const { return core_; }
     RadioFace& Face() { return face_; }
     RadioSkin& Skin() { return face_.Skin(); }
+    const RadioSkin& Skin() const { return face_.Skin(); }
     QtRadioTimers& Timers() { return timers_; }
     CatalogueSchedule& Catalogue() { return catalogue_; }
     const FreedMemoryReturn& MemoryReturn() const { return memoryReturn_; }
@@ -67,6 +68,7 @@ class TunelinkDlg : public ui::CBuddyboxDlg, public RadioView {
     void StateChanged();
 
   protected:
+    QPaintEngine* paintEngine() const override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -97,7 +99,9 @@ class TunelinkDlg : public ui::CBuddyboxDlg, public RadioView {
     RadioFace face_;
     Radio core_;
     CatalogueSchedule catalogue_;
-    ui::CHyperLink* webLink_ = nullptr;  // dialog item 1000: the maker's web site, not shown
+    // Dialog item 1000: the maker's web site, never shown. Not a child of the window: a
+    // window drawn on screen gives each child a native window of its own.
+    std::unique_ptr<ui::CHyperLink> webLink_;
     std::unique_ptr<mail::MailFlow> mailFlow_;
     RightClickHint hint_;
     ui::CSkinMenu menu_;

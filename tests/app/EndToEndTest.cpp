@@ -36,6 +36,25 @@ class EndToEnd : public ::testing::TestWithParam<bool> {
 
     std::string Log() const { return radio_.Log().toStdString(); }
 
+    // KiB resident in the radio's memory shared with the X server (the buffers the server
+    // reads window pixels from).
+    int SharedWithDisplayKiB() const {
+        QFile smaps(QStringLiteral("/proc/%1/smaps").arg(radio_.Pid()));
+        if (!smaps.open(QIODevice::ReadOnly))
+            return -1;
+        int kib = 0;
+        bool shared = false;
+        for (const QByteArray& line : smaps.readAll().split('\n')) {
+            if (line.startsWith("Rss:")) {
+                if (shared)
+                    kib += line.mid(4).trimmed().split(' ').value(0).toInt();
+            } else if (line.contains('-') && line.contains(" rw-s ")) {
+                shared = line.contains("memfd:xorg") || line.contains("SYSV");
+            }
+        }
+        return kib;
+    }
+
     testsupport::RadioProcess radio_;
 };
 }  // namespace
@@ -88,6 +107,11 @@ TEST_P(EndToEnd, FavouritePlaysFlapOpensPowerOffSaves) {
     const QByteArray mapped = maps.readAll();
     EXPECT_FALSE(mapped.isEmpty());
     EXPECT_EQ(mapped.indexOf("libcurl"), -1);
+    // The window is drawn straight from the radio's own surface: no second buffer of the
+    // window's size (606 x 520 x 4 bytes, 1231 KiB) is shared with the display.
+    const int shared = SharedWithDisplayKiB();
+    EXPECT_GE(shared, 0);
+    EXPECT_LT(shared, 256) << "KiB shared with the X server";
     const std::string shot = (QString::fromLocal8Bit(qgetenv("TUNELINK_BINARY_DIR")) +
                               (compositor ? "/e2e-layered.png" : "/e2e-outline.png"))
                                  .toStdString();
