@@ -45,11 +45,12 @@ class EndToEnd : public ::testing::TestWithParam<bool> {
         int kib = 0;
         bool shared = false;
         for (const QByteArray& line : smaps.readAll().split('\n')) {
-            if (line.startsWith("Rss:")) {
-                if (shared)
-                    kib += line.mid(4).trimmed().split(' ').value(0).toInt();
-            } else if (line.contains('-') && line.contains(" rw-s ")) {
-                shared = line.contains("memfd:xorg") || line.contains("SYSV");
+            const QByteArray first = line.left(line.indexOf(' '));
+            if (!first.endsWith(':')) {  // a mapping's first line: "start-end perms ... name"
+                shared = line.contains(" rw-s ") &&
+                         (line.contains("memfd:xorg") || line.contains("SYSV"));
+            } else if (shared && first == "Rss:") {
+                kib += line.mid(4).trimmed().split(' ').value(0).toInt();
             }
         }
         return kib;
