@@ -141,25 +141,28 @@ util::Status X11WindowPixels::Put(const QImage& image, const QRect& source, cons
     const bool contiguous =
         area.x() == 0 && static_cast<std::size_t>(image.bytesPerLine()) == rowBytes;
     std::vector<std::uint8_t> band(contiguous ? 0 : rowBytes * static_cast<std::size_t>(bandRows));
+    const auto rowStart = [&](int y) {
+        return image.constScanLine(y) + static_cast<std::size_t>(area.x()) * 4;
+    };
     xcb_void_cookie_t last{};
     for (int top = area.top(); top <= area.bottom(); top += bandRows) {
         const int rows = std::min(bandRows, area.bottom() + 1 - top);
-        const std::uint8_t* data =
-            image.constScanLine(top) + static_cast<std::size_t>(area.x()) * 4;
-        if (!contiguous) {
-            for (int row = 0; row < rows; ++row) {
-                std::memcpy(band.data() + rowBytes * static_cast<std::size_t>(row),
-                            image.constScanLine(top + row) + static_cast<std::size_t>(area.x()) * 4,
-                            rowBytes);
-            }
-            data = band.data();
-        }
-        const bool lastBand = top + rows > area.bottom();
-        const auto put = lastBand ? xcb_put_image_checked : xcb_put_image;
+        const std::uint8_t* data = contiguous ? rowStart(top) : band.data();
+        for (int row = 0; !contiguous && row < rows; ++row)
+            std::memcpy(band.data() + rowBytes * static_cast<std::size_t>(row), rowStart(top + row),
+                        rowBytes);
+        // Only the window's first write waits for the display's answer: later writes differ
+        // from it in their rows and pixels only, and a paint need not wait for the display.
+        const bool check = !confirmed_ && top + rows > area.bottom();
+        const auto put = check ? xcb_put_image_checked : xcb_put_image;
         last = put(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, static_cast<xcb_window_t>(window_), gc_,
                    static_cast<uint16_t>(area.width()), static_cast<uint16_t>(rows),
                    static_cast<int16_t>(at.x()), static_cast<int16_t>(at.y() + (top - area.top())),
                    0, static_cast<uint8_t>(depth_), static_cast<uint32_t>(rowBytes * rows), data);
+    }
+    if (confirmed_) {
+        xcb_flush(connection);
+        return {};
     }
     // One answer for the whole area: the bands differ only in their rows, so whatever the
     // display refuses in one it refuses in the last too.
@@ -168,6 +171,7 @@ util::Status X11WindowPixels::Put(const QImage& image, const QRect& source, cons
         std::free(error);
         return util::Error{"the display refused the pixels (X error " + std::to_string(code) + ")"};
     }
+    confirmed_ = true;
     return {};
 }
 

@@ -34,7 +34,8 @@ class X11WindowPixels {
     int Depth() const { return depth_; }
 
     // Writes `source` (in the image's pixels) of a 32-bit image (RGB32 or premultiplied
-    // ARGB32) at `target` in the window, in bands of rows.
+    // ARGB32) at `target` in the window, in bands of rows. The first write waits for the
+    // display's answer and reports a refusal; later ones are sent without waiting.
     util::Status Put(const QImage& image, const QRect& source, const QPoint& target);
 
   private:
@@ -42,6 +43,7 @@ class X11WindowPixels {
     unsigned int gc_ = 0;
     int depth_ = 0;
     bool fits_ = false;
+    bool confirmed_ = false;  // the display has taken a write into this window
     std::size_t largestRequest_ = 0;
 };
 
