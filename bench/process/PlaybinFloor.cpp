@@ -5,21 +5,28 @@
 // every message, and the element that posted it, would stay allocated.
 //
 //   tunelink_playbin_floor URI [--on-input [NEXT_URI]]
+//   tunelink_playbin_floor URI --window WIDTHxHEIGHT
 //
 // With --on-input it prints "ready" once its window is up and starts playing when a line
 // arrives on its standard input: the listener's Play, for timing from outside. The next line
 // switches to NEXT_URI the plain way (stop, new address, play): the listener's change of
 // station.
+// With --window its window shows a picture of that size, the way a Qt program shows one (a
+// pixmap in a label), under a line of text: the same program with a window as big as the
+// radio's, to weigh what the radio's window itself costs.
 #include <gst/gst.h>
 #include <unistd.h>
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
+#include <QPixmap>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 int main(int argc, char** argv) {
@@ -29,7 +36,19 @@ int main(int argc, char** argv) {
         return 2;
     const bool onInput = argc > 2 && std::strcmp(argv[2], "--on-input") == 0;
     const char* next = onInput && argc > 3 ? argv[3] : nullptr;
+    int width = 0, height = 0;
+    if (argc > 3 && std::strcmp(argv[2], "--window") == 0 &&
+        (std::sscanf(argv[3], "%dx%d", &width, &height) != 2 || width <= 0 || height <= 0 ||
+         width > 4096 || height > 4096))
+        return 2;
     QLabel label(QStringLiteral("playbin"));
+    std::unique_ptr<QLabel> text;
+    if (width > 0) {
+        QImage picture(width, height, QImage::Format_RGB32);
+        picture.fill(QColor(0x80, 0x60, 0x40));
+        label.setPixmap(QPixmap::fromImage(picture));
+        text = std::make_unique<QLabel>(QStringLiteral("playbin"), &label);
+    }
     label.show();
     GstElement* playbin = gst_element_factory_make("playbin", nullptr);
     g_object_set(playbin, "uri", argv[1], nullptr);

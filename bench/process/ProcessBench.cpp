@@ -3,7 +3,8 @@
 //   footprint  resident memory and CPU over 30 s while it plays a local MP3 stream whose long
 //              title keeps the marquee running, next to a bare Qt 6 playbin program playing
 //              the same stream at the same time; once without a compositor (outline window)
-//              and once with one (translucent window).
+//              and once with one (translucent window). Beside them, for reference only, the
+//              bare program once more with a window of the radio's size showing a picture.
 //   sound      time from Play to the first sound heard through a private PulseAudio server
 //              and from choosing another station to hearing it, next to the bare program and
 //              mpv, and gaps on a jittery stream (SoundBench)
@@ -26,6 +27,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QStringList>
 #include <QThread>
 
 #include <algorithm>
@@ -113,12 +115,15 @@ bool WaitForRequest(const testsupport::StreamServer& server, int before, int tim
     return server.RequestCount("/icy.mp3") > before;
 }
 
+// `window` empty: the bare program's own small window; else its size, as "606x520".
 bool StartFloor(const VirtualDisplay& display, const testsupport::StreamServer& server,
-                RadioProcess& floor) {
+                RadioProcess& floor, const QString& window = {}) {
     const int before = server.RequestCount("/icy.mp3");
+    QStringList arguments{QString::fromStdString(server.Url("/icy.mp3"))};
+    if (!window.isEmpty())
+        arguments << "--window" << window;
     if (!floor.Ready() ||
-        !floor.Start(TUNELINK_FLOOR_PROGRAM, floor.Environment(display.Name(), kSink),
-                     {QString::fromStdString(server.Url("/icy.mp3"))}))
+        !floor.Start(TUNELINK_FLOOR_PROGRAM, floor.Environment(display.Name(), kSink), arguments))
         return false;
     if (!WaitForRequest(server, before, 15000)) {
         std::fprintf(stderr, "the bare program never asked for the stream\n%s\n",
@@ -167,6 +172,7 @@ bool StartRadio(const VirtualDisplay& display, const testsupport::StreamServer& 
 
 struct SideBySide {
     Footprint floor, radio;
+    Footprint sizedFloor;  // the bare program with a window of the radio's size
 };
 
 // Copies the process's memory map to DIR/NAME.smaps; nothing when no DIR was asked for.
@@ -187,19 +193,24 @@ std::optional<SideBySide> MeasureSideBySide(const VirtualDisplay& display,
                                             const testsupport::StreamServer& server, int seconds,
                                             const QString& smapsDir, const QString& mode) {
     testsupport::SessionBus bus;
-    RadioProcess radio, floor;
-    if (!StartRadio(display, server, bus, radio) || !StartFloor(display, server, floor))
+    RadioProcess radio, floor, sizedFloor;
+    const QString radioSize =
+        QString("%1x%2").arg(radio::geometry::kWindowWidth).arg(radio::geometry::kWindowHeight);
+    if (!StartRadio(display, server, bus, radio) || !StartFloor(display, server, floor) ||
+        !StartFloor(display, server, sizedFloor, radioSize))
         return std::nullopt;
     for (int waited = 0; waited < kWarmUpMs; waited += 500) {
         radio.ReadLogFor(250);
         floor.ReadLogFor(250);
+        sizedFloor.ReadLogFor(250);
     }
-    const auto footprints = Sample({&floor, &radio}, seconds);
+    const auto footprints = Sample({&floor, &radio, &sizedFloor}, seconds);
     if (!footprints)
         return std::nullopt;
     KeepMemoryMap(floor.Pid(), smapsDir, mode + "-floor");
     KeepMemoryMap(radio.Pid(), smapsDir, mode + "-radio");
-    return SideBySide{(*footprints)[0], (*footprints)[1]};
+    KeepMemoryMap(sizedFloor.Pid(), smapsDir, mode + "-sized-floor");
+    return SideBySide{(*footprints)[0], (*footprints)[1], (*footprints)[2]};
 }
 
 // Milliseconds from exec to the first painted frame, once per run. With `newUser` GStreamer
@@ -260,6 +271,14 @@ bool Compare(const char* mode, const Footprint& radio, const Footprint& floor) {
     return fits;
 }
 
+// The radio against the bare program with a window of its size: shown, never limited.
+void CompareWithSizedWindow(const char* mode, const Footprint& radio, const Footprint& sized) {
+    std::printf(
+        "%-11s memory %.2f x the bare program with a window of the radio's size "
+        "(for reference)\n",
+        mode, radio.meanRssMiB / sized.meanRssMiB);
+}
+
 Settings ReadArguments(int argc, char** argv) {
     Settings settings;
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -292,7 +311,8 @@ int MeasureFootprints(const VirtualDisplay& outline, const VirtualDisplay& trans
     if (!outlineRun || !translucentRun)
         return 2;
     for (const SideBySide* run : {&*outlineRun, &*translucentRun}) {
-        if (run->floor.meanRssMiB < kPlausibleMiB || run->radio.meanRssMiB < kPlausibleMiB) {
+        if (run->floor.meanRssMiB < kPlausibleMiB || run->radio.meanRssMiB < kPlausibleMiB ||
+            run->sizedFloor.meanRssMiB < kPlausibleMiB) {
             std::fprintf(stderr, "implausible measurement: %.1f and %.1f MiB\n",
                          run->floor.meanRssMiB, run->radio.meanRssMiB);
             return 2;
@@ -305,9 +325,13 @@ int MeasureFootprints(const VirtualDisplay& outline, const VirtualDisplay& trans
     ReportFootprint("radio, outline", outlineRun->radio);
     ReportFootprint("bare Qt 6 playbin", translucentRun->floor);
     ReportFootprint("radio, translucent", translucentRun->radio);
+    ReportFootprint("bare, radio-sized window", outlineRun->sizedFloor);
+    ReportFootprint("the same, compositor on", translucentRun->sizedFloor);
     const bool outlineFits = Compare("outline", outlineRun->radio, outlineRun->floor);
     const bool translucentFits =
         Compare("translucent", translucentRun->radio, translucentRun->floor);
+    CompareWithSizedWindow("outline", outlineRun->radio, outlineRun->sizedFloor);
+    CompareWithSizedWindow("translucent", translucentRun->radio, translucentRun->sizedFloor);
     return outlineFits && translucentFits ? 0 : 1;
 }
 
