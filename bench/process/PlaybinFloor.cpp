@@ -37,9 +37,9 @@ int main(int argc, char** argv) {
     const bool onInput = argc > 2 && std::strcmp(argv[2], "--on-input") == 0;
     const char* next = onInput && argc > 3 ? argv[3] : nullptr;
     int width = 0, height = 0;
-    if (argc > 3 && std::strcmp(argv[2], "--window") == 0 &&
-        (std::sscanf(argv[3], "%dx%d", &width, &height) != 2 || width <= 0 || height <= 0 ||
-         width > 4096 || height > 4096))
+    if (argc > 2 && std::strcmp(argv[2], "--window") == 0 &&
+        (argc < 4 || std::sscanf(argv[3], "%dx%d", &width, &height) != 2 || width <= 0 ||
+         height <= 0 || width > 4096 || height > 4096))
         return 2;
     QLabel label(QStringLiteral("playbin"));
     std::unique_ptr<QLabel> text;

@@ -313,8 +313,8 @@ int MeasureFootprints(const VirtualDisplay& outline, const VirtualDisplay& trans
     for (const SideBySide* run : {&*outlineRun, &*translucentRun}) {
         if (run->floor.meanRssMiB < kPlausibleMiB || run->radio.meanRssMiB < kPlausibleMiB ||
             run->sizedFloor.meanRssMiB < kPlausibleMiB) {
-            std::fprintf(stderr, "implausible measurement: %.1f and %.1f MiB\n",
-                         run->floor.meanRssMiB, run->radio.meanRssMiB);
+            std::fprintf(stderr, "implausible measurement: %.1f, %.1f and %.1f MiB\n",
+                         run->floor.meanRssMiB, run->radio.meanRssMiB, run->sizedFloor.meanRssMiB);
             return 2;
         }
     }
